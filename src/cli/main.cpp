@@ -1,0 +1,75 @@
+// quillet-convert: the window's conversion for scripts and batches.
+#include "Options.h"
+#include "conversion/Run.h"
+#include "platform/OsError.h"
+#include "platform/RunError.h"
+#include "platform/TempFileCleanup.h"
+
+#include <clocale>
+#include <cstdio>
+#include <iostream>
+#include <locale.h>
+
+namespace {
+
+// The separators of LC_NUMERIC from the environment; the C locale's when it names none.
+quillet::platform::NumberSeparators environmentSeparators() {
+    std::setlocale(LC_NUMERIC, "");
+    const lconv* conv = std::localeconv();
+    quillet::platform::NumberSeparators separators;
+    if (conv->decimal_point && *conv->decimal_point)
+        separators.decimal = conv->decimal_point;
+    separators.group = conv->thousands_sep && *conv->thousands_sep ? conv->thousands_sep : ",";
+    return separators;
+}
+
+std::string baseName(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace quillet;
+    const std::string_view program = argc > 0 ? baseName(argv[0]) : "quillet-convert";
+    std::vector<std::string_view> args(argv + 1, argv + argc);
+    cli::Options options;
+    try {
+        options = cli::parseOptions(args);
+    } catch (const cli::UsageError& error) {
+        std::cerr << program << ": " << error.message << "\n" << cli::usageText(program);
+        return 2;
+    }
+    if (options.help) {
+        std::cout << cli::usageText(program);
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "quillet-convert " << QUILLET_VERSION << "\n";
+        return 0;
+    }
+
+    platform::installSignalCleanup();
+    const platform::NumberSeparators separators = environmentSeparators();
+    conversion::ConversionState state;
+    int status = 0;
+    for (const std::string& input : options.inputs) {
+        const std::string folder = platform::folderOf(input);
+        const std::string inPath = conversion::composePath(folder, baseName(input));
+        const std::string outPath = options.output ? *options.output : cli::defaultOutputFor(input);
+        try {
+            std::int64_t placed =
+                conversion::convertFile(inPath, outPath, options.heightText, separators, state);
+            // The report's lines end in CR LF in the window; a terminal wants LF alone.
+            for (char c : conversion::reportText(placed))
+                if (c != '\r')
+                    std::cout << c;
+            std::cout << std::flush;
+        } catch (const platform::RunError& error) {
+            std::cerr << program << ": " << input << ": " << error.what() << std::endl;
+            status = 1;
+        }
+    }
+    return status;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/BlockSink.h"
+#include "platform/PaddedNumber.h"
+
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <string_view>
+
+namespace quillet::conversion {
+
+// Writes the lines of the drawing, each followed by CR LF, into large blocks of a sink.
+class DxfWriter {
+public:
+    // Starts writing into sink; throws what the sink throws.
+    explicit DxfWriter(platform::BlockSink& sink) : sink_(sink) { take(sink_.exchange({})); }
+
+    // Writes the four opening lines of the drawing.
+    void PutDxfHeader() { put("  0\r\nSECTION\r\n  2\r\nENTITIES\r\n"); }
+
+    // Writes the four closing lines of the drawing.
+    void PutDxfTrailer() { put("  0\r\nENDSEC\r\n  0\r\nEOF\r\n"); }
+
+    // Writes a group code line or a text value line: text unchanged.
+    void PutDxfLine(std::string_view text) {
+        put(text);
+        put("\r\n");
+    }
+
+    // Writes a number value line in the padded number form (" 100 ", "-200 ", " 0 ").
+    void PutDxfNumber(std::int32_t value) {
+        if (room() < platform::kPaddedNumberMax + 2)
+            flush();
+        pos_ = platform::formatPadded(value, pos_);
+        *pos_++ = '\r';
+        *pos_++ = '\n';
+    }
+
+    // Writes bytes as they are; the caller gives whole lines.
+    void put(std::string_view bytes) {
+        if (room() >= bytes.size()) {
+            std::memcpy(pos_, bytes.data(), bytes.size());
+            pos_ += bytes.size();
+        } else {
+            putInPieces(bytes);
+        }
+    }
+
+    // Hands every byte written so far to the sink; throws what the sink throws.
+    void flush() { take(sink_.exchange({block_.data(), used()})); }
+
+private:
+    std::size_t used() const { return static_cast<std::size_t>(pos_ - block_.data()); }
+    void take(std::span<char> block) {
+        block_ = block;
+        pos_ = block_.data();
+    }
+    std::size_t room() const { return static_cast<std::size_t>(block_.data() + block_.size() - pos_); }
+    // Fills the block, passes it on and goes on in the next, as often as bytes need.
+    void putInPieces(std::string_view bytes);
+
+    platform::BlockSink& sink_;
+    std::span<char> block_;
+    char* pos_ = nullptr;
+};
+
+} // namespace quillet::conversion

@@ -1,0 +1,74 @@
+#include "Scanner.h"
+
+#include "platform/Checked.h"
+#include "platform/Cp932.h"
+
+#include <cstring>
+
+namespace quillet::conversion {
+
+namespace ck = platform::checked;
+
+std::int32_t placeX(const ConversionState& state) {
+    return ck::mul16(ck::mul16(state.blockNo, state.textHeight), 10);
+}
+
+std::int32_t placeY(const ConversionState& state) {
+    // textHeight x itemNo cannot leave 32 bits before the doubling does: itemNo grows by one.
+    std::int64_t product = std::int64_t{state.textHeight} * state.itemNo;
+    if (product < INT32_MIN || product > INT32_MAX)
+        platform::raiseOverflow();
+    return ck::mul32(ck::neg32(static_cast<std::int32_t>(product)), 2);
+}
+
+void PutTextEntity(ConversionState& state, DxfWriter& out, std::string_view text) {
+    out.put("  0\r\nTEXT\r\n  8\r\n0\r\n 10\r\n");
+    state.textX = placeX(state);
+    out.PutDxfNumber(state.textX);
+    out.put(" 20\r\n");
+    state.textY = placeY(state);
+    out.PutDxfNumber(state.textY);
+    out.put(" 30\r\n0\r\n 40\r\n");
+    out.PutDxfNumber(state.textHeight);
+    out.put("  1\r\n");
+    out.PutDxfLine(text);
+}
+
+namespace {
+
+void putItem(ConversionState& state, DxfWriter& out, std::string_view text) {
+    PutTextEntity(state, out, text);
+    state.itemNo = ck::add32(state.itemNo, 1);
+}
+
+} // namespace
+
+// The scan runs over bytes: the comma 0x2C is never part of a double-byte character, so the
+// fields are the same as over decoded characters. Characters are counted only for the limit
+// and for runLen, the state the scan leaves behind.
+void ScanLine(ConversionState& state, DxfWriter& out) {
+    const std::string_view line = state.curLine;
+    state.runLen = 0;
+    if (line.size() > 32767)
+        ck::narrow16(static_cast<std::int64_t>(platform::cp932::countChars(line)));
+
+    // end is one past the field's last byte; a comma that ends the line ends no field.
+    std::size_t end = line.size();
+    if (line.back() == ',')
+        --end;
+    for (;;) {
+        const void* comma = end ? ::memrchr(line.data(), ',', end) : nullptr;
+        if (!comma)
+            break;
+        std::size_t at = static_cast<std::size_t>(static_cast<const char*>(comma) - line.data());
+        if (end - at > 1)
+            putItem(state, out, line.substr(at + 1, end - at - 1));
+        end = at;
+    }
+    state.scanPos = 0;
+    state.runLen = static_cast<std::int16_t>(platform::cp932::countChars(line.substr(0, end)));
+    if (end > 0)
+        putItem(state, out, line.substr(0, end));
+}
+
+} // namespace quillet::conversion

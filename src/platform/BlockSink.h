@@ -1,0 +1,34 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quillet::platform {
+
+// Where a writer's bytes go, a block at a time: the writer fills the block it was handed and
+// trades it for the next one.
+class BlockSink {
+public:
+    virtual ~BlockSink() = default;
+    // Takes filled, the used front of the block handed out last (empty at the start), and
+    // returns the next block to fill. Throws RunError when the bytes cannot be kept.
+    virtual std::span<char> exchange(std::span<const char> filled) = 0;
+};
+
+// A sink that keeps everything in memory; for tests and the fuzzers.
+class MemorySink final : public BlockSink {
+public:
+    explicit MemorySink(std::size_t blockSize = 64 * 1024) : block_(blockSize) {}
+    std::span<char> exchange(std::span<const char> filled) override {
+        bytes_.append(filled.data(), filled.size());
+        return block_;
+    }
+    const std::string& bytes() const noexcept { return bytes_; }
+
+private:
+    std::vector<char> block_;
+    std::string bytes_;
+};
+
+} // namespace quillet::platform

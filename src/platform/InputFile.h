@@ -1,0 +1,41 @@
+#pragma once
+
+#include "LineReader.h"
+
+#include <string>
+#include <sys/types.h>
+
+namespace quillet::platform {
+
+// Identity of an open file, to tell whether two names lead to one file.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// A file opened for sequential reading.
+class InputFile final : public ByteSource {
+public:
+    // Opens path for reading; throws RunError 53, 76, 70, or 75 for a folder.
+    explicit InputFile(std::string path);
+    ~InputFile() override;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // Reads up to max bytes; throws RunError 57 when reading fails.
+    std::size_t read(char* into, std::size_t max) override;
+
+    const std::string& path() const noexcept { return path_; }
+    FileIdentity identity() const noexcept { return identity_; }
+
+    // Closes the file; throws nothing (a file only read loses nothing on close).
+    void close() noexcept;
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    FileIdentity identity_;
+};
+
+} // namespace quillet::platform

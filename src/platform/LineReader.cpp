@@ -1,0 +1,89 @@
+#include "LineReader.h"
+
+#include "RunError.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quillet::platform {
+
+namespace {
+constexpr std::size_t kReadBlock = 256 * 1024;
+}
+
+std::size_t MemorySource::read(char* into, std::size_t max) {
+    std::size_t n = std::min(max, bytes_.size());
+    std::memcpy(into, bytes_.data(), n);
+    bytes_.remove_prefix(n);
+    return n;
+}
+
+LineReader::LineReader(ByteSource& source, std::size_t maxLineBytes)
+    : source_(source), maxLineBytes_(maxLineBytes),
+      // Room for the longest acceptable line, its ending and a block to look for the end in.
+      buffer_(maxLineBytes + 2 + kReadBlock) {}
+
+bool LineReader::fill() {
+    if (eof_)
+        return false;
+    if (begin_ > 0 && buffer_.size() - end_ < kReadBlock) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    std::size_t got = source_.read(buffer_.data() + end_, buffer_.size() - end_);
+    if (got == 0) {
+        eof_ = true;
+        return false;
+    }
+    end_ += got;
+    return true;
+}
+
+bool LineReader::readLine(std::string_view& line) {
+    if (!started_) {
+        started_ = true;
+        while (end_ < 3 && fill()) {
+        }
+        if (end_ >= 3 && std::memcmp(buffer_.data(), "\xEF\xBB\xBF", 3) == 0)
+            begin_ = 3;
+    }
+    if (skipLineFeed_) {
+        if (begin_ == end_)
+            fill();
+        if (begin_ < end_ && buffer_[begin_] == '\n')
+            ++begin_;
+        skipLineFeed_ = false;
+    }
+    if (begin_ == end_ && !fill())
+        return false;
+
+    std::size_t scanned = begin_;
+    for (;;) {
+        const char* data = buffer_.data();
+        std::size_t i = scanned;
+        while (i < end_ && data[i] != '\r' && data[i] != '\n')
+            ++i;
+        const std::size_t length = i - begin_;
+        if (length > maxLineBytes_)
+            throw RunError(ErrorNumber::Overflow, {}, lineNumber_ + 1);
+        if (i == end_ && fill()) {
+            // fill() may have moved the unread bytes to the front of the buffer.
+            scanned = begin_ + length;
+            continue;
+        }
+        // An ending at begin_ + length, or the end of the source without one.
+        i = begin_ + length;
+        line = std::string_view(buffer_.data() + begin_, length);
+        ++lineNumber_;
+        if (i < end_) {
+            skipLineFeed_ = buffer_[i] == '\r';
+            begin_ = i + 1;
+        } else {
+            begin_ = i;
+        }
+        return true;
+    }
+}
+
+} // namespace quillet::platform

@@ -1,0 +1,63 @@
+#include "OsError.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace quillet::platform {
+
+std::string folderOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+namespace {
+
+bool isFolder(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+ErrorNumber numberFor(int err, const std::string& path, OsAction action) {
+    switch (err) {
+    case ENOENT:
+        if (action == OsAction::Open && !isFolder(folderOf(path)))
+            return ErrorNumber::PathNotFound;
+        return ErrorNumber::FileNotFound;
+    case ENOTDIR:
+    case ELOOP:
+        return ErrorNumber::PathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+        return ErrorNumber::PermissionDenied;
+    case EISDIR:
+    case EINVAL:
+    case ENXIO:
+    case ENODEV:
+        return ErrorNumber::PathFileAccess;
+    case ENAMETOOLONG:
+        return ErrorNumber::BadFileName;
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT:
+        return ErrorNumber::DiskFull;
+    case EMFILE:
+    case ENFILE:
+        return ErrorNumber::PathFileAccess;
+    default:
+        return action == OsAction::Open ? ErrorNumber::PathFileAccess : ErrorNumber::DeviceIo;
+    }
+}
+
+} // namespace
+
+RunError errorFromErrno(int err, const std::string& path, OsAction action) {
+    return RunError(numberFor(err, path, action), path);
+}
+
+} // namespace quillet::platform

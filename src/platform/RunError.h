@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace quillet::platform {
+
+// The numbered run-time errors the program can raise.
+enum class ErrorNumber : int {
+    Overflow = 6,
+    TypeMismatch = 13,
+    BadFileName = 52,
+    FileNotFound = 53,
+    FileAlreadyOpen = 55,
+    DeviceIo = 57,
+    DiskFull = 61,
+    PermissionDenied = 70,
+    PathFileAccess = 75,
+    PathNotFound = 76,
+};
+
+struct ErrorEntry {
+    ErrorNumber number;
+    std::string_view description; // Japanese, as shown to the user
+};
+
+// Returns the table of every error number with its description.
+std::span<const ErrorEntry> errorTable();
+
+// Returns the Japanese description of number.
+std::string_view describe(ErrorNumber number);
+
+// A run-time error: its number, its description and where it happened.
+class RunError : public std::runtime_error {
+public:
+    // Makes the error; path is the file involved (may be empty), line the 1-based input line
+    // (0 when the error belongs to no line).
+    explicit RunError(ErrorNumber number, std::string path = {}, std::int64_t line = 0);
+
+    ErrorNumber number() const noexcept { return number_; }
+    int code() const noexcept { return static_cast<int>(number_); }
+    std::string_view description() const noexcept { return describe(number_); }
+    const std::string& path() const noexcept { return path_; }
+    std::int64_t line() const noexcept { return line_; }
+
+    // Returns a copy that names path and line where this error names none yet.
+    RunError withContext(const std::string& path, std::int64_t line) const;
+
+    // Returns "実行時エラー N: description" without the context.
+    std::string headline() const;
+
+private:
+    ErrorNumber number_;
+    std::string path_;
+    std::int64_t line_;
+};
+
+// Throws RunError(Overflow); the one way the checked arithmetic fails.
+[[noreturn]] void raiseOverflow();
+
+} // namespace quillet::platform

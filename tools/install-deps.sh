@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quillet needs to build, test and run, when any is missing.
+# Usage: tools/install-deps.sh [run|test]   (test also brings what the test suite uses)
+set -euo pipefail
+
+packages=(cmake ninja-build g++ qt6-base-dev fonts-noto-cjk)
+if [[ "${1:-run}" == test ]]; then
+    packages+=(libgtest-dev python3-ezdxf xvfb xauth clang libclang-rt-14-dev util-linux)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    sudo=""
+    [[ $(id -u) -ne 0 ]] && sudo=sudo
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
