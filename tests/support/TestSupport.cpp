@@ -1,0 +1,65 @@
+#include "TestSupport.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace quillet::testing {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    // Tests may have taken permissions away; give them back so everything can go.
+    for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored))
+        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::vector<std::string> TempDir::entries() const {
+    std::vector<std::string> names;
+    for (auto& entry : std::filesystem::directory_iterator(path_))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void writeFile(const std::string& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << "cannot write " << path;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in.good()) << "cannot read " << path;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+namespace {
+std::string padded(int value) {
+    return (value < 0 ? "-" : " ") + std::to_string(value < 0 ? -static_cast<long long>(value)
+                                                               : value) + " ";
+}
+} // namespace
+
+std::string dxfOf(std::string_view entities) {
+    return "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n" + std::string(entities) +
+           "  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
+}
+
+std::string textEntity(int x, int y, int height, std::string_view text) {
+    return "  0\r\nTEXT\r\n  8\r\n0\r\n 10\r\n" + padded(x) + "\r\n 20\r\n" + padded(y) +
+           "\r\n 30\r\n0\r\n 40\r\n" + padded(height) + "\r\n  1\r\n" + std::string(text) + "\r\n";
+}
+
+} // namespace quillet::testing

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/RunError.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Expects stmt to throw a RunError with the given number.
+#define EXPECT_RUN_ERROR(stmt, number)                                                             \
+    do {                                                                                           \
+        try {                                                                                      \
+            stmt;                                                                                  \
+            ADD_FAILURE() << #stmt " raised no run-time error, expected " << (number);             \
+        } catch (const ::quillet::platform::RunError& runError) {                                  \
+            EXPECT_EQ(runError.code(), (number)) << runError.what();                               \
+        }                                                                                          \
+    } while (false)
+
+namespace quillet::testing {
+
+// A fresh folder, removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+    // Returns the path of name inside the folder.
+    std::string operator/(std::string_view name) const { return (path_ / name).string(); }
+    // Returns the names of the folder's entries, sorted, hidden ones included.
+    std::vector<std::string> entries() const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Writes bytes to path, replacing it; fails the test when it cannot.
+void writeFile(const std::string& path, std::string_view bytes);
+
+// Returns the bytes of path; fails the test when it cannot be read.
+std::string readFile(const std::string& path);
+
+// Returns the drawing the converter writes for the given entities between its opening and
+// closing lines (entities already in their line form).
+std::string dxfOf(std::string_view entities);
+
+// Returns the fourteen lines of one TEXT entity, each ended by CR LF.
+std::string textEntity(int x, int y, int height, std::string_view text);
+
+} // namespace quillet::testing
