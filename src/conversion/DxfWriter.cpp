@@ -15,4 +15,61 @@ void DxfWriter::putInPieces(std::string_view bytes) {
     }
 }
 
+namespace {
+
+constexpr std::string_view kBeforeY = "\r\n 20\r\n";
+constexpr std::string_view kAfterY = " 30\r\n0\r\n 40\r\n";
+constexpr std::string_view kBeforeText = "\r\n  1\r\n";
+
+char* append(char* at, std::string_view bytes) {
+    std::memcpy(at, bytes.data(), bytes.size());
+    return at + bytes.size();
+}
+
+} // namespace
+
+void DxfWriter::refreshHead(std::int32_t x) {
+    char* end = append(head_.bytes, kEntityStart);
+    end = platform::formatPadded(x, end);
+    end = append(end, kBeforeY);
+    head_.size = static_cast<std::size_t>(end - head_.bytes);
+    head_.value = x;
+    head_.valid = true;
+}
+
+void DxfWriter::refreshMiddle(std::int32_t height) {
+    char* end = append(middle_.bytes, kAfterY);
+    end = platform::formatPadded(height, end);
+    end = append(end, kBeforeText);
+    middle_.size = static_cast<std::size_t>(end - middle_.bytes);
+    middle_.value = height;
+    middle_.valid = true;
+}
+
+void DxfWriter::putTextEntity(std::int32_t x, std::int32_t y, std::int32_t height,
+                              std::string_view text) {
+    if (!head_.valid || head_.value != x)
+        refreshHead(x);
+    if (!middle_.valid || middle_.value != height)
+        refreshMiddle(height);
+    const std::size_t need = head_.size + platform::kPaddedNumberMax + 2 + middle_.size +
+                             text.size() + 2;
+    if (room() < need) {
+        put({head_.bytes, head_.size});
+        PutDxfNumber(y);
+        put({middle_.bytes, middle_.size});
+        PutDxfLine(text);
+        return;
+    }
+    char* at = append(pos_, {head_.bytes, head_.size});
+    at = platform::formatPadded(y, at);
+    *at++ = '\r';
+    *at++ = '\n';
+    at = append(at, {middle_.bytes, middle_.size});
+    at = append(at, text);
+    *at++ = '\r';
+    *at++ = '\n';
+    pos_ = at;
+}
+
 } // namespace quillet::conversion

@@ -10,6 +10,13 @@
 
 namespace quillet::conversion {
 
+// The first five lines of every TEXT entity, up to its X.
+inline constexpr std::string_view kEntityStart = "  0\r\nTEXT\r\n  8\r\n0\r\n 10\r\n";
+
+} // namespace quillet::conversion
+
+namespace quillet::conversion {
+
 // Writes the lines of the drawing, each followed by CR LF, into large blocks of a sink.
 class DxfWriter {
 public:
@@ -47,6 +54,9 @@ public:
         }
     }
 
+    // Writes the fourteen lines of one TEXT entity at x, y with the given height.
+    void putTextEntity(std::int32_t x, std::int32_t y, std::int32_t height, std::string_view text);
+
     // Hands every byte written so far to the sink; throws what the sink throws.
     void flush() { take(sink_.exchange({block_.data(), used()})); }
 
@@ -60,7 +70,20 @@ private:
     // Fills the block, passes it on and goes on in the next, as often as bytes need.
     void putInPieces(std::string_view bytes);
 
+    // The lines of an entity before its Y and after it, kept formatted while X and the
+    // height stay the same: in a long column only Y and the text change.
+    struct Lines {
+        char bytes[64];
+        std::size_t size = 0;
+        std::int32_t value = 0;
+        bool valid = false;
+    };
+    void refreshHead(std::int32_t x);
+    void refreshMiddle(std::int32_t height);
+
     platform::BlockSink& sink_;
+    Lines head_;   // entity start to the " 20" line, X included
+    Lines middle_; // the " 30" line to the "  1" line, height included
     std::span<char> block_;
     char* pos_ = nullptr;
 };

@@ -22,16 +22,27 @@ std::int32_t placeY(const ConversionState& state) {
 }
 
 void PutTextEntity(ConversionState& state, DxfWriter& out, std::string_view text) {
-    out.put("  0\r\nTEXT\r\n  8\r\n0\r\n 10\r\n");
-    state.textX = placeX(state);
-    out.PutDxfNumber(state.textX);
-    out.put(" 20\r\n");
-    state.textY = placeY(state);
-    out.PutDxfNumber(state.textY);
-    out.put(" 30\r\n0\r\n 40\r\n");
-    out.PutDxfNumber(state.textHeight);
-    out.put("  1\r\n");
-    out.PutDxfLine(text);
+    // X and Y are worked out before anything is written, so that the whole entity can go out
+    // in one piece; when one of them overflows, the lines before it are still written first.
+    std::int32_t x = 0;
+    try {
+        x = placeX(state);
+    } catch (const platform::RunError&) {
+        out.put(kEntityStart);
+        throw;
+    }
+    state.textX = x;
+    std::int32_t y = 0;
+    try {
+        y = placeY(state);
+    } catch (const platform::RunError&) {
+        out.put(kEntityStart);
+        out.PutDxfNumber(x);
+        out.put(" 20\r\n");
+        throw;
+    }
+    state.textY = y;
+    out.putTextEntity(x, y, state.textHeight, text);
 }
 
 namespace {
@@ -53,14 +64,14 @@ void ScanLine(ConversionState& state, DxfWriter& out) {
         ck::narrow16(static_cast<std::int64_t>(platform::cp932::countChars(line)));
 
     // end is one past the field's last byte; a comma that ends the line ends no field.
+    // Fields are short, so a plain backward loop beats a library search per field.
+    const char* data = line.data();
     std::size_t end = line.size();
-    if (line.back() == ',')
+    if (data[end - 1] == ',')
         --end;
-    for (;;) {
-        const void* comma = end ? ::memrchr(line.data(), ',', end) : nullptr;
-        if (!comma)
-            break;
-        std::size_t at = static_cast<std::size_t>(static_cast<const char*>(comma) - line.data());
+    for (std::size_t at = end; at-- > 0;) {
+        if (data[at] != ',')
+            continue;
         if (end - at > 1)
             putItem(state, out, line.substr(at + 1, end - at - 1));
         end = at;

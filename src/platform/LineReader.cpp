@@ -4,12 +4,36 @@
 
 #include <algorithm>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace quillet::platform {
 
 namespace {
+
 constexpr std::size_t kReadBlock = 256 * 1024;
+
+// Returns the position of the first CR or LF in [from, to), or to when there is none.
+std::size_t findLineEnd(const char* data, std::size_t from, std::size_t to) {
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= to; i += 16) {
+        __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        int hits = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
+        if (hits)
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+    }
+#endif
+    while (i < to && data[i] != '\r' && data[i] != '\n')
+        ++i;
+    return i;
 }
+
+} // namespace
 
 std::size_t MemorySource::read(char* into, std::size_t max) {
     std::size_t n = std::min(max, bytes_.size());
@@ -60,10 +84,7 @@ bool LineReader::readLine(std::string_view& line) {
 
     std::size_t scanned = begin_;
     for (;;) {
-        const char* data = buffer_.data();
-        std::size_t i = scanned;
-        while (i < end_ && data[i] != '\r' && data[i] != '\n')
-            ++i;
+        std::size_t i = findLineEnd(buffer_.data(), scanned, end_);
         const std::size_t length = i - begin_;
         if (length > maxLineBytes_)
             throw RunError(ErrorNumber::Overflow, {}, lineNumber_ + 1);
