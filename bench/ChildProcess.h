@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quillet::bench {
+
+// How one child process went.
+struct ChildRun {
+    double seconds = 0;    // wall time from start to reaping
+    double cpuSeconds = 0; // user and system time of the child, all its threads
+    long maxRssKiB = 0;    // the child's peak resident set
+    int exitCode = -1;     // -1 when a signal ended it
+    int signal = 0;
+    std::string output; // what it wrote to standard output
+};
+
+// Runs argv[0] (looked up in PATH unless it holds a slash) with argv, standard error passed on and
+// standard input closed, and waits for it. Throws std::runtime_error when it cannot be started.
+ChildRun runChild(const std::vector<std::string>& argv);
+
+} // namespace quillet::bench
