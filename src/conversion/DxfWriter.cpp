@@ -52,8 +52,10 @@ void DxfWriter::putTextEntity(std::int32_t x, std::int32_t y, std::int32_t heigh
         refreshHead(x);
     if (!middle_.valid || middle_.value != height)
         refreshMiddle(height);
-    const std::size_t need = head_.size + platform::kPaddedNumberMax + 2 + middle_.size +
-                             text.size() + 2;
+    // The kept lines are copied whole (a fixed size copies fastest); the room asked for
+    // covers those full copies.
+    const std::size_t need = sizeof head_.bytes + platform::kPaddedNumberMax + 2 +
+                             sizeof middle_.bytes + text.size() + 2;
     if (room() < need) {
         put({head_.bytes, head_.size});
         PutDxfNumber(y);
@@ -61,11 +63,14 @@ void DxfWriter::putTextEntity(std::int32_t x, std::int32_t y, std::int32_t heigh
         PutDxfLine(text);
         return;
     }
-    char* at = append(pos_, {head_.bytes, head_.size});
+    char* at = pos_;
+    std::memcpy(at, head_.bytes, sizeof head_.bytes);
+    at += head_.size;
     at = platform::formatPadded(y, at);
     *at++ = '\r';
     *at++ = '\n';
-    at = append(at, {middle_.bytes, middle_.size});
+    std::memcpy(at, middle_.bytes, sizeof middle_.bytes);
+    at += middle_.size;
     at = append(at, text);
     *at++ = '\r';
     *at++ = '\n';
