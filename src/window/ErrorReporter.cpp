@@ -1,0 +1,13 @@
+#include "ErrorReporter.h"
+
+#include <QMessageBox>
+
+namespace quillet::window {
+
+ErrorReporter messageBoxReporter() {
+    return [](QWidget* parent, const QString& message) {
+        QMessageBox::critical(parent, QStringLiteral("Quillet"), message);
+    };
+}
+
+} // namespace quillet::window
