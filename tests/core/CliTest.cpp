@@ -1,0 +1,226 @@
+// quillet-convert: its command line, and the program end to end.
+#include "TestSupport.h"
+
+#include "cli/Options.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/wait.h>
+
+namespace quillet::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ParseCase {
+    std::vector<std::string_view> args;
+    std::vector<std::string> inputs;
+    std::string height = "100";
+    std::optional<std::string> output = {};
+    bool help = false;
+    bool version = false;
+};
+
+TEST(ParseOptionsTest, Accepted) {
+    const ParseCase cases[] = {
+        {{"a.csv"}, {"a.csv"}},
+        {{"a.csv", "b.csv"}, {"a.csv", "b.csv"}},
+        {{"--height", "50", "a"}, {"a"}, "50"},
+        {{"--height=50.5", "a"}, {"a"}, "50.5"},
+        {{"--height=", "a"}, {"a"}, ""},
+        {{"a", "--height", "-7"}, {"a"}, "-7"}, // a value may look like an option
+        {{"--height", "--", "a"}, {"a"}, "--"},
+        {{"-o", "x.dxf", "a"}, {"a"}, "100", "x.dxf"},
+        {{"--output", "x.dxf", "a"}, {"a"}, "100", "x.dxf"},
+        {{"--output=x=y.dxf", "a"}, {"a"}, "100", "x=y.dxf"},
+        {{"--", "-a.csv", "--help"}, {"-a.csv", "--help"}},
+        {{"-"}, {"-"}},
+        {{"--help"}, {}, "100", {}, true},
+        {{"-h", "a"}, {"a"}, "100", {}, true},
+        {{"--version"}, {}, "100", {}, false, true},
+        {{"--help", "-o", "x", "a", "b"}, {"a", "b"}, "100", "x", true},
+    };
+    for (const ParseCase& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        cli::Options options = cli::parseOptions(c.args);
+        EXPECT_EQ(options.inputs, c.inputs);
+        EXPECT_EQ(options.heightText, c.height);
+        EXPECT_EQ(options.output, c.output);
+        EXPECT_EQ(options.help, c.help);
+        EXPECT_EQ(options.version, c.version);
+    }
+}
+
+TEST(ParseOptionsTest, UsageErrors) {
+    const std::vector<std::string_view> cases[] = {
+        {},
+        {"--height", "50"},
+        {"--height"},
+        {"a", "-o"},
+        {"--bogus", "a"},
+        {"--heightx", "a"},
+        {"-o=x", "a"},
+        {"-x", "a"},
+        {"-o", "x", "a", "b"},
+        {"--"},
+        {"--help", "--bogus"},
+    };
+    for (const auto& args : cases) {
+        EXPECT_THROW(cli::parseOptions(args), cli::UsageError) << ::testing::PrintToString(args);
+    }
+}
+
+TEST(ParseOptionsTest, DefaultOutputAppendsDxf) {
+    EXPECT_EQ(cli::defaultOutputFor("data.csv"), "data.csv.dxf");
+    EXPECT_EQ(cli::defaultOutputFor("dir/data"), "dir/data.dxf");
+}
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the converter in dir with args, the C locale and nothing else in its environment.
+Outcome runConverter(const TempDir& dir, std::vector<std::string> args,
+                     const std::string& locale = "C") {
+    std::vector<std::string> argv{QUILLET_CONVERT_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> argp;
+    for (auto& arg : argv)
+        argp.push_back(arg.data());
+    argp.push_back(nullptr);
+    std::string lcAll = "LC_ALL=" + locale;
+    char* envp[] = {lcAll.data(), nullptr};
+
+    const std::string outPath = dir / ".stdout";
+    const std::string errPath = dir / ".stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    // Relative input names are relative to dir, as in a shell that changed into it.
+    posix_spawn_file_actions_addchdir_np(&actions, dir.str().c_str());
+    pid_t pid = 0;
+    Outcome outcome;
+    int spawned = posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        ADD_FAILURE() << "cannot start " << argp[0];
+        return outcome;
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    outcome.out = readFile(outPath);
+    outcome.err = readFile(errPath);
+    fs::remove(outPath);
+    fs::remove(errPath);
+    return outcome;
+}
+
+const std::string kReport2 = "処理した文字数 : 2\n処理終了\n";
+
+TEST(ConverterProgramTest, ConvertsNextToInput) {
+    TempDir dir;
+    fs::create_directory(dir.path() / "sub");
+    writeFile(dir / "sub/in.csv", "AB,CD\r\n");
+    Outcome run = runConverter(dir, {"sub/in.csv"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, kReport2);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(readFile(dir / "sub/in.csv.dxf"),
+              dxfOf(textEntity(0, 0, 100, "CD") + textEntity(0, -200, 100, "AB")));
+}
+
+TEST(ConverterProgramTest, HeightAndOutputOptions) {
+    TempDir dir;
+    writeFile(dir / "in.csv", "AB,CD");
+    Outcome run = runConverter(dir, {"--height", "50.9", "-o", "drawing.dxf", "in.csv"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(readFile(dir / "drawing.dxf"),
+              dxfOf(textEntity(0, 0, 50, "CD") + textEntity(0, -100, 50, "AB")));
+    EXPECT_FALSE(fs::exists(dir.path() / "in.csv.dxf"));
+}
+
+TEST(ConverterProgramTest, RunErrorGoesOnWithNextInput) {
+    TempDir dir;
+    writeFile(dir / "good.csv", "AB,CD");
+    writeFile(dir / "long.csv", std::string(32768, 'x'));
+    Outcome run = runConverter(dir, {"missing.csv", "long.csv", "good.csv"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, kReport2);
+    EXPECT_NE(run.err.find("missing.csv"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("実行時エラー 53"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("実行時エラー 6"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("1 行目"), std::string::npos) << run.err;
+    EXPECT_TRUE(fs::exists(dir.path() / "good.csv.dxf"));
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"good.csv", "good.csv.dxf", "long.csv"}));
+}
+
+TEST(ConverterProgramTest, BadHeightIsTypeMismatch) {
+    TempDir dir;
+    writeFile(dir / "in.csv", "x");
+    Outcome run = runConverter(dir, {"--height=abc", "in.csv"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("実行時エラー 13"), std::string::npos) << run.err;
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.csv"});
+}
+
+TEST(ConverterProgramTest, OutputSameAsInputIsRefused) {
+    TempDir dir;
+    writeFile(dir / "in.csv", "x");
+    Outcome run = runConverter(dir, {"-o", "./in.csv", "in.csv"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("実行時エラー 55"), std::string::npos) << run.err;
+    EXPECT_EQ(readFile(dir / "in.csv"), "x");
+}
+
+TEST(ConverterProgramTest, UsageErrorsExitWith2) {
+    TempDir dir;
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {}, {"--bogus", "in.csv"}, {"-o", "x.dxf", "a.csv", "b.csv"}, {"--height"}}) {
+        Outcome run = runConverter(dir, args);
+        EXPECT_EQ(run.exitCode, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("usage: quillet-convert"), std::string::npos) << run.err;
+    }
+    EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST(ConverterProgramTest, HelpAndVersion) {
+    TempDir dir;
+    Outcome help = runConverter(dir, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.starts_with("usage: quillet-convert ")) << help.out;
+    EXPECT_NE(help.out.find("--height"), std::string::npos);
+    EXPECT_EQ(help.err, "");
+    Outcome version = runConverter(dir, {"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "quillet-convert " QUILLET_VERSION "\n");
+}
+
+TEST(ConverterProgramTest, DecimalSeparatorFollowsLocale) {
+    TempDir dir;
+    writeFile(dir / "in.csv", "x");
+    Outcome c = runConverter(dir, {"--height", "100.9", "in.csv"}, "C");
+    EXPECT_EQ(c.exitCode, 0) << c.err;
+    EXPECT_EQ(readFile(dir / "in.csv.dxf"), dxfOf(textEntity(0, 0, 100, "x")));
+    // In the C locale the comma groups digits.
+    Outcome grouped = runConverter(dir, {"--height", "1,000", "in.csv"}, "C");
+    EXPECT_EQ(grouped.exitCode, 0) << grouped.err;
+    EXPECT_EQ(readFile(dir / "in.csv.dxf"), dxfOf(textEntity(0, 0, 1000, "x")));
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "no German locale to try a decimal comma with";
+    std::setlocale(LC_NUMERIC, "C");
+    Outcome german = runConverter(dir, {"--height", "100,9", "in.csv"}, "de_DE.UTF-8");
+    EXPECT_EQ(german.exitCode, 0) << german.err;
+    EXPECT_EQ(readFile(dir / "in.csv.dxf"), dxfOf(textEntity(0, 0, 100, "x")));
+}
+
+} // namespace
+} // namespace quillet::testing

@@ -1,0 +1,117 @@
+// The platform layer's small pieces: number lines, character counts, error numbers.
+#include "TestSupport.h"
+
+#include "platform/Cp932.h"
+#include "platform/OsError.h"
+#include "platform/PaddedNumber.h"
+#include "platform/RunError.h"
+
+#include <cerrno>
+#include <climits>
+#include <set>
+
+namespace quillet::testing {
+namespace {
+
+std::string padded(std::int32_t value) {
+    char buffer[platform::kPaddedNumberMax];
+    return std::string(buffer, platform::formatPadded(value, buffer));
+}
+
+TEST(PaddedNumberTest, SignPositionDigitsAndOneBlank) {
+    EXPECT_EQ(padded(100), " 100 ");
+    EXPECT_EQ(padded(-200), "-200 ");
+    EXPECT_EQ(padded(0), " 0 ");
+    EXPECT_EQ(padded(-1), "-1 ");
+    EXPECT_EQ(padded(INT32_MAX), " 2147483647 ");
+    EXPECT_EQ(padded(INT32_MIN), "-2147483648 ");
+    EXPECT_EQ(padded(INT32_MIN).size(), platform::kPaddedNumberMax);
+}
+
+TEST(Cp932Test, LeadByteAndTheByteAfterItAreOneCharacter) {
+    using platform::cp932::countChars;
+    EXPECT_EQ(countChars(""), 0u);
+    EXPECT_EQ(countChars("abc"), 3u);
+    EXPECT_EQ(countChars("\x82\xA0\x82\xA2"), 2u); // two hiragana
+    EXPECT_EQ(countChars("\x95\x5C"
+                         "a"),
+              2u);                                 // second byte 0x5C is no character
+    EXPECT_EQ(countChars("\xE0\x40\xFC\x40"), 2u); // both ends of the upper lead range
+    EXPECT_EQ(countChars("\x81\x40\x9F\x40"), 2u); // both ends of the lower lead range
+    EXPECT_EQ(countChars("\x80\xA0\xFD\xFF"), 4u); // bytes just outside the lead ranges
+    EXPECT_EQ(countChars("\xB1\xB2"), 2u);         // half-width katakana are single
+    EXPECT_EQ(countChars("a\x82"), 2u);            // a lone lead byte at the end
+    EXPECT_EQ(countChars("\x82\x82\x82"), 2u);     // a lead byte as second byte
+}
+
+TEST(FolderOfTest, FolderPartOfPath) {
+    EXPECT_EQ(platform::folderOf("dir/in.csv"), "dir");
+    EXPECT_EQ(platform::folderOf("a/b/in.csv"), "a/b");
+    EXPECT_EQ(platform::folderOf("in.csv"), ".");
+    EXPECT_EQ(platform::folderOf("/in.csv"), "/");
+    EXPECT_EQ(platform::folderOf("dir/"), "dir");
+}
+
+TEST(ErrorFromErrnoTest, NumbersForOsErrors) {
+    TempDir dir;
+    using platform::OsAction;
+    const std::string inFolder = dir / "missing.csv";
+    const std::string inMissingFolder = dir / "nowhere/missing.csv";
+    struct Case {
+        int err;
+        const std::string& path;
+        OsAction action;
+        int number;
+    } cases[] = {
+        {ENOENT, inFolder, OsAction::Open, 53},  {ENOENT, inMissingFolder, OsAction::Open, 76},
+        {ENOTDIR, inFolder, OsAction::Open, 76}, {EACCES, inFolder, OsAction::Open, 70},
+        {EROFS, inFolder, OsAction::Write, 70},  {EISDIR, inFolder, OsAction::Open, 75},
+        {ENOSPC, inFolder, OsAction::Write, 61}, {EDQUOT, inFolder, OsAction::Write, 61},
+        {EFBIG, inFolder, OsAction::Write, 61},  {EIO, inFolder, OsAction::Write, 57},
+        {EIO, inFolder, OsAction::Read, 57},
+    };
+    for (const Case& c : cases) {
+        platform::RunError error = platform::errorFromErrno(c.err, c.path, c.action);
+        EXPECT_EQ(error.code(), c.number) << "errno " << c.err;
+        EXPECT_EQ(error.path(), c.path);
+    }
+}
+
+TEST(RunErrorTest, MessageNamesNumberDescriptionPathAndLine) {
+    platform::RunError bare(platform::ErrorNumber::Overflow);
+    EXPECT_STREQ(bare.what(), "実行時エラー 6: オーバーフローしました。");
+    EXPECT_EQ(bare.headline(), bare.what());
+
+    platform::RunError placed = bare.withContext("in.csv", 3);
+    EXPECT_EQ(placed.code(), 6);
+    EXPECT_EQ(placed.path(), "in.csv");
+    EXPECT_EQ(placed.line(), 3);
+    EXPECT_STREQ(placed.what(), "実行時エラー 6: オーバーフローしました。 (in.csv, 3 行目)");
+    EXPECT_EQ(placed.headline(), bare.what());
+
+    // Context already known is kept: the innermost knows best.
+    platform::RunError again = placed.withContext("other.csv", 9);
+    EXPECT_EQ(again.path(), "in.csv");
+    EXPECT_EQ(again.line(), 3);
+
+    platform::RunError lineOnly(platform::ErrorNumber::Overflow, {}, 7);
+    EXPECT_STREQ(lineOnly.what(), "実行時エラー 6: オーバーフローしました。 (7 行目)");
+}
+
+TEST(RunErrorTest, EveryNumberHasItsOwnDescription) {
+    std::set<int> numbers;
+    std::set<std::string_view> descriptions;
+    for (const auto& entry : platform::errorTable()) {
+        numbers.insert(static_cast<int>(entry.number));
+        descriptions.insert(entry.description);
+        EXPECT_EQ(platform::describe(entry.number), entry.description);
+    }
+    EXPECT_EQ(numbers, (std::set<int>{6, 13, 52, 53, 55, 57, 61, 70, 75, 76}));
+    EXPECT_EQ(descriptions.size(), numbers.size());
+    EXPECT_EQ(platform::describe(platform::ErrorNumber::TypeMismatch), "型が一致しません。");
+    EXPECT_EQ(platform::describe(platform::ErrorNumber::FileNotFound),
+              "ファイルが見つかりません。");
+}
+
+} // namespace
+} // namespace quillet::testing

@@ -1,0 +1,203 @@
+// Runs over real files: what lands on disk, and what the window is shown.
+#include "MemoryRun.h"
+#include "TestSupport.h"
+
+#include "conversion/Run.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace quillet::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kInput = "a,b\r\nc\r\n\r\nd";
+const std::string kDrawing = dxfOf(textEntity(0, 0, 100, "b") + textEntity(0, -200, 100, "a") +
+                                   textEntity(0, -400, 100, "c") + textEntity(1000, 0, 100, "d"));
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st.st_mode;
+}
+
+// Sets the umask for one test and puts the old one back.
+class ScopedUmask {
+  public:
+    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(old_); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+  private:
+    mode_t old_;
+};
+
+std::int64_t convert(const std::string& in, const std::string& out,
+                     std::string_view height = "100") {
+    conversion::ConversionState state;
+    return conversion::convertFile(in, out, height, {}, state);
+}
+
+TEST(ConvertFileTest, WritesDrawingAndNothingElse) {
+    TempDir dir;
+    writeFile(dir / "in.csv", kInput);
+    EXPECT_EQ(convert(dir / "in.csv", dir / "in.csv.dxf"), 4);
+    EXPECT_EQ(readFile(dir / "in.csv.dxf"), kDrawing);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"in.csv", "in.csv.dxf"}));
+}
+
+TEST(ConvertFileTest, FileGivesSameBytesAsMemory) {
+    TempDir dir;
+    // Big enough for several of the writer's blocks, with double-byte text.
+    std::string input;
+    for (int line = 0; line < 30000; ++line)
+        input += "\x93\xFA\x96\x7B," + std::to_string(line) + ",\x95\x5C\r\n" +
+                 (line % 1000 == 999 ? "\r\n" : "");
+    writeFile(dir / "in.csv", input);
+    EXPECT_EQ(convert(dir / "in.csv", dir / "out.dxf", "7"), 90000);
+    const std::string bytes = readFile(dir / "out.dxf");
+    EXPECT_GT(bytes.size(), 3u * 1024 * 1024);
+    EXPECT_TRUE(bytes == convertText(input, 7).bytes);
+}
+
+TEST(ConvertFileTest, ReplacesExistingOutput) {
+    TempDir dir;
+    writeFile(dir / "in.csv", kInput);
+    writeFile(dir / "out.dxf", std::string(100000, 'z'));
+    convert(dir / "in.csv", dir / "out.dxf");
+    EXPECT_EQ(readFile(dir / "out.dxf"), kDrawing);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"in.csv", "out.dxf"}));
+}
+
+TEST(ConvertFileTest, HeightTextIsRoundedDown) {
+    TempDir dir;
+    writeFile(dir / "in.csv", "x");
+    const std::pair<std::string, int> heights[] = {
+        {"100.5", 100}, {"101.5", 101}, {"-0.5", -1}, {" 100 ", 100}, {"１００", 100}};
+    for (const auto& [text, height] : heights) {
+        convert(dir / "in.csv", dir / "out.dxf", text);
+        EXPECT_EQ(readFile(dir / "out.dxf"), dxfOf(textEntity(0, 0, height, "x"))) << text;
+    }
+}
+
+TEST(ConvertFileTest, SeparatorsComeFromCaller) {
+    TempDir dir;
+    writeFile(dir / "in.csv", "x");
+    conversion::ConversionState state;
+    conversion::convertFile(dir / "in.csv", dir / "out.dxf", "1.234,5", {",", "."}, state);
+    EXPECT_EQ(readFile(dir / "out.dxf"), dxfOf(textEntity(0, 0, 1234, "x")));
+    EXPECT_EQ(state.textHeight, 1234);
+}
+
+TEST(OutputModeTest, NewFileFollowsUmask) {
+    TempDir dir;
+    writeFile(dir / "in.csv", "x");
+    for (mode_t mask : {mode_t{022}, mode_t{027}, mode_t{077}, mode_t{0}}) {
+        ScopedUmask scoped(mask);
+        fs::remove(dir.path() / "out.dxf");
+        convert(dir / "in.csv", dir / "out.dxf");
+        EXPECT_EQ(modeOf(dir / "out.dxf") & 07777, 0666 & ~mask) << std::oct << mask;
+    }
+}
+
+TEST(OutputModeTest, ReplacedFileKeepsItsMode) {
+    TempDir dir;
+    writeFile(dir / "in.csv", "x");
+    ScopedUmask scoped(022);
+    for (mode_t mode : {mode_t{0600}, mode_t{0640}, mode_t{0751}, mode_t{0666}}) {
+        writeFile(dir / "out.dxf", "old");
+        ::chmod((dir / "out.dxf").c_str(), mode);
+        convert(dir / "in.csv", dir / "out.dxf");
+        EXPECT_EQ(modeOf(dir / "out.dxf") & 07777, mode) << std::oct << mode;
+        EXPECT_EQ(readFile(dir / "out.dxf"), dxfOf(textEntity(0, 0, 100, "x")));
+    }
+}
+
+TEST(OutputModeTest, SymlinkAtOutputNameBecomesFile) {
+    TempDir dir;
+    writeFile(dir / "in.csv", "x");
+    writeFile(dir / "target.dxf", "target");
+    fs::create_symlink("target.dxf", dir.path() / "out.dxf");
+    fs::create_symlink("missing.dxf", dir.path() / "dangling.dxf");
+    convert(dir / "in.csv", dir / "out.dxf");
+    convert(dir / "in.csv", dir / "dangling.dxf");
+    for (const char* name : {"out.dxf", "dangling.dxf"}) {
+        EXPECT_TRUE(S_ISREG(modeOf(dir / name))) << name;
+        EXPECT_EQ(readFile(dir / name), dxfOf(textEntity(0, 0, 100, "x"))) << name;
+    }
+    EXPECT_EQ(readFile(dir / "target.dxf"), "target");
+    EXPECT_FALSE(fs::exists(dir.path() / "missing.dxf"));
+}
+
+TEST(ComposePathTest, OneSlashBetweenFolderAndName) {
+    EXPECT_EQ(conversion::composePath("dir", "in.csv"), "dir/in.csv");
+    EXPECT_EQ(conversion::composePath("dir/", "in.csv"), "dir/in.csv");
+    EXPECT_EQ(conversion::composePath("/", "in.csv"), "/in.csv");
+    EXPECT_EQ(conversion::composePath("/a/b", "in.csv"), "/a/b/in.csv");
+    // Names are taken as typed.
+    EXPECT_EQ(conversion::composePath("dir", " in.csv "), "dir/ in.csv ");
+    EXPECT_EQ(conversion::composePath("dir", ""), "dir/");
+}
+
+TEST(ReportTest, TwoLinesEndedByCrLf) {
+    EXPECT_EQ(conversion::reportText(0), "処理した文字数 : 0\r\n処理終了\r\n");
+    EXPECT_EQ(conversion::reportText(123456), "処理した文字数 : 123456\r\n処理終了\r\n");
+}
+
+class RecordingView final : public conversion::RunView {
+  public:
+    void setCaption(std::string_view caption) override { captions.emplace_back(caption); }
+    void setReport(std::string_view report) override { reports.emplace_back(report); }
+    std::vector<std::string> captions;
+    std::vector<std::string> reports;
+};
+
+TEST(RunConversionTest, ShowsCaptionsAndReport) {
+    TempDir dir;
+    writeFile(dir / "in.csv", kInput);
+    conversion::ConversionState state;
+    RecordingView view;
+    for (std::string folder : {dir.str(), dir.str() + "/"}) {
+        view.captions.clear();
+        view.reports.clear();
+        conversion::runConversion({folder, "in.csv", "out.dxf", "100"}, {}, state, view);
+        EXPECT_EQ(view.captions,
+                  (std::vector<std::string>{"読み込み中です・・・", "ファイル操作"}));
+        EXPECT_EQ(view.reports, (std::vector<std::string>{"処理した文字数 : 4\r\n処理終了\r\n"}));
+        EXPECT_EQ(readFile(dir / "out.dxf"), kDrawing);
+    }
+}
+
+TEST(RunConversionTest, SecondRunStartsCountersOver) {
+    TempDir dir;
+    writeFile(dir / "in.csv", kInput);
+    writeFile(dir / "one.csv", "x");
+    conversion::ConversionState state;
+    RecordingView view;
+    conversion::runConversion({dir.str(), "in.csv", "out.dxf", "100"}, {}, state, view);
+    conversion::runConversion({dir.str(), "one.csv", "one.dxf", "50"}, {}, state, view);
+    EXPECT_EQ(readFile(dir / "one.dxf"), dxfOf(textEntity(0, 0, 50, "x")));
+    EXPECT_EQ(view.reports.back(), "処理した文字数 : 1\r\n処理終了\r\n");
+    EXPECT_EQ(state.blockNo, 0);
+    EXPECT_EQ(state.itemNo, 1);
+}
+
+TEST(RunConversionTest, FailedRunKeepsReadingCaptionAndNoReport) {
+    TempDir dir;
+    writeFile(dir / "in.csv", kInput);
+    conversion::ConversionState state;
+    RecordingView view;
+    EXPECT_RUN_ERROR(
+        conversion::runConversion({dir.str(), "in.csv", "out.dxf", "abc"}, {}, state, view), 13);
+    EXPECT_EQ(view.captions, std::vector<std::string>{"読み込み中です・・・"});
+    EXPECT_TRUE(view.reports.empty());
+    // An empty input name leaves only the folder, which cannot be read as a file.
+    EXPECT_RUN_ERROR(conversion::runConversion({dir.str(), "", "out.dxf", "100"}, {}, state, view),
+                     75);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.csv"});
+}
+
+} // namespace
+} // namespace quillet::testing
