@@ -62,9 +62,11 @@ QStringList pickableRoots(const QList<MountEntry>& mounts) {
 
 QList<MountEntry> mountedFileSystems() {
     QList<MountEntry> mounts;
+    // Containers mount single files too (/etc/hosts); only a folder can be a drive.
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
         mounts.append(
-            {volume.rootPath(), volume.fileSystemType(), volume.isValid() && volume.isReady()});
+            {volume.rootPath(), volume.fileSystemType(),
+             volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir()});
     return mounts;
 }
 

@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "DriveList.h"
+#include "FileList.h"
 #include "TwipsLayout.h"
 #include "platform/NumberText.h"
 #include "platform/RunError.h"
@@ -13,7 +14,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -49,23 +49,6 @@ QPushButton* makeButton(const QString& caption, const char* name, QWidget* paren
     return button;
 }
 
-QListView* makeFileList(QFileSystemModel* model, const char* name, QWidget* parent) {
-    // All files of the folder, no pattern; hidden files stay hidden as in the desktop's views.
-    model->setFilter(QDir::Files | QDir::NoDotAndDotDot);
-    auto* list = named(new QListView(parent), name);
-    list->setModel(model);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setUniformItemSizes(true);
-    return list;
-}
-
-void setFileListPath(QListView* list, QFileSystemModel* model, const QString& folder) {
-    // A new folder starts without a chosen file.
-    list->selectionModel()->clear();
-    list->setRootIndex(model->setRootPath(folder));
-}
-
 } // namespace
 
 Form1::Form1(ErrorReporter reporter, QWidget* parent)
@@ -97,8 +80,7 @@ void Form1::createControls() {
     txtFileR_ = named(new QLineEdit(QStringLiteral("100"), this), "txtFileR");
     drive1_ = named(new QComboBox(this), "Drive1");
 
-    file1Model_ = new QFileSystemModel(this);
-    file1_ = makeFileList(file1Model_, "File1", this);
+    file1_ = named(new FileList(this), "File1");
 
     dirModel_ = new QFileSystemModel(this);
     dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
@@ -117,8 +99,7 @@ void Form1::createControls() {
     dir1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     cmdOpen_ = makeButton(QStringLiteral("開く(&O)"), "cmdOpen", this);
-    file2Model_ = new QFileSystemModel(this);
-    file2_ = makeFileList(file2Model_, "File2", this);
+    file2_ = named(new FileList(this), "File2");
     cmdExit_ = makeButton(QStringLiteral("終了(&X)"), "cmdExit", this);
 
     txtDis_ = named(new QPlainTextEdit(this), "txtDis");
@@ -178,10 +159,7 @@ void Form1::connectEvents() {
     connect(drive1_, &QComboBox::currentIndexChanged, this, &Form1::Drive1_Change);
     connect(dir1_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &Form1::onDir1Selected);
-    // A click on the chosen file fills the boxes again, as moving the selection does.
-    connect(file1_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &Form1::File1_Click);
-    connect(file1_, &QAbstractItemView::clicked, this, &Form1::File1_Click);
+    connect(file1_, &FileList::chosen, this, &Form1::File1_Click);
     connect(cmdCul1_, &QPushButton::clicked, this, &Form1::cmdCul1_Click);
     connect(cmdExit_, &QPushButton::clicked, this, &Form1::cmdExit_Click);
 }
@@ -198,15 +176,12 @@ void Form1::Drive1_Change() {
 }
 
 void Form1::Dir1_Change() {
-    setFileListPath(file1_, file1Model_, dir1Path_);
-    setFileListPath(file2_, file2Model_, dir1Path_);
+    file1_->setPath(dir1Path_);
+    file2_->setPath(dir1Path_);
 }
 
 void Form1::File1_Click() {
-    const QModelIndexList selected = file1_->selectionModel()->selectedIndexes();
-    if (selected.isEmpty())
-        return;
-    const QString name = file1Model_->fileName(selected.first());
+    const QString name = file1_->fileName();
     txtFileName_->setText(name);
     txtFileS_->setText(name + QStringLiteral(".dxf"));
 }

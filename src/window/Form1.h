@@ -14,12 +14,13 @@ class QComboBox;
 class QFileSystemModel;
 class QLabel;
 class QLineEdit;
-class QListView;
 class QPlainTextEdit;
 class QPushButton;
 class QTreeView;
 
 namespace quillet::window {
+
+class FileList;
 
 // The program's one window: picks a folder and a file, holds the names and the text height,
 // runs the conversion and shows its report.
@@ -65,16 +66,14 @@ class Form1 : public QWidget, private conversion::RunView {
     QLabel* label3_ = nullptr;
     QLineEdit* txtFileR_ = nullptr;
     QComboBox* drive1_ = nullptr;
-    QListView* file1_ = nullptr;
+    FileList* file1_ = nullptr;
     QTreeView* dir1_ = nullptr;
     QPushButton* cmdOpen_ = nullptr;
-    QListView* file2_ = nullptr;
+    FileList* file2_ = nullptr;
     QPushButton* cmdExit_ = nullptr;
     QPlainTextEdit* txtDis_ = nullptr;
 
     QFileSystemModel* dirModel_ = nullptr;
-    QFileSystemModel* file1Model_ = nullptr;
-    QFileSystemModel* file2Model_ = nullptr;
 };
 
 } // namespace quillet::window

@@ -1,0 +1,417 @@
+#include "window/Form1.h"
+#include "conversion/Run.h"
+#include "platform/RunError.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <memory>
+
+using quillet::window::Form1;
+
+namespace {
+
+const QString kReport3 = QStringLiteral("処理した文字数 : 3\n処理終了\n");
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    file.write(bytes);
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Returns the drawing the engine itself writes for input at heightText.
+QByteArray drawingOf(const QString& input, const std::string& heightText) {
+    QTemporaryDir scratch;
+    const QString output = scratch.filePath(QStringLiteral("expected.dxf"));
+    quillet::conversion::ConversionState state;
+    quillet::conversion::convertFile(QFile::encodeName(input).toStdString(),
+                                     QFile::encodeName(output).toStdString(), heightText, {},
+                                     state);
+    return readBytes(output);
+}
+
+// Returns the item named name below parent in view, or an invalid index while there is none.
+QModelIndex itemNamed(const QAbstractItemView* view, const QModelIndex& parent,
+                      const QString& name) {
+    const QAbstractItemModel* model = view->model();
+    for (int row = 0; row < model->rowCount(parent); ++row) {
+        const QModelIndex index = model->index(row, 0, parent);
+        if (index.data().toString() == name)
+            return index;
+    }
+    return {};
+}
+
+QStringList namesListed(const QListView* list) {
+    QStringList names;
+    const QAbstractItemModel* model = list->model();
+    for (int row = 0; row < model->rowCount(list->rootIndex()); ++row)
+        names << model->index(row, 0, list->rootIndex()).data().toString();
+    names.sort();
+    return names;
+}
+
+// The window started on a folder of its own, with the error box replaced by a list.
+class Window {
+  public:
+    explicit Window(const QString& folder) {
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(folder);
+        form_ = std::make_unique<Form1>(
+            [this](QWidget*, const QString& message) { messages << message; });
+        // The window works on its own folder from now on, not on the process's.
+        QDir::setCurrent(previous);
+        form_->show();
+        QApplication::setActiveWindow(form_.get());
+    }
+
+    Form1& form() { return *form_; }
+    template <class Control> Control* control(const char* name) const {
+        return form_->findChild<Control*>(QLatin1String(name));
+    }
+    QWidget* focused() const { return QApplication::focusWidget(); }
+    void pressAlt(Qt::Key key) const { QTest::keyClick(focused(), key, Qt::AltModifier); }
+
+    QStringList messages;
+
+  private:
+    std::unique_ptr<Form1> form_;
+};
+
+} // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<QTemporaryDir> folder_;
+    QString path(const QString& name) const { return folder_->filePath(name); }
+
+    // Clicks the item called name in list once it is shown there.
+    static void clickFile(QListView* list, const QString& name) {
+        QModelIndex index;
+        QTRY_VERIFY((index = itemNamed(list, list->rootIndex(), name)).isValid());
+        QTRY_VERIFY(!list->visualRect(index).isEmpty());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+    }
+
+    static bool waitActive(Window& window) { return QTest::qWaitForWindowActive(&window.form()); }
+
+  private slots:
+    void init() {
+        folder_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(folder_->isValid());
+        writeBytes(path("data.csv"), "A,B\r\nC\r\n");
+        writeBytes(path("one.csv"), "Z");
+        writeBytes(path(".hidden"), "x");
+        QVERIFY(QDir(folder_->path()).mkdir("sub"));
+        writeBytes(path("sub/inner.csv"), "S,T,U");
+    }
+    void cleanup() { folder_.reset(); }
+
+    void startsOnTheCurrentFolder() {
+        Window window(folder_->path());
+        auto* file1 = window.control<QListView>("File1");
+        auto* file2 = window.control<QListView>("File2");
+        const QStringList files{"data.csv", "one.csv"};
+        QTRY_COMPARE(namesListed(file1), files);
+        QTRY_COMPARE(namesListed(file2), files);
+
+        auto* dir1 = window.control<QTreeView>("Dir1");
+        QCOMPARE(dir1->currentIndex().data(QFileSystemModel::FilePathRole).toString(),
+                 folder_->path());
+        auto* drive1 = window.control<QComboBox>("Drive1");
+        QVERIFY(folder_->path().startsWith(drive1->currentText()));
+        for (int i = 0; i < drive1->count(); ++i)
+            for (const char* system : {"/proc", "/sys", "/dev", "/run/user"})
+                QVERIFY2(!drive1->itemText(i).startsWith(QLatin1String(system)),
+                         qPrintable(drive1->itemText(i)));
+
+        QCOMPARE(window.form().windowTitle(), QStringLiteral("Quillet"));
+        QCOMPARE(window.control<QLineEdit>("txtFileR")->text(), QStringLiteral("100"));
+        QVERIFY(window.control<QPlainTextEdit>("txtDis")->toPlainText().isEmpty());
+    }
+
+    void choosingAFileFillsBothNames() {
+        Window window(folder_->path());
+        auto* file1 = window.control<QListView>("File1");
+        auto* name = window.control<QLineEdit>("txtFileName");
+        auto* output = window.control<QLineEdit>("txtFileS");
+
+        clickFile(file1, "one.csv");
+        QCOMPARE(name->text(), QStringLiteral("one.csv"));
+        QCOMPARE(output->text(), QStringLiteral("one.csv.dxf"));
+
+        // Clicking the chosen file again overwrites what the user typed.
+        output->setText("mine.dxf");
+        name->setText("typed.csv");
+        clickFile(file1, "one.csv");
+        QCOMPARE(name->text(), QStringLiteral("one.csv"));
+        QCOMPARE(output->text(), QStringLiteral("one.csv.dxf"));
+
+        QTest::keyClick(file1, Qt::Key_Up);
+        QCOMPARE(name->text(), QStringLiteral("data.csv"));
+        QCOMPARE(output->text(), QStringLiteral("data.csv.dxf"));
+
+        clickFile(window.control<QListView>("File2"), "one.csv");
+        QCOMPARE(name->text(), QStringLiteral("data.csv"));
+        QCOMPARE(output->text(), QStringLiteral("data.csv.dxf"));
+    }
+
+    void convertsByClickAndByAccessKey() {
+        Window window(folder_->path());
+        QVERIFY(waitActive(window));
+        auto* file1 = window.control<QListView>("File1");
+        auto* report = window.control<QPlainTextEdit>("txtDis");
+        QSignalSpy captions(&window.form(), &QWidget::windowTitleChanged);
+
+        clickFile(file1, "data.csv");
+        QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QCOMPARE(readBytes(path("data.csv.dxf")), drawingOf(path("data.csv"), "100"));
+        QCOMPARE(report->toPlainText(), kReport3);
+        QCOMPARE(captions.size(), 2);
+        QCOMPARE(captions.at(0).at(0).toString(), QStringLiteral("読み込み中です・・・"));
+        QCOMPARE(captions.at(1).at(0).toString(), QStringLiteral("ファイル操作"));
+        // The new drawing shows in the lists without leaving the folder.
+        QTRY_VERIFY(namesListed(file1).contains("data.csv.dxf"));
+        QTRY_VERIFY(namesListed(window.control<QListView>("File2")).contains("data.csv.dxf"));
+
+        // Another height and input into the same output: the report is replaced.
+        window.control<QLineEdit>("txtFileName")->setText("one.csv");
+        window.control<QLineEdit>("txtFileR")->setText("250");
+        window.pressAlt(Qt::Key_A);
+        QTRY_COMPARE(captions.size(), 4);
+        const QByteArray drawing = readBytes(path("data.csv.dxf"));
+        QCOMPARE(drawing, drawingOf(path("one.csv"), "250"));
+        QVERIFY(drawing.contains("\r\n 40\r\n 250 \r\n"));
+        QCOMPARE(report->toPlainText(), QStringLiteral("処理した文字数 : 1\n処理終了\n"));
+        QCOMPARE(window.form().windowTitle(), QStringLiteral("ファイル操作"));
+    }
+
+    void choosingAFolderMovesBothListsAndTheRun() {
+        Window window(folder_->path());
+        auto* dir1 = window.control<QTreeView>("Dir1");
+        QModelIndex sub;
+        QTRY_VERIFY((sub = itemNamed(dir1, dir1->currentIndex(), "sub")).isValid());
+        QTRY_VERIFY(!dir1->visualRect(sub).isEmpty());
+        // Near the start of the name: long names reach past the visible part of the tree.
+        const QRect rect = dir1->visualRect(sub);
+        QTest::mouseClick(dir1->viewport(), Qt::LeftButton, {}, rect.topLeft() + QPoint(4, 4));
+
+        const QStringList files{"inner.csv"};
+        QTRY_COMPARE(namesListed(window.control<QListView>("File1")), files);
+        QTRY_COMPARE(namesListed(window.control<QListView>("File2")), files);
+
+        clickFile(window.control<QListView>("File1"), "inner.csv");
+        QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QCOMPARE(window.messages, QStringList());
+        QCOMPARE(readBytes(path("sub/inner.csv.dxf")), drawingOf(path("sub/inner.csv"), "100"));
+    }
+
+    void aDriveThatIsNotReadyKeepsTheLists() {
+        QTemporaryDir other;
+        writeBytes(other.filePath("other.csv"), "O");
+        Window window(folder_->path());
+        auto* drive1 = window.control<QComboBox>("Drive1");
+        auto* file1 = window.control<QListView>("File1");
+        // This machine may have one volume only: stand-ins join the list as mounts would.
+        drive1->addItem(other.path());
+        drive1->addItem(other.filePath("unplugged"));
+
+        drive1->setCurrentIndex(drive1->count() - 2);
+        const QStringList otherFiles{"other.csv"};
+        QTRY_COMPARE(namesListed(file1), otherFiles);
+        QTRY_COMPARE(namesListed(window.control<QListView>("File2")), otherFiles);
+
+        drive1->setCurrentIndex(drive1->count() - 1);
+        QCOMPARE(window.messages.size(), 1);
+        QVERIFY(window.messages.first().startsWith(QStringLiteral("実行時エラー 76:")));
+        QVERIFY(window.messages.first().contains("unplugged"));
+        QCOMPARE(drive1->currentText(), other.path());
+        QCOMPARE(namesListed(file1), otherFiles);
+
+        // The run still goes to the folder shown.
+        clickFile(file1, "other.csv");
+        QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QVERIFY(QFile::exists(other.filePath("other.csv.dxf")));
+    }
+
+    void aFailedRunIsReportedAndTheWindowGoesOn_data() {
+        QTest::addColumn<QString>("inputName");
+        QTest::addColumn<QString>("heightText");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("mentions");
+
+        QTest::newRow("missing input") << "missing.csv"
+                                       << "100" << 53 << "missing.csv";
+        QTest::newRow("letters for the height") << "data.csv"
+                                                << "abc" << 13 << "";
+        QTest::newRow("empty height") << "data.csv"
+                                      << "" << 13 << "";
+        QTest::newRow("height beyond 16 bits") << "data.csv"
+                                               << "32768" << 6 << "";
+        QTest::newRow("line too long") << "long.csv"
+                                       << "100" << 6 << "2 行目";
+    }
+    void aFailedRunIsReportedAndTheWindowGoesOn() {
+        QFETCH(QString, inputName);
+        QFETCH(QString, heightText);
+        QFETCH(int, number);
+        QFETCH(QString, mentions);
+        writeBytes(path("long.csv"), "a\r\n" + QByteArray(40000, 'x'));
+        const QStringList entriesBefore =
+            QDir(folder_->path()).entryList(QDir::AllEntries | QDir::Hidden);
+
+        Window window(folder_->path());
+        auto* report = window.control<QPlainTextEdit>("txtDis");
+        auto* cmdCul1 = window.control<QPushButton>("cmdCul1");
+        clickFile(window.control<QListView>("File1"), "data.csv");
+        QTest::mouseClick(cmdCul1, Qt::LeftButton);
+        QCOMPARE(report->toPlainText(), kReport3);
+        QVERIFY(QFile::remove(path("data.csv.dxf")));
+
+        window.control<QLineEdit>("txtFileName")->setText(inputName);
+        window.control<QLineEdit>("txtFileS")->setText("fresh.dxf");
+        window.control<QLineEdit>("txtFileR")->setText(heightText);
+        QTest::mouseClick(cmdCul1, Qt::LeftButton);
+
+        const QString headline = QString::fromUtf8(
+            quillet::platform::RunError(quillet::platform::ErrorNumber(number)).headline());
+        QCOMPARE(window.messages.size(), 1);
+        QVERIFY2(window.messages.first().startsWith(headline), qPrintable(window.messages[0]));
+        QVERIFY2(window.messages.first().contains(mentions), qPrintable(window.messages[0]));
+        QCOMPARE(report->toPlainText(), headline);
+        QCOMPARE(window.form().windowTitle(), QStringLiteral("ファイル操作"));
+        QCOMPARE(QDir(folder_->path()).entryList(QDir::AllEntries | QDir::Hidden), entriesBefore);
+
+        window.control<QLineEdit>("txtFileName")->setText("data.csv");
+        window.control<QLineEdit>("txtFileR")->setText("100");
+        QTest::mouseClick(cmdCul1, Qt::LeftButton);
+        QCOMPARE(report->toPlainText(), kReport3);
+        QVERIFY(window.form().isVisible());
+    }
+
+    void tabWalksTheControlsInOrder() {
+        Window window(folder_->path());
+        QVERIFY(waitActive(window));
+        const QStringList order{"Drive1",  "Dir1",     "File1",    "txtFileName",
+                                "cmdCul1", "cmdOpen",  "cmdCul2",  "cmdExit",
+                                "txtDis",  "txtFileS", "txtFileR", "File2"};
+        QCOMPARE(window.focused()->objectName(), order.first());
+        QStringList walked{window.focused()->objectName()};
+        for (qsizetype i = 1; i <= order.size(); ++i) {
+            QTest::keyClick(window.focused(), Qt::Key_Tab);
+            walked << window.focused()->objectName();
+        }
+        QCOMPARE(walked, order + QStringList{order.first()});
+    }
+
+    void accessKeysReachTheirControls_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<QString>("pressed");
+        // Labels lead by the tab order, not to the box beside them.
+        QTest::newRow("Alt+N") << int(Qt::Key_N) << "txtFileName"
+                               << "";
+        QTest::newRow("Alt+S") << int(Qt::Key_S) << "txtFileR"
+                               << "";
+        QTest::newRow("Alt+R") << int(Qt::Key_R) << "File2"
+                               << "";
+        QTest::newRow("Alt+B") << int(Qt::Key_B) << ""
+                               << "cmdCul2";
+        QTest::newRow("Alt+O") << int(Qt::Key_O) << ""
+                               << "cmdOpen";
+    }
+    void accessKeysReachTheirControls() {
+        QFETCH(int, key);
+        QFETCH(QString, focused);
+        QFETCH(QString, pressed);
+        Window window(folder_->path());
+        QVERIFY(waitActive(window));
+        QSignalSpy clicks(pressed.isEmpty() ? window.control<QPushButton>("cmdCul1")
+                                            : window.control<QPushButton>(qPrintable(pressed)),
+                          &QPushButton::clicked);
+        window.pressAlt(Qt::Key(key));
+        if (!focused.isEmpty())
+            QCOMPARE(window.focused()->objectName(), focused);
+        // A button's access key clicks it a moment later, the way it shows being pressed.
+        if (pressed.isEmpty())
+            QCOMPARE(clicks.size(), 0);
+        else
+            QTRY_COMPARE(clicks.size(), 1);
+    }
+
+    void enterAndEscapePressNoButton() {
+        Window window(folder_->path());
+        QVERIFY(waitActive(window));
+        std::vector<std::unique_ptr<QSignalSpy>> spies;
+        for (const char* name : {"cmdCul1", "cmdCul2", "cmdOpen", "cmdExit"})
+            spies.push_back(std::make_unique<QSignalSpy>(window.control<QPushButton>(name),
+                                                         &QPushButton::clicked));
+        for (const char* control : {"txtFileName", "txtFileS", "txtFileR", "cmdCul2", "cmdOpen"}) {
+            window.control<QWidget>(control)->setFocus();
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+                QTest::keyClick(window.focused(), key);
+        }
+        QTest::qWait(200);
+        for (const auto& spy : spies)
+            QCOMPARE(spy->size(), 0);
+    }
+
+    void controlsSitAtTheirPlaces_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("twips");
+        QTest::newRow("Label3") << "Label3" << QRect(120, 1200, 2055, 255);
+        QTest::newRow("txtFileS") << "txtFileS" << QRect(2160, 600, 3495, 375);
+        QTest::newRow("Drive1") << "Drive1" << QRect(480, 1680, 2415, 300);
+        QTest::newRow("File2") << "File2" << QRect(3360, 2760, 2295, 990);
+        QTest::newRow("cmdExit") << "cmdExit" << QRect(6120, 2880, 1215, 495);
+        QTest::newRow("txtDis") << "txtDis" << QRect(480, 3960, 6855, 2895);
+    }
+    void controlsSitAtTheirPlaces() {
+        QFETCH(QString, name);
+        QFETCH(QRect, twips);
+        Window window(folder_->path());
+        const double dpiX = window.form().logicalDpiX();
+        const double dpiY = window.form().logicalDpiY();
+        auto pixels = [](int value, double dpi) { return qRound(value * dpi / 1440.0); };
+        const QRect expected(pixels(twips.x(), dpiX), pixels(twips.y(), dpiY),
+                             pixels(twips.width(), dpiX), pixels(twips.height(), dpiY));
+        QCOMPARE(window.control<QWidget>(qPrintable(name))->geometry(), expected);
+        if (dpiX == 96 && dpiY == 96)
+            QCOMPARE(window.form().size(), QSize(540, 459));
+        QCOMPARE(window.form().minimumSize(), window.form().maximumSize());
+    }
+
+    // Last: once the application has been told to end, event loops no longer run.
+    void exitEndsTheApplication() {
+        Window window(folder_->path());
+        QVERIFY(waitActive(window));
+        QEventLoop loop;
+        QTimer::singleShot(0, &window.form(), [&] { window.pressAlt(Qt::Key_X); });
+        QTimer::singleShot(5000, &loop, [&] { loop.exit(1); });
+        QCOMPARE(loop.exec(), 0);
+    }
+};
+
+QTEST_MAIN(Form1Test)
+#include "Form1Test.moc"
