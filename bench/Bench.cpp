@@ -32,11 +32,12 @@ struct Settings {
     int pairs = 7;
     InputShape shape;
     bool autoColumnLines = true;
+    std::string generateOnly; // write the input here and stop, for profiling by hand
 };
 
 const char* const kUsage =
     "usage: quillet-bench [--converter PATH] [--pairs N] [--lines N] [--column-lines N]\n"
-    "                     [--height N] [--seed N] [--dir FOLDER]\n"
+    "                     [--height N] [--seed N] [--dir FOLDER] [--generate FILE]\n"
     "Times quillet-convert on a generated input against dd writing as many bytes, in turn.\n"
     "  --converter PATH   the converter to time (default: the one built with this program)\n"
     "  --pairs N          converter and dd runs to alternate (default 7)\n"
@@ -45,7 +46,8 @@ const char* const kUsage =
     "                     converter can place at the height)\n"
     "  --height N         text height given to the converter (default 1)\n"
     "  --seed N           seed of the input (default 20240611)\n"
-    "  --dir FOLDER       where the files go, best a tmpfs (default /dev/shm)\n";
+    "  --dir FOLDER       where the files go, best a tmpfs (default /dev/shm)\n"
+    "  --generate FILE    only write the input to FILE (to profile the converter on it)\n";
 
 long long numberArg(std::string_view name, const char* text) {
     char* end = nullptr;
@@ -69,6 +71,8 @@ Settings parseSettings(int argc, char** argv) {
         const char* value = argv[++i];
         if (arg == "--converter")
             settings.converter = value;
+        else if (arg == "--generate")
+            settings.generateOnly = value;
         else if (arg == "--dir")
             settings.folder = value;
         else if (arg == "--pairs")
@@ -231,7 +235,7 @@ void printReport(const Settings& settings, const InputFacts& facts,
 }
 
 int runBenchmark(const Settings& settings) {
-    ScratchDir scratch(settings.folder);
+    ScratchDir scratch(settings.folder, stopRunningChild);
     const std::string input = scratch.file("input.csv");
     const std::string output = scratch.file("output.dxf");
     const std::string copy = scratch.file("dd.bin");
@@ -297,11 +301,21 @@ int runBenchmark(const Settings& settings) {
     return 0;
 }
 
+int generateOnly(const Settings& settings) {
+    const InputFacts facts = writeInputFile(settings.generateOnly, settings.shape);
+    std::printf("%s: %lld lines, %lld texts; convert with --height %d; drawing %lld bytes\n",
+                settings.generateOnly.c_str(), static_cast<long long>(facts.lines),
+                static_cast<long long>(facts.fields), settings.shape.height,
+                static_cast<long long>(facts.outputBytes));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     try {
-        return runBenchmark(parseSettings(argc, argv));
+        const Settings settings = parseSettings(argc, argv);
+        return settings.generateOnly.empty() ? runBenchmark(settings) : generateOnly(settings);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "quillet-bench: %s\n", error.what());
         return 1;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
@@ -15,6 +16,8 @@ extern char** environ;
 namespace quillet::bench {
 
 namespace {
+
+volatile std::sig_atomic_t gRunning = 0; // the child being waited for, 0 for none
 
 double secondsOf(const timeval& tv) {
     return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) / 1e6;
@@ -45,6 +48,8 @@ ChildRun runChild(const std::vector<std::string>& argv) {
     int err = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeFds[1]);
+    if (err == 0)
+        gRunning = pid;
     if (err != 0) {
         ::close(pipeFds[0]);
         fail("cannot start " + argv[0], err);
@@ -66,9 +71,12 @@ ChildRun runChild(const std::vector<std::string>& argv) {
     int status = 0;
     rusage usage{};
     while (::wait4(pid, &status, 0, &usage) < 0) {
-        if (errno != EINTR)
+        if (errno != EINTR) {
+            gRunning = 0;
             fail("wait4", errno);
+        }
     }
+    gRunning = 0;
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.cpuSeconds = secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime);
     run.maxRssKiB = usage.ru_maxrss;
@@ -77,6 +85,12 @@ ChildRun runChild(const std::vector<std::string>& argv) {
     else if (WIFSIGNALED(status))
         run.signal = WTERMSIG(status);
     return run;
+}
+
+void stopRunningChild() noexcept {
+    const pid_t pid = gRunning;
+    if (pid > 0 && ::kill(pid, SIGTERM) == 0)
+        ::waitpid(pid, nullptr, 0);
 }
 
 } // namespace quillet::bench

@@ -19,4 +19,7 @@ struct ChildRun {
 // standard input closed, and waits for it. Throws std::runtime_error when it cannot be started.
 ChildRun runChild(const std::vector<std::string>& argv);
 
+// Ends the child runChild is waiting for, if any, and reaps it; safe in a signal handler.
+void stopRunningChild() noexcept;
+
 } // namespace quillet::bench

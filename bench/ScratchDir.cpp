@@ -15,6 +15,7 @@ namespace {
 // The folder the signal handler empties; fixed storage, as a handler may not allocate.
 char gFolder[4096];
 volatile std::sig_atomic_t gArmed = 0;
+void (*gBeforeRemoval)() noexcept = nullptr;
 
 // Removes every entry of folder (it holds no subfolders), then folder. Uses only calls a
 // signal handler may make, apart from the directory reading, which a dying process can risk.
@@ -31,15 +32,18 @@ void emptyAndRemove(const char* folder) noexcept {
 }
 
 void onSignal(int signalNumber) {
-    if (gArmed)
+    if (gArmed) {
+        if (gBeforeRemoval)
+            gBeforeRemoval();
         emptyAndRemove(gFolder);
+    }
     std::signal(signalNumber, SIG_DFL);
     std::raise(signalNumber);
 }
 
 } // namespace
 
-ScratchDir::ScratchDir(const std::string& base) {
+ScratchDir::ScratchDir(const std::string& base, void (*beforeRemoval)() noexcept) {
     std::string pattern = base + "/quillet-bench-XXXXXX";
     if (pattern.size() >= sizeof gFolder)
         throw std::runtime_error("folder name too long: " + base);
@@ -49,6 +53,7 @@ ScratchDir::ScratchDir(const std::string& base) {
         throw std::runtime_error("cannot create a folder in " + base + ": " + std::strerror(errno));
     path_ = name.data();
     std::memcpy(gFolder, path_.c_str(), path_.size() + 1);
+    gBeforeRemoval = beforeRemoval;
     gArmed = 1;
     for (int signalNumber : {SIGINT, SIGTERM, SIGHUP})
         std::signal(signalNumber, onSignal);

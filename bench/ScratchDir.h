@@ -9,8 +9,9 @@ namespace quillet::bench {
 // also when SIGINT, SIGTERM or SIGHUP ends the benchmark. One at a time.
 class ScratchDir {
   public:
-    // Creates a fresh folder inside base; throws std::runtime_error when it cannot.
-    explicit ScratchDir(const std::string& base);
+    // Creates a fresh folder inside base; on a signal, beforeRemoval (async-signal-safe) runs
+    // first, to stop whatever still writes there. Throws std::runtime_error when it cannot.
+    explicit ScratchDir(const std::string& base, void (*beforeRemoval)() noexcept = nullptr);
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
