@@ -50,6 +50,11 @@ struct EndingCase {
     Lines lines;
 };
 
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const EndingCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 const std::string kBom = "\xEF\xBB\xBF";
 
 const std::vector<EndingCase> kEndingCases = {

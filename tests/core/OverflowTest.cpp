@@ -159,6 +159,11 @@ struct LineLengthCase {
     bool isOneItem = true; // false: the line holds only commas
 };
 
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const LineLengthCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class LineLengthTest : public ::testing::TestWithParam<LineLengthCase> {};
 
 TEST_P(LineLengthTest, LongestLineIs32767Characters) {

@@ -45,6 +45,11 @@ struct ErrorCase {
     std::function<Paths(const TempDir&)> setUp;
 };
 
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const ErrorCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 const std::string kInput = "a,b\r\n\r\nc\r\n";
 
 void expectFailsLeavingDiskAsItWas(const ErrorCase& c) {
@@ -108,6 +113,12 @@ const std::vector<ErrorCase> kErrorCases = {
      [](const TempDir& d) {
          fs::create_directory_symlink("sub", d.path() / "linked");
          return Paths{d / "in.csv", d / "linked"};
+     }},
+    // A pipe or a device at the output name is no file to put the drawing in place of.
+    {"OutputIsFifo", 75,
+     [](const TempDir& d) {
+         ::mkfifo((d / "pipe").c_str(), 0600);
+         return Paths{d / "in.csv", d / "pipe"};
      }},
     {"OutputIsInput", 55,
      [](const TempDir& d) {

@@ -25,6 +25,11 @@ struct GoldenCase {
     std::int64_t placed;
 };
 
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const GoldenCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 std::string drawingOf(const GoldenCase& c) {
     std::string entities;
     for (const Item& item : c.items)
