@@ -21,6 +21,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <string>
 
