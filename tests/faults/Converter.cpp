@@ -64,18 +64,32 @@ Outcome RunningConverter::wait() {
 namespace {
 
 // The folder the converter runs from: a copy of it, and a file for each run's stderr.
-const std::string& runFolder() {
-    static const std::string folder = [] {
+class RunFolder {
+  public:
+    RunFolder() {
         std::string pattern = (fs::temp_directory_path() / "quillet-faults-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed");
-        ::chmod(pattern.c_str(), 0755);
-        fs::copy_file(QUILLET_CONVERT_PATH, pattern + "/quillet-convert");
-        ::chmod((pattern + "/quillet-convert").c_str(), 0755);
-        std::atexit([] { fs::remove_all(runFolder()); });
-        return pattern;
-    }();
-    return folder;
+        path_ = pattern;
+        ::chmod(path_.c_str(), 0755);
+        fs::copy_file(QUILLET_CONVERT_PATH, path_ + "/quillet-convert");
+        ::chmod((path_ + "/quillet-convert").c_str(), 0755);
+    }
+    ~RunFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    RunFolder(const RunFolder&) = delete;
+    RunFolder& operator=(const RunFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+const std::string& runFolder() {
+    static const RunFolder folder;
+    return folder.path();
 }
 
 // Only async-signal-safe calls here: the child of fork must not allocate.
