@@ -187,13 +187,13 @@ const std::vector<ErrorCase> kErrorCases = {
      }},
 };
 
-class RunErrorTest : public ::testing::TestWithParam<ErrorCase> {};
+class FailedRunTest : public ::testing::TestWithParam<ErrorCase> {};
 
-TEST_P(RunErrorTest, LeavesNothingBehind) {
+TEST_P(FailedRunTest, LeavesNothingBehind) {
     expectFailsLeavingDiskAsItWas(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Errors, RunErrorTest, ::testing::ValuesIn(kErrorCases),
+INSTANTIATE_TEST_SUITE_P(Errors, FailedRunTest, ::testing::ValuesIn(kErrorCases),
                          [](const auto& test) { return test.param.name; });
 
 TEST(RunErrorContextTest, ScanErrorNamesInputAndLine) {

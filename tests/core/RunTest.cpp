@@ -141,11 +141,6 @@ TEST(ComposePathTest, OneSlashBetweenFolderAndName) {
     EXPECT_EQ(conversion::composePath("dir", ""), "dir/");
 }
 
-TEST(ReportTest, TwoLinesEndedByCrLf) {
-    EXPECT_EQ(conversion::reportText(0), "処理した文字数 : 0\r\n処理終了\r\n");
-    EXPECT_EQ(conversion::reportText(123456), "処理した文字数 : 123456\r\n処理終了\r\n");
-}
-
 class RecordingView final : public conversion::RunView {
   public:
     void setCaption(std::string_view caption) override { captions.emplace_back(caption); }
