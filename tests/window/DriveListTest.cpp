@@ -35,9 +35,9 @@ class DriveListTest : public QObject {
             << QStringList{"/", "/boot/efi", "/home", "/media/ann/USB STICK"};
         QTest::newRow("container root is an overlay")
             << QList<MountEntry>{{"/", "overlay"},
-                                 {"/work", "ext4"},
+                                 {"/srv", "ext4"},
                                  {"/var/lib/docker/x", "overlay"}}
-            << QStringList{"/", "/work"};
+            << QStringList{"/", "/srv"};
         QTest::newRow("removable media below /run")
             << QList<MountEntry>{{"/run/media/ann/DISK", "exfat"}, {"/run/lock", "ext4"}}
             << QStringList{"/", "/run/media/ann/DISK"};
