@@ -32,12 +32,14 @@ struct Settings {
     int pairs = 7;
     InputShape shape;
     bool autoColumnLines = true;
+    bool realtime = false;
     std::string generateOnly; // write the input here and stop, for profiling by hand
 };
 
 const char* const kUsage =
     "usage: quillet-bench [--converter PATH] [--pairs N] [--lines N] [--column-lines N]\n"
-    "                     [--height N] [--seed N] [--dir FOLDER] [--generate FILE]\n"
+    "                     [--height N] [--seed N] [--dir FOLDER] [--realtime]\n"
+    "                     [--generate FILE]\n"
     "Times quillet-convert on a generated input against dd writing as many bytes, in turn.\n"
     "  --converter PATH   the converter to time (default: the one built with this program)\n"
     "  --pairs N          converter and dd runs to alternate (default 7)\n"
@@ -47,6 +49,8 @@ const char* const kUsage =
     "  --height N         text height given to the converter (default 1)\n"
     "  --seed N           seed of the input (default 20240611)\n"
     "  --dir FOLDER       where the files go, best a tmpfs (default /dev/shm)\n"
+    "  --realtime         run converter and dd under the real-time FIFO policy (root only),\n"
+    "                     so that other load on the machine does not skew the figures\n"
     "  --generate FILE    only write the input to FILE (to profile the converter on it)\n";
 
 long long numberArg(std::string_view name, const char* text) {
@@ -65,6 +69,10 @@ Settings parseSettings(int argc, char** argv) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             std::exit(0);
+        }
+        if (arg == "--realtime") {
+            settings.realtime = true;
+            continue;
         }
         if (i + 1 >= argc)
             throw std::invalid_argument("unknown option or missing value: " + std::string(arg));
@@ -230,8 +238,8 @@ void printReport(const Settings& settings, const InputFacts& facts,
                 ratio <= kRatioTarget ? "met" : "MISSED");
     std::printf("  %-22s %9.2f MiB  target < %.0f MiB    %s\n", "peak memory (max RSS)", rssMiB,
                 kMemoryTargetMiB, rssMiB < kMemoryTargetMiB ? "met" : "MISSED");
-    std::printf("\n(MB = 10^6 bytes; %d pairs; converter %s)\n", settings.pairs,
-                settings.converter.c_str());
+    std::printf("\n(MB = 10^6 bytes; %d pairs; %s scheduling; converter %s)\n", settings.pairs,
+                settings.realtime ? "real-time FIFO" : "normal", settings.converter.c_str());
 }
 
 int runBenchmark(const Settings& settings) {
@@ -264,7 +272,7 @@ int runBenchmark(const Settings& settings) {
     auto runConverter = [&] {
         scratch.remove(output);
         scratch.remove(copy);
-        ChildRun run = runChild(convert);
+        ChildRun run = runChild(convert, settings.realtime);
         if (run.exitCode != 0)
             throw std::runtime_error("the converter " + describeEnd(run));
         return run;
@@ -272,7 +280,7 @@ int runBenchmark(const Settings& settings) {
     auto runDd = [&] {
         scratch.remove(output);
         scratch.remove(copy);
-        ChildRun run = runChild(dd);
+        ChildRun run = runChild(dd, settings.realtime);
         if (run.exitCode != 0)
             throw std::runtime_error("dd " + describeEnd(run));
         return run;

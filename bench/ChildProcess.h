@@ -15,9 +15,11 @@ struct ChildRun {
     std::string output; // what it wrote to standard output
 };
 
-// Runs argv[0] (looked up in PATH unless it holds a slash) with argv, standard error passed on and
-// standard input closed, and waits for it. Throws std::runtime_error when it cannot be started.
-ChildRun runChild(const std::vector<std::string>& argv);
+// Runs argv[0] (looked up in PATH unless it holds a slash) with argv, standard error passed on
+// and standard input closed, and waits for it; with realtime, under the first-in first-out
+// real-time policy, so that other load on the machine cannot take its processors. Throws
+// std::runtime_error when it cannot be started (also when real time is not permitted).
+ChildRun runChild(const std::vector<std::string>& argv, bool realtime = false);
 
 // Ends the child runChild is waiting for, if any, and reaps it; safe in a signal handler.
 void stopRunningChild() noexcept;
