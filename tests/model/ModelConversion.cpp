@@ -108,7 +108,10 @@ class Drawing {
   public:
     explicit Drawing(std::int16_t height) : height_(height) {}
 
-    void line(const std::string& text) { bytes += text + "\r\n"; }
+    void line(std::string_view text) {
+        bytes += text;
+        bytes += "\r\n";
+    }
 
     void emptyLine() {
         itemNo_ = 0;
