@@ -32,7 +32,7 @@ std::string baseName(const std::string& path) {
 
 int main(int argc, char** argv) {
     using namespace quillet;
-    const std::string_view program = argc > 0 ? baseName(argv[0]) : "quillet-convert";
+    const std::string program = argc > 0 ? baseName(argv[0]) : "quillet-convert";
     std::vector<std::string_view> args(argv + 1, argv + argc);
     cli::Options options;
     try {

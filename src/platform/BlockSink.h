@@ -10,16 +10,21 @@ namespace quillet::platform {
 // trades it for the next one.
 class BlockSink {
 public:
+    // The least a block holds: room for any one number line.
+    static constexpr std::size_t kMinBlock = 16;
+
     virtual ~BlockSink() = default;
     // Takes filled, the used front of the block handed out last (empty at the start), and
-    // returns the next block to fill. Throws RunError when the bytes cannot be kept.
+    // returns the next block to fill, of at least kMinBlock bytes. Throws RunError when the
+    // bytes cannot be kept.
     virtual std::span<char> exchange(std::span<const char> filled) = 0;
 };
 
 // A sink that keeps everything in memory; for tests and the fuzzers.
 class MemorySink final : public BlockSink {
 public:
-    explicit MemorySink(std::size_t blockSize = 64 * 1024) : block_(blockSize) {}
+    explicit MemorySink(std::size_t blockSize = 64 * 1024)
+        : block_(blockSize < kMinBlock ? kMinBlock : blockSize) {}
     std::span<char> exchange(std::span<const char> filled) override {
         bytes_.append(filled.data(), filled.size());
         return block_;

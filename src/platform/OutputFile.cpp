@@ -39,11 +39,14 @@ int createTemp(const std::string& folder, std::string& tempPath) {
 
 OutputFile::OutputFile(std::string path, std::optional<FileIdentity> input)
     : path_(std::move(path)) {
+    if (path_.empty())
+        throw RunError(ErrorNumber::PathFileAccess, path_);
     struct stat st{};
     if (::stat(path_.c_str(), &st) == 0) {
         if (input && FileIdentity{st.st_dev, st.st_ino} == *input)
             throw RunError(ErrorNumber::FileAlreadyOpen, path_);
-        if (S_ISDIR(st.st_mode))
+        // A folder, a pipe or a device: nothing a finished file could be put in place of.
+        if (!S_ISREG(st.st_mode))
             throw RunError(ErrorNumber::PathFileAccess, path_);
     }
     struct stat link{};
@@ -57,10 +60,9 @@ OutputFile::OutputFile(std::string path, std::optional<FileIdentity> input)
     std::string folder = folderOf(path_);
     fd_ = createTemp(folder, tempPath_);
     if (fd_ < 0) {
-        int err = errno;
-        // The folder is what is missing or closed, but the user knows the output's name.
-        throw errorFromErrno(err, err == ENOENT ? folder + "/" : path_, OsAction::Open)
-            .withContext(path_, 0);
+        // The folder is what is missing or closed, but the user knows the output's name; a
+        // missing folder still reads as 76, since the output's folder is not there.
+        throw errorFromErrno(errno, path_, OsAction::Open);
     }
     registerTempFile(tempPath_.c_str());
 
