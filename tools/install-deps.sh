@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev fonts-noto-cjk)
 if [[ "${1:-run}" == test ]]; then
-    packages+=(libgtest-dev python3-ezdxf xvfb xauth clang libclang-rt-14-dev util-linux)
+    packages+=(libgtest-dev python3-ezdxf xvfb xauth clang libclang-rt-14-dev util-linux locales)
 fi
 
 missing=()
@@ -18,4 +18,11 @@ if ((${#missing[@]})); then
     echo "Installing: ${missing[*]}"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# One locale with a decimal comma, so the tests can show the height follows LC_NUMERIC.
+if [[ "${1:-run}" == test ]] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    sudo=""
+    [[ $(id -u) -ne 0 ]] && sudo=sudo
+    $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "warning: could not make the de_DE.UTF-8 locale"
 fi
