@@ -54,17 +54,18 @@ WORDS = [b"alpha", b"beta", b" ", b"  padded  ", b'"quoted', b'text"', b"x" * 40
          b"tab\there", b"1234567890"]
 ENDINGS = [b"\r\n"] * 6 + [b"\n", b"\r"]
 
-def generate(size):
-    out = bytearray(b"\xef\xbb\xbf" if rng.random() < 0.1 else b"")
-    while len(out) < size:
-        roll = rng.random()
-        if roll < 0.03:
-            out += rng.choice(ENDINGS)                     # an empty line: the next column
-        else:
-            fields = [rng.choice(WORDS) if rng.random() > 0.1 else b""
-                      for _ in range(rng.randint(1, 12))]
-            out += b",".join(fields) + rng.choice(ENDINGS)
-    return bytes(out)
+def generate(size, columns):
+    lines = []
+    length = 0
+    while length < size:
+        fields = [rng.choice(WORDS) if rng.random() > 0.1 else b""
+                  for _ in range(rng.randint(1, 12))]
+        line = b",".join(fields) or b","  # a line of one empty field would end the column
+        lines.append(line + rng.choice(ENDINGS))
+        length += len(lines[-1])
+    for _ in range(columns):  # an empty line starts the next column
+        lines.insert(rng.randint(0, len(lines)), rng.choice(ENDINGS))
+    return (b"\xef\xbb\xbf" if rng.random() < 0.1 else b"") + b"".join(lines)
 
 def spoiled(data):
     # A few files end in an overflow: a line too long, or too many columns for the height.
@@ -82,9 +83,14 @@ def sizes():
         else:
             yield rng.randint(1_000_000, 8_000_000)
 
+HEIGHTS = {"100": 100, "1": 1, "-7": -7, "250.5": 250, "0": 0, "1,000": 1000}
+
 jobs = []
 for i, size in enumerate(sizes()):
-    data = generate(size)
+    height = rng.choice(list(HEIGHTS))
+    # As many columns as X can hold at that height, so that most files convert completely.
+    fitting = 32767 // (10 * abs(HEIGHTS[height])) if HEIGHTS[height] else 40
+    data = generate(size, rng.randint(0, min(fitting, 40)))
     if rng.random() < 0.04:
         data = spoiled(data)
     # A folder for each file, so that the other job's unfinished output is not mistaken for
@@ -93,7 +99,6 @@ for i, size in enumerate(sizes()):
     path = os.path.join(work, f"{i:04}", "in.csv")
     with open(path, "wb") as f:
         f.write(data)
-    height = rng.choice(["100", "100", "1", "-7", "250.5", "0", "1,000", "800"])
     jobs.append((path, height, len(data)))
 
 def run(command, rss_file=None):
