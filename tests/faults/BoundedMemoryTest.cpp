@@ -10,7 +10,7 @@ namespace {
 // What the converter may hold at its peak: its blocks and the longest line, not the input.
 // The sanitizers' shadow memory and quarantine come on top of that.
 #ifdef QUILLET_SANITIZED
-constexpr long kMaxRssKiB = 96 * 1024;
+constexpr long kMaxRssKiB = 32 * 1024;
 #else
 constexpr long kMaxRssKiB = 16 * 1024;
 #endif
