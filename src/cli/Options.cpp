@@ -15,8 +15,8 @@ Options parseOptions(const std::vector<std::string_view>& args) {
             return std::string(args[++i]);
         };
         auto is = [&](std::string_view name) {
-            return arg == name || (arg.starts_with(name) && arg.size() > name.size() &&
-                                   arg[name.size()] == '=');
+            return arg == name ||
+                   (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
         };
         if (onlyInputs || arg == "-" || !arg.starts_with("-")) {
             options.inputs.emplace_back(arg);
@@ -45,7 +45,8 @@ Options parseOptions(const std::vector<std::string_view>& args) {
 
 std::string usageText(std::string_view program) {
     std::string p(program);
-    return "usage: " + p + " [--height TEXT] [--output FILE] INPUT...\n"
+    return "usage: " + p +
+           " [--height TEXT] [--output FILE] INPUT...\n"
            "Converts each comma-delimited INPUT into a DXF drawing of TEXT entities.\n"
            "  --height TEXT   text height, read like the window's height box (default 100)\n"
            "  --output FILE   the drawing to write (one INPUT only; default INPUT.dxf)\n"
@@ -53,6 +54,8 @@ std::string usageText(std::string_view program) {
            "  --version       show the version\n";
 }
 
-std::string defaultOutputFor(std::string_view input) { return std::string(input) + ".dxf"; }
+std::string defaultOutputFor(std::string_view input) {
+    return std::string(input) + ".dxf";
+}
 
 } // namespace quillet::cli

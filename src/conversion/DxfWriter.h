@@ -19,7 +19,7 @@ namespace quillet::conversion {
 
 // Writes the lines of the drawing, each followed by CR LF, into large blocks of a sink.
 class DxfWriter {
-public:
+  public:
     // Starts writing into sink; throws what the sink throws.
     explicit DxfWriter(platform::BlockSink& sink) : sink_(sink) { take(sink_.exchange({})); }
 
@@ -60,13 +60,15 @@ public:
     // Hands every byte written so far to the sink; throws what the sink throws.
     void flush() { take(sink_.exchange({block_.data(), used()})); }
 
-private:
+  private:
     std::size_t used() const { return static_cast<std::size_t>(pos_ - block_.data()); }
     void take(std::span<char> block) {
         block_ = block;
         pos_ = block_.data();
     }
-    std::size_t room() const { return static_cast<std::size_t>(block_.data() + block_.size() - pos_); }
+    std::size_t room() const {
+        return static_cast<std::size_t>(block_.data() + block_.size() - pos_);
+    }
     // Fills the block, passes it on and goes on in the next, as often as bytes need.
     void putInPieces(std::string_view bytes);
 

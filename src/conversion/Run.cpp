@@ -27,11 +27,15 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
     // itemNo starts over at every empty line; the report counts the whole run.
     std::int64_t placed = 0;
     std::string_view line;
+    // The line read last is kept in curLine once the run ends, not at every line.
+    auto keepLastLine = [&] {
+        if (lines.lineNumber() > 0)
+            state.curLine.assign(lines.lastLine());
+    };
     try {
         while (lines.readLine(line)) {
-            state.curLine.assign(line);
             if (!line.empty()) {
-                ScanLine(state, out);
+                ScanLine(state, out, line);
             } else {
                 placed += state.itemNo;
                 state.itemNo = 0;
@@ -39,8 +43,10 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
             }
         }
     } catch (const platform::RunError& error) {
+        keepLastLine();
         throw error.withContext({}, lines.lineNumber());
     }
+    keepLastLine();
     out.PutDxfTrailer();
     return placed + state.itemNo;
 }

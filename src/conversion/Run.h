@@ -25,7 +25,7 @@ struct RunInputs {
 
 // What a run shows while it goes: the window implements this.
 class RunView {
-public:
+  public:
     virtual ~RunView() = default;
     virtual void setCaption(std::string_view caption) = 0;
     virtual void setReport(std::string_view report) = 0;

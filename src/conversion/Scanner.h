@@ -19,9 +19,14 @@ std::int32_t placeY(const ConversionState& state);
 // after its " 10" or " 20" line.
 void PutTextEntity(ConversionState& state, DxfWriter& out, std::string_view text);
 
-// Writes the fields of state.curLine (at least one character) from the last to the first,
-// dropping empty ones, and counts them in itemNo. Throws RunError 6 for a line of more than
-// 32767 characters (before writing anything of it) and for every overflow of the placement.
-void ScanLine(ConversionState& state, DxfWriter& out);
+// Writes the fields of line (at least one character) from the last to the first, dropping
+// empty ones, and counts them in itemNo. Throws RunError 6 for a line of more than 32767
+// characters (before writing anything of it) and for every overflow of the placement.
+void ScanLine(ConversionState& state, DxfWriter& out, std::string_view line);
+
+// Scans state.curLine as above.
+inline void ScanLine(ConversionState& state, DxfWriter& out) {
+    ScanLine(state, out, state.curLine);
+}
 
 } // namespace quillet::conversion

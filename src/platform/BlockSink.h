@@ -9,7 +9,7 @@ namespace quillet::platform {
 // Where a writer's bytes go, a block at a time: the writer fills the block it was handed and
 // trades it for the next one.
 class BlockSink {
-public:
+  public:
     // The least a block holds: room for any one number line.
     static constexpr std::size_t kMinBlock = 16;
 
@@ -22,7 +22,7 @@ public:
 
 // A sink that keeps everything in memory; for tests and the fuzzers.
 class MemorySink final : public BlockSink {
-public:
+  public:
     explicit MemorySink(std::size_t blockSize = 64 * 1024)
         : block_(blockSize < kMinBlock ? kMinBlock : blockSize) {}
     std::span<char> exchange(std::span<const char> filled) override {
@@ -31,7 +31,7 @@ public:
     }
     const std::string& bytes() const noexcept { return bytes_; }
 
-private:
+  private:
     std::vector<char> block_;
     std::string bytes_;
 };

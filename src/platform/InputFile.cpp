@@ -13,7 +13,7 @@ InputFile::InputFile(std::string path) : path_(std::move(path)) {
     fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)
         throw errorFromErrno(errno, path_, OsAction::Open);
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd_, &st) != 0) {
         int err = errno;
         close();
@@ -26,7 +26,9 @@ InputFile::InputFile(std::string path) : path_(std::move(path)) {
     identity_ = {st.st_dev, st.st_ino};
 }
 
-InputFile::~InputFile() { close(); }
+InputFile::~InputFile() {
+    close();
+}
 
 void InputFile::close() noexcept {
     if (fd_ >= 0)

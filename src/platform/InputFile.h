@@ -16,7 +16,7 @@ struct FileIdentity {
 
 // A file opened for sequential reading.
 class InputFile final : public ByteSource {
-public:
+  public:
     // Opens path for reading; throws RunError 53, 76, 70, or 75 for a folder.
     explicit InputFile(std::string path);
     ~InputFile() override;
@@ -32,7 +32,7 @@ public:
     // Closes the file; throws nothing (a file only read loses nothing on close).
     void close() noexcept;
 
-private:
+  private:
     std::string path_;
     int fd_ = -1;
     FileIdentity identity_;

@@ -22,8 +22,8 @@ std::size_t findLineEnd(const char* data, std::size_t from, std::size_t to) {
     const __m128i lf = _mm_set1_epi8('\n');
     for (; i + 16 <= to; i += 16) {
         __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        int hits = _mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
+        int hits =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
         if (hits)
             return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
     }
@@ -50,6 +50,10 @@ LineReader::LineReader(ByteSource& source, std::size_t maxLineBytes)
 bool LineReader::fill() {
     if (eof_)
         return false;
+    if (lastInBuffer_) {
+        lastSaved_.assign(buffer_.data() + lastBegin_, lastSize_);
+        lastInBuffer_ = false;
+    }
     if (begin_ > 0 && buffer_.size() - end_ < kReadBlock) {
         std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
         end_ -= begin_;
@@ -96,6 +100,9 @@ bool LineReader::readLine(std::string_view& line) {
         // An ending at begin_ + length, or the end of the source without one.
         i = begin_ + length;
         line = std::string_view(buffer_.data() + begin_, length);
+        lastBegin_ = begin_;
+        lastSize_ = length;
+        lastInBuffer_ = true;
         ++lineNumber_;
         if (i < end_) {
             skipLineFeed_ = buffer_[i] == '\r';

@@ -10,7 +10,7 @@ namespace quillet::platform {
 
 // Where a line reader's bytes come from.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     // Reads up to max bytes into into; returns 0 only at the end. Throws RunError.
     virtual std::size_t read(char* into, std::size_t max) = 0;
@@ -18,11 +18,11 @@ public:
 
 // A source over bytes in memory; for tests and the fuzzers.
 class MemorySource final : public ByteSource {
-public:
+  public:
     explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
     std::size_t read(char* into, std::size_t max) override;
 
-private:
+  private:
     std::string_view bytes_;
 };
 
@@ -30,7 +30,7 @@ private:
 // part of the line and the last line needs none. A UTF-8 byte-order mark at the very start is
 // skipped. Memory stays bounded: a line longer than maxLineBytes is rejected, never held whole.
 class LineReader {
-public:
+  public:
     // Reads from source, which must outlive the reader.
     LineReader(ByteSource& source, std::size_t maxLineBytes);
 
@@ -38,10 +38,16 @@ public:
     // Throws RunError 6 for a line longer than maxLineBytes and what the source throws.
     bool readLine(std::string_view& line);
 
+    // Returns the line read last (valid until the next call), also once the end is reached.
+    std::string_view lastLine() const noexcept {
+        return lastInBuffer_ ? std::string_view(buffer_.data() + lastBegin_, lastSize_)
+                             : std::string_view(lastSaved_);
+    }
+
     // Returns the 1-based number of the line read last (0 before the first).
     std::int64_t lineNumber() const noexcept { return lineNumber_; }
 
-private:
+  private:
     // Reads more bytes after the unread ones; returns false when none came.
     bool fill();
 
@@ -54,6 +60,11 @@ private:
     bool started_ = false;      // the byte-order mark has been looked for
     bool skipLineFeed_ = false; // the last line ended in CR; an LF right after belongs to it
     std::int64_t lineNumber_ = 0;
+    // The line read last, where it lies in the buffer, or saved before the buffer moves.
+    std::size_t lastBegin_ = 0;
+    std::size_t lastSize_ = 0;
+    bool lastInBuffer_ = false;
+    std::string lastSaved_;
 };
 
 } // namespace quillet::platform

@@ -41,10 +41,16 @@ std::string foldWidth(std::string_view text) {
     return out;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
-[[noreturn]] void typeMismatch() { throw RunError(ErrorNumber::TypeMismatch); }
+[[noreturn]] void typeMismatch() {
+    throw RunError(ErrorNumber::TypeMismatch);
+}
 
 } // namespace
 

@@ -14,7 +14,8 @@ namespace quillet::platform {
 namespace {
 
 constexpr std::size_t kBlockSize = 1024 * 1024;
-constexpr std::size_t kBlockCount = 3;
+// Six blocks keep the writing thread fed through the bursts of either side.
+constexpr std::size_t kBlockCount = 6;
 
 // Creates a file of a fresh name in folder, never opening one that exists already.
 int createTemp(const std::string& folder, std::string& tempPath) {
@@ -26,8 +27,8 @@ int createTemp(const std::string& folder, std::string& tempPath) {
                       static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
         tempPath = (folder == "/" ? "/" : folder + "/") + name;
         // 0666 here lets the umask decide the mode, as for any newly created file.
-        int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                        0666);
+        int fd =
+            ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -41,7 +42,7 @@ OutputFile::OutputFile(std::string path, std::optional<FileIdentity> input)
     : path_(std::move(path)) {
     if (path_.empty())
         throw RunError(ErrorNumber::PathFileAccess, path_);
-    struct stat st{};
+    struct stat st {};
     if (::stat(path_.c_str(), &st) == 0) {
         if (input && FileIdentity{st.st_dev, st.st_ino} == *input)
             throw RunError(ErrorNumber::FileAlreadyOpen, path_);
@@ -49,7 +50,7 @@ OutputFile::OutputFile(std::string path, std::optional<FileIdentity> input)
         if (!S_ISREG(st.st_mode))
             throw RunError(ErrorNumber::PathFileAccess, path_);
     }
-    struct stat link{};
+    struct stat link {};
     if (::lstat(path_.c_str(), &link) == 0 && S_ISREG(link.st_mode)) {
         // A file we may not write is not ours to replace.
         if (::faccessat(AT_FDCWD, path_.c_str(), W_OK, AT_EACCESS) != 0)

@@ -20,7 +20,7 @@ namespace quillet::platform {
 // flushes it to disk and moves it over the output name. Until then an existing file of that
 // name stays as it was, and a writer that is destroyed uncommitted removes its temporary file.
 class OutputFile final : public BlockSink {
-public:
+  public:
     // Prepares to write path; throws RunError 55 when path is the file input (however named),
     // 75 for a folder, 70 when the existing file or the folder may not be written, 76 for a
     // missing folder.
@@ -39,7 +39,7 @@ public:
 
     const std::string& path() const noexcept { return path_; }
 
-private:
+  private:
     struct Block {
         std::vector<char> bytes;
         std::size_t used = 0;

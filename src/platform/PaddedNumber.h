@@ -12,12 +12,11 @@ inline constexpr std::size_t kPaddedNumberMax = 12;
 // Writes value in the padded number form (" 100 ", "-200 ", " 0 ") at out; returns the end.
 // out must have room for kPaddedNumberMax bytes.
 inline char* formatPadded(std::int32_t value, char* out) {
-    // The magnitude goes through 64 bits so that the most negative value has one too.
-    std::int64_t wide = value;
-    *out++ = wide < 0 ? '-' : ' ';
-    if (wide < 0)
-        wide = -wide;
-    out = std::to_chars(out, out + 10, static_cast<std::uint64_t>(wide)).ptr;
+    // The magnitude in unsigned 32 bits holds the most negative value too.
+    const std::uint32_t magnitude =
+        value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    *out++ = value < 0 ? '-' : ' ';
+    out = std::to_chars(out, out + 10, magnitude).ptr;
     *out++ = ' ';
     return out;
 }

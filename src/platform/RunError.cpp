@@ -39,12 +39,15 @@ std::string composeMessage(ErrorNumber number, const std::string& path, std::int
 
 } // namespace
 
-std::span<const ErrorEntry> errorTable() { return kErrors; }
+std::span<const ErrorEntry> errorTable() {
+    return kErrors;
+}
 
 std::string_view describe(ErrorNumber number) {
     auto it = std::find_if(kErrors.begin(), kErrors.end(),
                            [number](const ErrorEntry& e) { return e.number == number; });
-    return it != kErrors.end() ? it->description : std::string_view{"アプリケーション定義のエラーです。"};
+    return it != kErrors.end() ? it->description
+                               : std::string_view{"アプリケーション定義のエラーです。"};
 }
 
 RunError::RunError(ErrorNumber number, std::string path, std::int64_t line)
@@ -59,6 +62,8 @@ std::string RunError::headline() const {
     return "実行時エラー " + std::to_string(code()) + ": " + std::string(description());
 }
 
-void raiseOverflow() { throw RunError(ErrorNumber::Overflow); }
+void raiseOverflow() {
+    throw RunError(ErrorNumber::Overflow);
+}
 
 } // namespace quillet::platform

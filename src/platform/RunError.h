@@ -35,7 +35,7 @@ std::string_view describe(ErrorNumber number);
 
 // A run-time error: its number, its description and where it happened.
 class RunError : public std::runtime_error {
-public:
+  public:
     // Makes the error; path is the file involved (may be empty), line the 1-based input line
     // (0 when the error belongs to no line).
     explicit RunError(ErrorNumber number, std::string path = {}, std::int64_t line = 0);
@@ -52,7 +52,7 @@ public:
     // Returns "実行時エラー N: description" without the context.
     std::string headline() const;
 
-private:
+  private:
     ErrorNumber number_;
     std::string path_;
     std::int64_t line_;

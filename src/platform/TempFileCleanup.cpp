@@ -32,10 +32,12 @@ void registerTempFile(const char* path) noexcept {
     gTempRegistered.store(true);
 }
 
-void unregisterTempFile() noexcept { gTempRegistered.store(false); }
+void unregisterTempFile() noexcept {
+    gTempRegistered.store(false);
+}
 
 void installSignalCleanup() noexcept {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = removeTempAndDie;
     sigemptyset(&action.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
