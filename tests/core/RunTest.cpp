@@ -194,5 +194,34 @@ TEST(RunConversionTest, FailedRunKeepsReadingCaptionAndNoReport) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.csv"});
 }
 
+// curLine is the line read last, after the run and after a failed one, also when the reader
+// has moved on past its buffer (the lines here span several reads).
+TEST(RunConversionTest, CurLineHoldsLineReadLast) {
+    TempDir dir;
+    std::string filler;
+    for (int i = 0; i < 300; ++i)
+        filler += std::string(1023, 'f') + "\n";
+    struct Case {
+        std::string input;
+        std::string lastLine;
+    };
+    const Case cases[] = {
+        {filler + "last,one", "last,one"},
+        {filler + "last,one\r\n", "last,one"},
+        {filler + filler + "x\r\n\r\n", ""},
+        {"a\r\n" + std::string(40000, 'z'), std::string(40000, 'z')}, // the overflow's line
+    };
+    for (const Case& c : cases) {
+        writeFile(dir / "in.csv", c.input);
+        conversion::ConversionState state;
+        try {
+            conversion::convertFile(dir / "in.csv", dir / "out.dxf", "100", {}, state);
+        } catch (const platform::RunError&) {
+        }
+        EXPECT_EQ(state.curLine.size(), c.lastLine.size());
+        EXPECT_TRUE(state.curLine == c.lastLine);
+    }
+}
+
 } // namespace
 } // namespace quillet::testing
