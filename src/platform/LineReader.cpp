@@ -36,7 +36,9 @@ std::size_t findLineEnd(const char* data, std::size_t from, std::size_t to) {
 } // namespace
 
 std::size_t MemorySource::read(char* into, std::size_t max) {
-    std::size_t n = std::min(max, bytes_.size());
+    const std::size_t n = std::min(max, bytes_.size());
+    if (n == 0)
+        return 0; // an empty view may hold no pointer at all
     std::memcpy(into, bytes_.data(), n);
     bytes_.remove_prefix(n);
     return n;
