@@ -58,14 +58,17 @@ OutputFile::OutputFile(std::string path, std::optional<FileIdentity> input)
         keepMode_ = link.st_mode & 07777;
     }
 
-    std::string folder = folderOf(path_);
-    fd_ = createTemp(folder, tempPath_);
-    if (fd_ < 0) {
-        // The folder is what is missing or closed, but the user knows the output's name; a
-        // missing folder still reads as 76, since the output's folder is not there.
-        throw errorFromErrno(errno, path_, OsAction::Open);
+    {
+        // A signal between creating the file and registering it would leave it behind.
+        CleanupSignalsHeld held;
+        fd_ = createTemp(folderOf(path_), tempPath_);
+        if (fd_ < 0) {
+            // The folder is what is missing or closed, but the user knows the output's name;
+            // a missing folder still reads as 76, since the output's folder is not there.
+            throw errorFromErrno(errno, path_, OsAction::Open);
+        }
+        registerTempFile(tempPath_.c_str());
     }
-    registerTempFile(tempPath_.c_str());
 
     blocks_.resize(kBlockCount);
     for (auto& block : blocks_)
@@ -173,9 +176,10 @@ void OutputFile::discard() noexcept {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
-    unregisterTempFile();
+    // Removed before it is forgotten: a signal in between only removes it once more.
     if (!tempPath_.empty())
         ::unlink(tempPath_.c_str());
+    unregisterTempFile();
 }
 
 } // namespace quillet::platform

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace quillet::platform {
@@ -13,6 +14,8 @@ namespace {
 constexpr std::size_t kPathMax = 4096;
 char gTempPath[kPathMax];
 std::atomic<bool> gTempRegistered{false};
+
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 extern "C" void removeTempAndDie(int sig) {
     if (gTempRegistered.load())
@@ -36,11 +39,23 @@ void unregisterTempFile() noexcept {
     gTempRegistered.store(false);
 }
 
+CleanupSignalsHeld::CleanupSignalsHeld() noexcept {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int sig : kCleanupSignals)
+        sigaddset(&held, sig);
+    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+}
+
+CleanupSignalsHeld::~CleanupSignalsHeld() {
+    ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+}
+
 void installSignalCleanup() noexcept {
     struct sigaction action {};
     action.sa_handler = removeTempAndDie;
     sigemptyset(&action.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+    for (int sig : kCleanupSignals)
         ::sigaction(sig, &action, nullptr);
 }
 
