@@ -1,10 +1,8 @@
 // The benchmark trusts its generator's forecast to tell a wrong conversion from a fast one, so
 // the forecast is checked here against the conversion library itself.
 #include "InputGenerator.h"
+#include "MemoryRun.h"
 #include "Statistics.h"
-#include "conversion/Run.h"
-#include "platform/BlockSink.h"
-#include "platform/Cp932.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -17,25 +15,6 @@ std::string generate(const InputShape& shape, InputFacts& facts) {
     std::string bytes;
     facts = generateInput(shape, [&](std::string_view piece) { bytes += piece; });
     return bytes;
-}
-
-struct Conversion {
-    std::int64_t count = 0;
-    std::string drawing;
-};
-
-Conversion convert(const std::string& input, std::int16_t height) {
-    platform::MemorySource source(input);
-    platform::LineReader lines(source, platform::cp932::kMaxLineBytes);
-    platform::MemorySink sink;
-    conversion::DxfWriter writer(sink);
-    conversion::ConversionState state;
-    state.textHeight = height;
-    Conversion result;
-    result.count = conversion::convertLines(lines, writer, state);
-    writer.flush();
-    result.drawing = sink.bytes();
-    return result;
 }
 
 TEST(InputGenerator, ForecastsTheConvertersCountAndDrawingSize) {
@@ -51,12 +30,14 @@ TEST(InputGenerator, ForecastsTheConvertersCountAndDrawingSize) {
                      << c.lines << " lines, column " << c.columnLines << ", height " << c.height);
         InputFacts facts;
         const std::string input = generate({c.lines, c.columnLines, c.height, 7}, facts);
-        const Conversion result = convert(input, static_cast<std::int16_t>(c.height));
+        const quillet::testing::MemoryRun result =
+            quillet::testing::convertText(input, static_cast<std::int16_t>(c.height));
+        ASSERT_FALSE(result.error) << result.error->what();
         EXPECT_EQ(facts.inputBytes, static_cast<std::int64_t>(input.size()));
         EXPECT_EQ(facts.lines, c.lines);
         EXPECT_EQ(facts.emptyLines, c.lines / c.columnLines);
-        EXPECT_EQ(result.count, facts.fields);
-        EXPECT_EQ(static_cast<std::int64_t>(result.drawing.size()), facts.outputBytes);
+        EXPECT_EQ(result.placed, facts.fields);
+        EXPECT_EQ(static_cast<std::int64_t>(result.bytes.size()), facts.outputBytes);
     }
 }
 

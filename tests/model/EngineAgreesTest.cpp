@@ -1,12 +1,8 @@
 // The engine against the model on every seed of the fuzzers, and on the inputs the fuzzers
 // once found wrong, so that a disagreement shows up in every test run, not only when fuzzing.
+#include "MemoryRun.h"
 #include "Model.h"
 #include "TestSupport.h"
-#include "conversion/DxfWriter.h"
-#include "conversion/Run.h"
-#include "platform/BlockSink.h"
-#include "platform/Cp932.h"
-#include "platform/LineReader.h"
 #include "platform/NumberText.h"
 
 #include <filesystem>
@@ -18,36 +14,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct EngineRun {
-    std::string bytes;
-    std::int64_t placed = 0;
-    int error = 0;
-};
-
-EngineRun convertWithEngine(std::string_view file, std::int16_t height) {
-    platform::MemorySource source(file);
-    platform::LineReader lines(source, platform::cp932::kMaxLineBytes);
-    platform::MemorySink sink;
-    conversion::DxfWriter writer(sink);
-    conversion::ConversionState state;
-    state.textHeight = height;
-    EngineRun run;
-    try {
-        run.placed = conversion::convertLines(lines, writer, state);
-    } catch (const platform::RunError& error) {
-        run.error = error.code();
-    }
-    writer.flush();
-    run.bytes = sink.bytes();
-    return run;
-}
-
 void expectAgreement(std::string_view file, std::int16_t height) {
-    const EngineRun engine = convertWithEngine(file, height);
+    const testing::MemoryRun engine = testing::convertText(file, height);
     const Conversion expected = convert(file, height);
-    EXPECT_EQ(engine.error, expected.error);
+    const int engineError = engine.error ? engine.error->code() : 0;
+    EXPECT_EQ(engineError, expected.error);
     EXPECT_TRUE(engine.bytes == expected.bytes) << "the drawings differ";
-    if (engine.error == 0) {
+    if (engineError == 0) {
         EXPECT_EQ(engine.placed, expected.placed);
     }
 }
