@@ -15,7 +15,7 @@ fi
 if [[ -x "$bin/app/quillet" ]]; then
     echo "No display is available, so the window cannot open here."
 else
-    echo "The window is not built yet."
+    echo "The window was not built."
 fi
 echo "Converting the bundled example with the command-line converter instead:"
 echo "  $bin/cli/quillet-convert examples/sample.csv"
