@@ -47,8 +47,8 @@ std::string readFile(const std::string& path) {
 
 namespace {
 std::string padded(int value) {
-    return (value < 0 ? "-" : " ") + std::to_string(value < 0 ? -static_cast<long long>(value)
-                                                               : value) + " ";
+    return (value < 0 ? "-" : " ") +
+           std::to_string(value < 0 ? -static_cast<long long>(value) : value) + " ";
 }
 } // namespace
 

@@ -23,7 +23,7 @@ namespace quillet::testing {
 
 // A fresh folder, removed with everything in it when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -36,7 +36,7 @@ public:
     // Returns the names of the folder's entries, sorted, hidden ones included.
     std::vector<std::string> entries() const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
