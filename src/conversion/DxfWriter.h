@@ -75,7 +75,7 @@ class DxfWriter {
     // The lines of an entity before its Y and after it, kept formatted while X and the
     // height stay the same: in a long column only Y and the text change.
     struct Lines {
-        char bytes[64];
+        char bytes[64]{};
         std::size_t size = 0;
         std::int32_t value = 0;
         bool valid = false;
