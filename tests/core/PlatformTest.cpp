@@ -8,6 +8,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <set>
+#include <string_view>
 
 namespace quillet::testing {
 namespace {
@@ -74,6 +76,20 @@ TEST(ErrorFromErrnoTest, NumbersForOsErrors) {
         EXPECT_EQ(error.code(), c.number) << "errno " << c.err;
         EXPECT_EQ(error.path(), c.path);
     }
+}
+
+// The table is the one place numbers meet their descriptions: each number once, each with
+// its own description, and every number the program raises among them.
+TEST(ErrorTableTest, EveryNumberOnceWithItsOwnDescription) {
+    std::set<int> numbers;
+    std::set<std::string_view> descriptions;
+    for (const platform::ErrorEntry& entry : platform::errorTable()) {
+        EXPECT_TRUE(numbers.insert(static_cast<int>(entry.number)).second);
+        EXPECT_FALSE(entry.description.empty());
+        EXPECT_TRUE(descriptions.insert(entry.description).second) << entry.description;
+        EXPECT_EQ(platform::describe(entry.number), entry.description);
+    }
+    EXPECT_EQ(numbers, (std::set<int>{6, 13, 52, 53, 55, 57, 61, 70, 75, 76}));
 }
 
 TEST(RunErrorMessageTest, NamesNumberDescriptionPathAndLine) {
