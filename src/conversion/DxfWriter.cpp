@@ -48,30 +48,21 @@ char* appendShort(char* at, std::string_view bytes) {
 
 } // namespace
 
-void DxfWriter::refreshHead(std::int32_t x) {
-    char* end = append(head_.bytes, kEntityStart);
-    end = platform::formatPadded(x, end);
-    end = append(end, kBeforeY);
-    head_.size = static_cast<std::size_t>(end - head_.bytes);
-    head_.value = x;
-    head_.valid = true;
-}
-
-void DxfWriter::refreshMiddle(std::int32_t height) {
-    char* end = append(middle_.bytes, kAfterY);
-    end = platform::formatPadded(height, end);
-    end = append(end, kBeforeText);
-    middle_.size = static_cast<std::size_t>(end - middle_.bytes);
-    middle_.value = height;
-    middle_.valid = true;
+void DxfWriter::Lines::keep(std::string_view before, std::int32_t number, std::string_view after) {
+    char* end = append(bytes, before);
+    end = platform::formatPadded(number, end);
+    end = append(end, after);
+    size = static_cast<std::size_t>(end - bytes);
+    value = number;
+    valid = true;
 }
 
 void DxfWriter::putTextEntity(std::int32_t x, std::int32_t y, std::int32_t height,
                               std::string_view text) {
-    if (!head_.valid || head_.value != x)
-        refreshHead(x);
-    if (!middle_.valid || middle_.value != height)
-        refreshMiddle(height);
+    if (!head_.holds(x))
+        head_.keep(kEntityStart, x, kBeforeY);
+    if (!middle_.holds(height))
+        middle_.keep(kAfterY, height, kBeforeText);
     // The kept lines are copied whole (a fixed size copies fastest); the room asked for
     // covers those full copies.
     const std::size_t need = sizeof head_.bytes + platform::kPaddedNumberMax + 2 +

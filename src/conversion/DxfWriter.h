@@ -79,9 +79,11 @@ class DxfWriter {
         std::size_t size = 0;
         std::int32_t value = 0;
         bool valid = false;
+
+        bool holds(std::int32_t number) const { return valid && value == number; }
+        // Formats before, number in the padded form, and after.
+        void keep(std::string_view before, std::int32_t number, std::string_view after);
     };
-    void refreshHead(std::int32_t x);
-    void refreshMiddle(std::int32_t height);
 
     platform::BlockSink& sink_;
     Lines head_;   // entity start to the " 20" line, X included
