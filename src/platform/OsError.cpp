@@ -57,7 +57,8 @@ ErrorNumber numberFor(int err, const std::string& path, OsAction action) {
 } // namespace
 
 RunError errorFromErrno(int err, const std::string& path, OsAction action) {
-    return RunError(numberFor(err, path, action), path);
+    RunError error(numberFor(err, path, action), path);
+    return action == OsAction::Write ? error.inWriting() : error;
 }
 
 } // namespace quillet::platform

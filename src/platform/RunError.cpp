@@ -8,7 +8,9 @@ namespace quillet::platform {
 namespace {
 
 constexpr std::array kErrors{
+    ErrorEntry{ErrorNumber::InvalidCall, "プロシージャの呼び出し、または引数が不正です。"},
     ErrorEntry{ErrorNumber::Overflow, "オーバーフローしました。"},
+    ErrorEntry{ErrorNumber::OutOfMemory, "メモリが不足しています。"},
     ErrorEntry{ErrorNumber::TypeMismatch, "型が一致しません。"},
     ErrorEntry{ErrorNumber::BadFileName, "ファイル名または番号が不正です。"},
     ErrorEntry{ErrorNumber::FileNotFound, "ファイルが見つかりません。"},
@@ -20,9 +22,17 @@ constexpr std::array kErrors{
     ErrorEntry{ErrorNumber::PathNotFound, "パスが見つかりません。"},
 };
 
-std::string composeMessage(ErrorNumber number, const std::string& path, std::int64_t line) {
+std::string headlineOf(ErrorNumber number, const std::string& detail) {
     std::string message = "実行時エラー " + std::to_string(static_cast<int>(number)) + ": ";
     message += describe(number);
+    if (!detail.empty())
+        message += " " + detail;
+    return message;
+}
+
+std::string composeMessage(ErrorNumber number, const std::string& path, std::int64_t line,
+                           const std::string& detail) {
+    std::string message = headlineOf(number, detail);
     if (!path.empty() || line > 0) {
         message += " (";
         if (!path.empty())
@@ -50,16 +60,25 @@ std::string_view describe(ErrorNumber number) {
                                : std::string_view{"アプリケーション定義のエラーです。"};
 }
 
-RunError::RunError(ErrorNumber number, std::string path, std::int64_t line)
-    : std::runtime_error(composeMessage(number, path, line)), number_(number),
-      path_(std::move(path)), line_(line) {}
+RunError::RunError(ErrorNumber number, std::string path, std::int64_t line, std::string detail)
+    : std::runtime_error(composeMessage(number, path, line, detail)), number_(number),
+      path_(std::move(path)), line_(line), detail_(std::move(detail)) {}
 
 RunError RunError::withContext(const std::string& path, std::int64_t line) const {
-    return RunError(number_, path_.empty() ? path : path_, line_ > 0 ? line_ : line);
+    const std::int64_t keptLine = line_ > 0 || inWriting_ ? line_ : line;
+    RunError placed(number_, path_.empty() ? path : path_, keptLine, detail_);
+    placed.inWriting_ = inWriting_;
+    return placed;
+}
+
+RunError RunError::inWriting() const {
+    RunError marked(number_, path_, 0, detail_);
+    marked.inWriting_ = true;
+    return marked;
 }
 
 std::string RunError::headline() const {
-    return "実行時エラー " + std::to_string(code()) + ": " + std::string(description());
+    return headlineOf(number_, detail_);
 }
 
 void raiseOverflow() {

@@ -10,7 +10,9 @@ namespace quillet::platform {
 
 // The numbered run-time errors the program can raise.
 enum class ErrorNumber : int {
+    InvalidCall = 5,
     Overflow = 6,
+    OutOfMemory = 7,
     TypeMismatch = 13,
     BadFileName = 52,
     FileNotFound = 53,
@@ -37,25 +39,35 @@ std::string_view describe(ErrorNumber number);
 class RunError : public std::runtime_error {
   public:
     // Makes the error; path is the file involved (may be empty), line the 1-based input line
-    // (0 when the error belongs to no line).
-    explicit RunError(ErrorNumber number, std::string path = {}, std::int64_t line = 0);
+    // (0 when the error belongs to no line), detail what the standard description leaves
+    // unsaid (may be empty).
+    explicit RunError(ErrorNumber number, std::string path = {}, std::int64_t line = 0,
+                      std::string detail = {});
 
     ErrorNumber number() const noexcept { return number_; }
     int code() const noexcept { return static_cast<int>(number_); }
     std::string_view description() const noexcept { return describe(number_); }
     const std::string& path() const noexcept { return path_; }
     std::int64_t line() const noexcept { return line_; }
+    const std::string& detail() const noexcept { return detail_; }
 
-    // Returns a copy that names path and line where this error names none yet.
+    // Returns a copy that names path and line where this error names none yet. An error in
+    // writing the output never takes a line: the line being read says nothing about it.
     RunError withContext(const std::string& path, std::int64_t line) const;
 
-    // Returns "実行時エラー N: description" without the context.
+    // Returns a copy marked as an error in writing the output.
+    RunError inWriting() const;
+    bool isInWriting() const noexcept { return inWriting_; }
+
+    // Returns "実行時エラー N: description" and the detail, without the file and line.
     std::string headline() const;
 
   private:
     ErrorNumber number_;
     std::string path_;
     std::int64_t line_;
+    std::string detail_;
+    bool inWriting_ = false;
 };
 
 // Throws RunError(Overflow); the one way the checked arithmetic fails.

@@ -89,7 +89,7 @@ TEST(ErrorTableTest, EveryNumberOnceWithItsOwnDescription) {
         EXPECT_TRUE(descriptions.insert(entry.description).second) << entry.description;
         EXPECT_EQ(platform::describe(entry.number), entry.description);
     }
-    EXPECT_EQ(numbers, (std::set<int>{6, 13, 52, 53, 55, 57, 61, 70, 75, 76}));
+    EXPECT_EQ(numbers, (std::set<int>{5, 6, 7, 13, 52, 53, 55, 57, 61, 70, 75, 76}));
 }
 
 TEST(RunErrorMessageTest, NamesNumberDescriptionPathAndLine) {
@@ -111,6 +111,14 @@ TEST(RunErrorMessageTest, NamesNumberDescriptionPathAndLine) {
 
     platform::RunError lineOnly(platform::ErrorNumber::Overflow, {}, 7);
     EXPECT_STREQ(lineOnly.what(), "実行時エラー 6: オーバーフローしました。 (7 行目)");
+
+    // A detail follows the description; an error in writing takes no input line.
+    platform::RunError same(platform::ErrorNumber::FileAlreadyOpen, "a.csv", 0, "同じです");
+    EXPECT_STREQ(same.what(), "実行時エラー 55: ファイルは既に開かれています。 同じです (a.csv)");
+    EXPECT_EQ(same.headline(), "実行時エラー 55: ファイルは既に開かれています。 同じです");
+    platform::RunError full =
+        platform::RunError(platform::ErrorNumber::DiskFull, "o.dxf").inWriting();
+    EXPECT_EQ(full.withContext("in.csv", 17754).line(), 0);
 }
 
 } // namespace

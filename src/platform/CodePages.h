@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Conversions between the Windows code pages and Unicode, done by the system's own converter
+// (iconv here) so that every mapping is the one the system knows, Windows' variants included.
+namespace quillet::platform::codepage {
+
+enum class CodePage { Cp932, Cp1252 };
+
+// Returns the code page 932 form of the character cp: a single byte as a value below 0x100,
+// a double-byte character as lead byte * 256 + trail byte; nothing when code page 932 has no
+// such character. Throws RunError 5 when the system has no converter for code page 932.
+std::optional<std::uint16_t> cp932Of(char32_t cp);
+
+// Returns bytes of page as UTF-8; a byte or pair with no character becomes U+FFFD. Throws
+// RunError 5 when the system has no converter for page.
+std::string toUtf8(std::string_view bytes, CodePage page);
+
+} // namespace quillet::platform::codepage
