@@ -97,8 +97,12 @@ std::optional<std::uint16_t> cp932Of(char32_t cp) {
     return std::nullopt;
 }
 
+static Converter& decoderFor(CodePage page) {
+    return page == CodePage::Cp932 ? usable("UTF-8", "CP932") : usable("UTF-8", "CP1252");
+}
+
 std::string toUtf8(std::string_view bytes, CodePage page) {
-    Converter& c = page == CodePage::Cp932 ? usable("UTF-8", "CP932") : usable("UTF-8", "CP1252");
+    Converter& c = decoderFor(page);
     std::string out;
     out.reserve(bytes.size() * 3 / 2);
     std::lock_guard hold(c.lock);
@@ -106,6 +110,15 @@ std::string toUtf8(std::string_view bytes, CodePage page) {
         out += "\xEF\xBF\xBD";
         bytes.remove_prefix(1);
     }
+    return out;
+}
+
+std::optional<std::string> toUtf8Exactly(std::string_view bytes, CodePage page) {
+    Converter& c = decoderFor(page);
+    std::string out;
+    std::lock_guard hold(c.lock);
+    if (!c.convert(bytes, out))
+        return std::nullopt;
     return out;
 }
 

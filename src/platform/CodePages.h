@@ -20,4 +20,8 @@ std::optional<std::uint16_t> cp932Of(char32_t cp);
 // RunError 5 when the system has no converter for page.
 std::string toUtf8(std::string_view bytes, CodePage page);
 
+// Returns bytes of page as UTF-8 when every byte belongs to a character, nothing otherwise.
+// Throws RunError 5 when the system has no converter for page.
+std::optional<std::string> toUtf8Exactly(std::string_view bytes, CodePage page);
+
 } // namespace quillet::platform::codepage

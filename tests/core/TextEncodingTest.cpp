@@ -112,6 +112,9 @@ TEST(CodePagesTest, DecodesToUtf8MarkingWhatHasNoCharacter) {
     EXPECT_EQ(toUtf8("a\x82", CodePage::Cp932), "a\xEF\xBF\xBD");
     EXPECT_EQ(toUtf8("caf\xE9 \x80", CodePage::Cp1252), "café €");
     EXPECT_EQ(toUtf8("\x81", CodePage::Cp1252), "\xEF\xBF\xBD");
+    EXPECT_EQ(platform::codepage::toUtf8Exactly("\x83\x65\x83\x58\x83\x67", CodePage::Cp932),
+              "テスト");
+    EXPECT_EQ(platform::codepage::toUtf8Exactly("a\x82", CodePage::Cp932), std::nullopt);
 }
 
 } // namespace
