@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <iostream>
 #include <locale.h>
+#include <new>
 
 namespace {
 
@@ -32,6 +33,8 @@ std::string baseName(const std::string& path) {
 
 int main(int argc, char** argv) {
     using namespace quillet;
+    // Before anything else, so that no signal finds the program without its cleanup.
+    platform::installSignalCleanup();
     const std::string program = argc > 0 ? baseName(argv[0]) : "quillet-convert";
     std::vector<std::string_view> args(argv + 1, argv + argc);
     cli::Options options;
@@ -50,9 +53,11 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    platform::installSignalCleanup();
     const platform::NumberSeparators separators = environmentSeparators();
     conversion::ConversionState state;
+    // Made while there is memory, for when there is none.
+    const std::string outOfMemory =
+        program + ": " + platform::RunError(platform::ErrorNumber::OutOfMemory).what() + "\n";
     int status = 0;
     for (const std::string& input : options.inputs) {
         const std::string folder = platform::folderOf(input);
@@ -68,6 +73,10 @@ int main(int argc, char** argv) {
             std::cout << std::flush;
         } catch (const platform::RunError& error) {
             std::cerr << program << ": " << input << ": " << error.what() << std::endl;
+            status = 1;
+        } catch (const std::bad_alloc&) {
+            // Composing a message may need memory there is none of; this one needs none.
+            std::fputs(outOfMemory.c_str(), stderr);
             status = 1;
         }
     }

@@ -6,6 +6,8 @@
 #include "platform/InputFile.h"
 #include "platform/OutputFile.h"
 
+#include <new>
+
 namespace quillet::conversion {
 
 std::string composePath(std::string_view folder, std::string_view name) {
@@ -54,22 +56,28 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
 std::int64_t convertFile(const std::string& inPath, const std::string& outPath,
                          std::string_view heightText, platform::NumberSeparators separators,
                          ConversionState& state) {
-    platform::InputFile input(inPath);
-    platform::OutputFile output(outPath, input.identity());
-    state.textHeight = platform::floorTo16(platform::textToNumber(heightText, separators));
-
-    platform::LineReader lines(input, platform::cp932::kMaxLineBytes);
-    DxfWriter writer(output);
-    std::int64_t placed = 0;
     try {
-        placed = convertLines(lines, writer, state);
-    } catch (const platform::RunError& error) {
-        throw error.withContext(inPath, 0);
+        platform::InputFile input(inPath);
+        // The height is read before the output is touched: a bad height creates nothing.
+        state.textHeight = platform::floorTo16(platform::textToNumber(heightText, separators));
+        platform::OutputFile output(outPath, input.identity());
+
+        platform::LineReader lines(input, platform::cp932::kMaxLineBytes);
+        DxfWriter writer(output);
+        std::int64_t placed = 0;
+        try {
+            placed = convertLines(lines, writer, state);
+        } catch (const platform::RunError& error) {
+            throw error.withContext(inPath, 0);
+        }
+        writer.flush();
+        input.close();
+        output.commit();
+        return placed;
+    } catch (const std::bad_alloc&) {
+        // Whatever was made for the run has gone with it by now.
+        throw platform::RunError(platform::ErrorNumber::OutOfMemory, inPath);
     }
-    writer.flush();
-    input.close();
-    output.commit();
-    return placed;
 }
 
 void runConversion(const RunInputs& inputs, platform::NumberSeparators separators,

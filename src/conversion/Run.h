@@ -45,8 +45,8 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
 // Converts the file inPath into the drawing outPath with the height read from heightText;
 // returns the number of texts placed. The drawing appears only when complete: on any error
 // an existing outPath stays as it was. Throws RunError (53, 76, 70, 75 opening the input;
-// 55, 75, 70, 76 for the output; 13 or 6 for the height; 6 from the scan; 61, 57 writing),
-// naming the file and, for the scan, the line.
+// 13 or 6 for the height; 55, 75, 70, 76, 52 for the output, all before reading; 6 from the
+// scan; 61, 57 writing; 7 out of memory), naming the file and, for the scan, the line.
 std::int64_t convertFile(const std::string& inPath, const std::string& outPath,
                          std::string_view heightText, platform::NumberSeparators separators,
                          ConversionState& state);

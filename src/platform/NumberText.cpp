@@ -41,8 +41,9 @@ std::string foldWidth(std::string_view text) {
     return out;
 }
 
+// A height pasted from a file with CR LF line ends, or from a shell, brings its line end.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 bool isDigit(char c) {
     return c >= '0' && c <= '9';

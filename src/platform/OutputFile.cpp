@@ -4,95 +4,192 @@
 #include "TempFileCleanup.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
+#include <new>
 #include <random>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace quillet::platform {
 
 namespace {
 
-constexpr std::size_t kBlockSize = 1024 * 1024;
-// Six blocks keep the writing thread fed through the bursts of either side.
-constexpr std::size_t kBlockCount = 6;
+constexpr const char* kSameAsInput = "出力ファイルが入力ファイルと同じです";
 
-// Creates a file of a fresh name in folder, never opening one that exists already.
-int createTemp(const std::string& folder, std::string& tempPath) {
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char name[32];
-        std::snprintf(name, sizeof name, ".quillet-%012llx.tmp",
-                      static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
-        tempPath = (folder == "/" ? "/" : folder + "/") + name;
-        // 0666 here lets the umask decide the mode, as for any newly created file.
-        int fd =
-            ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+// As many links as the system itself follows before it gives up.
+constexpr int kMaxLinks = 40;
+
+std::string baseNameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Returns the file a chain of symbolic links at path leads to; path itself when it is none.
+// A chain that ends nowhere gives the name the file will be created under.
+std::string finalTarget(const std::string& path) {
+    std::string current = path;
+    for (int link = 0; link < kMaxLinks; ++link) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0) {
+            if (errno == ENOENT)
+                return current;
+            throw errorFromErrno(errno, path, OsAction::Open);
+        }
+        if (!S_ISLNK(st.st_mode))
+            return current;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n < 0)
+            throw errorFromErrno(errno, path, OsAction::Open);
+        target.resize(static_cast<std::size_t>(n));
+        if (target.empty())
+            throw errorFromErrno(ENOENT, path, OsAction::Open);
+        if (target.front() != '/') {
+            const std::string folder = folderOf(current);
+            target = (folder == "/" ? "/" : folder + "/") + target;
+        }
+        current = std::move(target);
     }
-    errno = EEXIST;
-    return -1;
+    throw errorFromErrno(ELOOP, path, OsAction::Open);
+}
+
+std::string randomTempName() {
+    static std::mt19937_64 random{std::random_device{}()};
+    char name[32];
+    std::snprintf(name, sizeof name, ".quillet-%012llx.tmp",
+                  static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+    return name;
+}
+
+// An unnamed file is named through /proc when the process may not link it by its descriptor.
+bool canNameUnnamedFiles() {
+    return ::access("/proc/self/fd", X_OK) == 0;
 }
 
 } // namespace
 
 OutputFile::OutputFile(std::string path, std::optional<FileIdentity> input)
     : path_(std::move(path)) {
-    if (path_.empty())
-        throw RunError(ErrorNumber::PathFileAccess, path_);
-    struct stat st {};
-    if (::stat(path_.c_str(), &st) == 0) {
-        if (input && FileIdentity{st.st_dev, st.st_ino} == *input)
-            throw RunError(ErrorNumber::FileAlreadyOpen, path_);
-        // A folder, a pipe or a device: nothing a finished file could be put in place of.
-        if (!S_ISREG(st.st_mode))
-            throw RunError(ErrorNumber::PathFileAccess, path_);
+    try {
+        prepareTarget(input);
+        createFile();
+        startWriting();
+    } catch (...) {
+        discard();
+        throw;
     }
-    struct stat link {};
-    if (::lstat(path_.c_str(), &link) == 0 && S_ISREG(link.st_mode)) {
-        // A file we may not write is not ours to replace.
-        if (::faccessat(AT_FDCWD, path_.c_str(), W_OK, AT_EACCESS) != 0)
-            throw errorFromErrno(errno, path_, OsAction::Open);
-        keepMode_ = link.st_mode & 07777;
-    }
-
-    {
-        // A signal between creating the file and registering it would leave it behind.
-        CleanupSignalsHeld held;
-        fd_ = createTemp(folderOf(path_), tempPath_);
-        if (fd_ < 0) {
-            // The folder is what is missing or closed, but the user knows the output's name;
-            // a missing folder still reads as 76, since the output's folder is not there.
-            throw errorFromErrno(errno, path_, OsAction::Open);
-        }
-        registerTempFile(tempPath_.c_str());
-    }
-
-    blocks_.resize(kBlockCount);
-    for (auto& block : blocks_)
-        block.bytes.resize(kBlockSize);
-    for (std::size_t i = 1; i < kBlockCount; ++i)
-        free_.push_back(i);
-    filling_ = 0;
-    writer_ = std::thread(&OutputFile::writerLoop, this);
 }
 
 OutputFile::~OutputFile() {
     stopWriter();
-    if (!committed_)
-        discard();
+    discard();
 }
 
-void OutputFile::writerLoop() {
+void OutputFile::prepareTarget(std::optional<FileIdentity> input) {
+    // What the name leads to in the end decides first: a link to a pipe or a terminal
+    // (/dev/stdout) names no file that a finished drawing could take the place of.
+    struct stat seen {};
+    if (::stat(path_.c_str(), &seen) == 0) {
+        if (input && FileIdentity{seen.st_dev, seen.st_ino} == *input)
+            throw RunError(ErrorNumber::FileAlreadyOpen, path_, 0, kSameAsInput);
+        if (!S_ISREG(seen.st_mode))
+            throw RunError(ErrorNumber::PathFileAccess, path_);
+    }
+    const std::string target = finalTarget(path_);
+    folder_ = folderOf(target);
+    name_ = baseNameOf(target);
+    if (name_.empty() || name_ == "." || name_ == "..")
+        throw RunError(ErrorNumber::PathFileAccess, path_);
+    dirFd_ = ::open(folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd_ < 0)
+        throw errorFromErrno(errno, path_, OsAction::Open);
+    // Known before any work: a name the folder cannot hold is refused now, not at the end.
+    long nameMax = ::fpathconf(dirFd_, _PC_NAME_MAX);
+    if (nameMax <= 0)
+        nameMax = NAME_MAX;
+    if (name_.size() > static_cast<std::size_t>(nameMax))
+        throw RunError(ErrorNumber::BadFileName, path_);
+
+    struct stat st {};
+    if (::fstatat(dirFd_, name_.c_str(), &st, 0) != 0) {
+        if (errno != ENOENT)
+            throw errorFromErrno(errno, path_, OsAction::Open);
+        return;
+    }
+    if (input && FileIdentity{st.st_dev, st.st_ino} == *input)
+        throw RunError(ErrorNumber::FileAlreadyOpen, path_, 0, kSameAsInput);
+    // A folder, a pipe, a terminal or a device: nothing a finished file could take the place of.
+    if (!S_ISREG(st.st_mode))
+        throw RunError(ErrorNumber::PathFileAccess, path_);
+    // A file we may not write is not ours to replace.
+    if (::faccessat(dirFd_, name_.c_str(), W_OK, AT_EACCESS) != 0)
+        throw errorFromErrno(errno, path_, OsAction::Open);
+    // In a sticky folder only the file's owner, the folder's owner or root may replace it.
+    struct stat folder {};
+    const uid_t self = ::geteuid();
+    if (::fstat(dirFd_, &folder) == 0 && (folder.st_mode & S_ISVTX) && self != 0 &&
+        st.st_uid != self && folder.st_uid != self)
+        throw RunError(ErrorNumber::PermissionDenied, path_);
+    replacing_ = true;
+    keepUid_ = st.st_uid;
+    keepGid_ = st.st_gid;
+    keepMode_ = st.st_mode & 0777;
+}
+
+void OutputFile::createFile() {
+    // 0666 lets the umask decide the mode, as for any newly created file.
+    if (canNameUnnamedFiles()) {
+        fd_ = ::openat(dirFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ >= 0)
+            return;
+        // Only a file system without unnamed files goes the named way.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            throw errorFromErrno(errno, path_, OsAction::Open);
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempName_ = randomTempName();
+        TempNameStep step(dirFd_, tempName_.c_str());
+        fd_ = ::openat(dirFd_, tempName_.c_str(),
+                       O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        const int err = errno;
+        tempNamed_ = fd_ >= 0;
+        step.finish(tempNamed_);
+        if (tempNamed_)
+            return;
+        if (err != EEXIST) {
+            tempName_.clear();
+            throw errorFromErrno(err, path_, OsAction::Open);
+        }
+    }
+    tempName_.clear();
+    throw errorFromErrno(EEXIST, path_, OsAction::Open);
+}
+
+void OutputFile::startWriting() {
+    try {
+        blocks_.resize(kBlockCount);
+        for (auto& block : blocks_)
+            block.bytes.resize(kBlockSize);
+        for (std::size_t i = 1; i < kBlockCount; ++i)
+            free_.push(i);
+        filling_ = 0;
+        writer_ = std::thread(&OutputFile::writerLoop, this);
+    } catch (const std::bad_alloc&) {
+        throw RunError(ErrorNumber::OutOfMemory, path_);
+    } catch (const std::system_error&) {
+        throw RunError(ErrorNumber::OutOfMemory, path_, 0, "書き込みのスレッドを始められません");
+    }
+}
+
+void OutputFile::writerLoop() noexcept {
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return stopping_ || !toWrite_.empty(); });
         if (toWrite_.empty())
             return;
-        std::size_t index = toWrite_.front();
-        toWrite_.pop_front();
+        const std::size_t index = toWrite_.pop();
         Block& block = blocks_[index];
         int failed = writeErrno_;
         lock.unlock();
@@ -113,7 +210,7 @@ void OutputFile::writerLoop() {
         if (failed && !writeErrno_)
             writeErrno_ = failed;
         block.used = 0;
-        free_.push_back(index);
+        free_.push(index);
         changed_.notify_all();
     }
 }
@@ -129,11 +226,10 @@ std::span<char> OutputFile::exchange(std::span<const char> filled) {
     if (filled.empty())
         return blocks_[filling_].bytes;
     blocks_[filling_].used = filled.size();
-    toWrite_.push_back(filling_);
+    toWrite_.push(filling_);
     changed_.notify_all();
     changed_.wait(lock, [this] { return !free_.empty(); });
-    filling_ = free_.front();
-    free_.pop_front();
+    filling_ = free_.pop();
     throwIfFailed();
     return blocks_[filling_].bytes;
 }
@@ -149,23 +245,73 @@ void OutputFile::stopWriter() noexcept {
     writer_.join();
 }
 
+void OutputFile::keepOwnerAndMode() {
+    // The owner and group where this process may set them (root, or a group of the user's);
+    // the mode never keeps setuid, setgid or sticky bits. Owner first: chown clears them.
+    if (::fchown(fd_, keepUid_, keepGid_) != 0) {
+        // Not allowed for the group either: the file keeps the user's own.
+        const bool groupKept = ::fchown(fd_, static_cast<uid_t>(-1), keepGid_) == 0;
+        static_cast<void>(groupKept);
+    }
+    if (::fchmod(fd_, keepMode_) != 0)
+        throw errorFromErrno(errno, path_, OsAction::Write);
+}
+
+void OutputFile::giveName() {
+    auto link = [this](const std::string& name) {
+        if (::linkat(fd_, "", dirFd_, name.c_str(), AT_EMPTY_PATH) == 0)
+            return 0;
+        char self[64];
+        std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
+        return ::linkat(AT_FDCWD, self, dirFd_, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+    };
+    if (!tempNamed_) {
+        // With no file at the name, the finished drawing takes the name in one step.
+        if (!replacing_) {
+            const int err = link(name_);
+            if (err == 0)
+                return;
+            if (err != EEXIST)
+                throw errorFromErrno(err, path_, OsAction::Open);
+        }
+        // Otherwise it is named beside the old one for the instant before it takes its place.
+        for (int attempt = 0;; ++attempt) {
+            tempName_ = randomTempName();
+            TempNameStep step(dirFd_, tempName_.c_str());
+            const int err = link(tempName_);
+            tempNamed_ = err == 0;
+            step.finish(tempNamed_);
+            if (tempNamed_)
+                break;
+            if (err != EEXIST || attempt == 100) {
+                tempName_.clear();
+                throw errorFromErrno(err, path_, OsAction::Open);
+            }
+        }
+    }
+    TempNameStep step(dirFd_, tempName_.c_str());
+    if (::renameat(dirFd_, tempName_.c_str(), dirFd_, name_.c_str()) != 0) {
+        const int err = errno;
+        step.finish(true);
+        throw errorFromErrno(err, path_, OsAction::Open);
+    }
+    tempNamed_ = false;
+    step.finish(false);
+}
+
 void OutputFile::commit() {
     stopWriter();
     throwIfFailed();
-    if (keepMode_ && ::fchmod(fd_, *keepMode_) != 0)
-        throw errorFromErrno(errno, path_, OsAction::Write);
+    if (replacing_)
+        keepOwnerAndMode();
     if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS)
         throw errorFromErrno(errno, path_, OsAction::Write);
-    int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0 && errno != EINTR)
-        throw errorFromErrno(errno, path_, OsAction::Write);
-    if (::rename(tempPath_.c_str(), path_.c_str()) != 0)
-        throw errorFromErrno(errno, path_, OsAction::Open);
+    giveName();
     committed_ = true;
-    unregisterTempFile();
+    ::close(fd_);
+    fd_ = -1;
     // Make the new name itself durable; a failure here loses nothing already in place.
-    int dir = ::open(folderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::openat(dirFd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
@@ -177,9 +323,14 @@ void OutputFile::discard() noexcept {
         ::close(fd_);
     fd_ = -1;
     // Removed before it is forgotten: a signal in between only removes it once more.
-    if (!tempPath_.empty())
-        ::unlink(tempPath_.c_str());
-    unregisterTempFile();
+    if (tempNamed_) {
+        ::unlinkat(dirFd_, tempName_.c_str(), 0);
+        tempNamed_ = false;
+        forgetTempFile();
+    }
+    if (dirFd_ >= 0)
+        ::close(dirFd_);
+    dirFd_ = -1;
 }
 
 } // namespace quillet::platform

@@ -1,8 +1,9 @@
 #include "TempFileCleanup.h"
 
 #include <atomic>
-#include <csignal>
 #include <cstring>
+#include <ctime>
+#include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -10,53 +11,79 @@ namespace quillet::platform {
 
 namespace {
 
-// Only async-signal-safe work may touch this from the handler: a fixed buffer and a flag.
-constexpr std::size_t kPathMax = 4096;
-char gTempPath[kPathMax];
-std::atomic<bool> gTempRegistered{false};
+constexpr int kCleanupSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGTERM, SIGPIPE, SIGALRM,
+                                   SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU};
 
-constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+enum State : int { kNone, kChanging, kOurs };
+
+// Only async-signal-safe work may touch these from the handler: fixed storage and atomics.
+std::atomic<int> gState{kNone};
+int gDirFd = -1;
+char gName[256];
 
 extern "C" void removeTempAndDie(int sig) {
-    if (gTempRegistered.load())
-        ::unlink(gTempPath);
-    std::signal(sig, SIG_DFL);
+    // The thread changing the name holds the signals back, so this runs elsewhere and can
+    // wait for it; a step takes a system call, so two seconds is more than enough.
+    for (int waited = 0; gState.load() == kChanging && waited < 2000; ++waited) {
+        const timespec millisecond{0, 1000 * 1000};
+        ::nanosleep(&millisecond, nullptr);
+    }
+    if (gState.load() == kOurs)
+        ::unlinkat(gDirFd, gName, 0);
+    // Ended the usual way: the default action, once this handler returns.
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    sigemptyset(&standard.sa_mask);
+    ::sigaction(sig, &standard, nullptr);
     ::raise(sig);
 }
 
 } // namespace
 
-void registerTempFile(const char* path) noexcept {
-    gTempRegistered.store(false);
-    std::size_t n = std::strlen(path);
-    if (n >= kPathMax)
-        return;
-    std::memcpy(gTempPath, path, n + 1);
-    gTempRegistered.store(true);
+void installSignalCleanup() noexcept {
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct sigaction action {};
+    action.sa_handler = removeTempAndDie;
+    sigemptyset(&action.sa_mask);
+    for (int sig : kCleanupSignals)
+        sigaddset(&action.sa_mask, sig);
+    for (int sig : kCleanupSignals) {
+        struct sigaction before {};
+        ::sigaction(sig, nullptr, &before);
+        // nohup and a shell's background jobs ignore a signal on purpose.
+        if (before.sa_handler == SIG_IGN)
+            continue;
+        ::sigaction(sig, &action, nullptr);
+    }
 }
 
-void unregisterTempFile() noexcept {
-    gTempRegistered.store(false);
-}
-
-CleanupSignalsHeld::CleanupSignalsHeld() noexcept {
+TempNameStep::TempNameStep(int dirFd, const char* name) noexcept {
     sigset_t held;
     sigemptyset(&held);
     for (int sig : kCleanupSignals)
         sigaddset(&held, sig);
     ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+    gState.store(kChanging);
+    gDirFd = dirFd;
+    const std::size_t n = ::strnlen(name, sizeof gName - 1);
+    std::memcpy(gName, name, n);
+    gName[n] = '\0';
 }
 
-CleanupSignalsHeld::~CleanupSignalsHeld() {
+void TempNameStep::finish(bool nameIsOurs) noexcept {
+    if (finished_)
+        return;
+    finished_ = true;
+    gState.store(nameIsOurs ? kOurs : kNone);
     ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }
 
-void installSignalCleanup() noexcept {
-    struct sigaction action {};
-    action.sa_handler = removeTempAndDie;
-    sigemptyset(&action.sa_mask);
-    for (int sig : kCleanupSignals)
-        ::sigaction(sig, &action, nullptr);
+TempNameStep::~TempNameStep() {
+    finish(false);
+}
+
+void forgetTempFile() noexcept {
+    gState.store(kNone);
 }
 
 } // namespace quillet::platform

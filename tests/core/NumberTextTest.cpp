@@ -105,7 +105,9 @@ const HeightCase kHeightCases[] = {
     {"nan", kDot, "E13"},
     {"100,5", kDot, 1005},
     {"１００ａ", kDot, "E13"},
-    {"\n100", kDot, "E13"},
+    {"\n100", kDot, 100},
+    {"100\r\n", kDot, 100}, // a height saved with CR LF line ends
+    {"1\r00", kDot, "E13"},
 };
 
 TEST(HeightTextTest, Table) {

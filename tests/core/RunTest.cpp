@@ -115,20 +115,24 @@ TEST(OutputModeTest, ReplacedFileKeepsItsMode) {
     }
 }
 
-TEST(OutputModeTest, SymlinkAtOutputNameBecomesFile) {
+// People link drawings into project folders: the link stays and its file gets the drawing.
+TEST(OutputModeTest, SymlinkAtOutputNameStaysAndItsTargetIsReplaced) {
     TempDir dir;
     writeFile(dir / "in.csv", "x");
     writeFile(dir / "target.dxf", "target");
     fs::create_symlink("target.dxf", dir.path() / "out.dxf");
+    fs::create_symlink("out.dxf", dir.path() / "chain.dxf");
     fs::create_symlink("missing.dxf", dir.path() / "dangling.dxf");
-    convert(dir / "in.csv", dir / "out.dxf");
-    convert(dir / "in.csv", dir / "dangling.dxf");
-    for (const char* name : {"out.dxf", "dangling.dxf"}) {
-        EXPECT_TRUE(S_ISREG(modeOf(dir / name))) << name;
-        EXPECT_EQ(readFile(dir / name), dxfOf(textEntity(0, 0, 100, "x"))) << name;
+    const std::string drawing = dxfOf(textEntity(0, 0, 100, "x"));
+    for (const char* name : {"chain.dxf", "dangling.dxf"}) {
+        convert(dir / "in.csv", dir / name);
+        EXPECT_TRUE(fs::is_symlink(dir.path() / name)) << name;
     }
-    EXPECT_EQ(readFile(dir / "target.dxf"), "target");
-    EXPECT_FALSE(fs::exists(dir.path() / "missing.dxf"));
+    EXPECT_EQ(fs::read_symlink(dir.path() / "out.dxf"), "target.dxf");
+    EXPECT_EQ(readFile(dir / "target.dxf"), drawing);
+    EXPECT_EQ(readFile(dir / "missing.dxf"), drawing);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"chain.dxf", "dangling.dxf", "in.csv",
+                                                       "missing.dxf", "out.dxf", "target.dxf"}));
 }
 
 TEST(ComposePathTest, OneSlashBetweenFolderAndName) {

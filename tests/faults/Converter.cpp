@@ -1,6 +1,8 @@
 #include "Converter.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace quillet::faults {
@@ -93,7 +96,7 @@ const std::string& runFolder() {
 }
 
 // Only async-signal-safe calls here: the child of fork must not allocate.
-[[noreturn]] void execChild(char* const* argv, const char* errorsPath,
+[[noreturn]] void execChild(char* const* argv, char* const* envp, const char* errorsPath,
                             const Conditions& conditions) {
     int errors = ::open(errorsPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (errors < 0 || ::dup2(errors, STDERR_FILENO) < 0)
@@ -104,18 +107,27 @@ const std::string& runFolder() {
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP})
-        ::signal(sig, SIG_DFL);
+    for (int sig = 1; sig < NSIG; ++sig)
+        if (sig != SIGKILL && sig != SIGSTOP)
+            ::signal(sig, SIG_DFL);
+    for (int sig : conditions.ignoredSignals)
+        ::signal(sig, SIG_IGN);
     if (conditions.umask)
         ::umask(*conditions.umask);
-    if (conditions.fileSizeLimit) {
-        rlimit limit{*conditions.fileSizeLimit, *conditions.fileSizeLimit};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore); // SIGQUIT would dump one
+    auto limit = [](int resource, const std::optional<rlim_t>& value) {
+        const rlimit bound{*value, *value};
+        if (value && ::setrlimit(resource, &bound) != 0)
             ::_exit(126);
-        // A write past the limit then fails with EFBIG instead of killing the process.
-        ::signal(SIGXFSZ, SIG_IGN);
-    }
-    ::execvp(argv[0], argv);
+    };
+    if (conditions.fileSizeLimit)
+        limit(RLIMIT_FSIZE, conditions.fileSizeLimit);
+    if (conditions.addressSpaceLimit)
+        limit(RLIMIT_AS, conditions.addressSpaceLimit);
+    if (conditions.processLimit)
+        limit(RLIMIT_NPROC, conditions.processLimit);
+    ::execve(argv[0], argv, envp);
     ::_exit(127);
 }
 
@@ -127,24 +139,63 @@ RunningConverter startConverter(const std::vector<std::string>& args,
     const std::string errorsPath = runFolder() + "/errors-" + std::to_string(++runs) + ".txt";
     std::vector<std::string> command;
     if (conditions.unprivileged && ::geteuid() == 0)
-        command = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        command = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
     command.push_back(runFolder() + "/quillet-convert");
     command.insert(command.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : command)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
+    std::vector<std::string> environment;
+    for (char** name = environ; *name; ++name)
+        environment.emplace_back(*name);
+    environment.insert(environment.end(), conditions.environment.begin(),
+                       conditions.environment.end());
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
 
     pid_t pid = ::fork();
     if (pid < 0)
         throw std::runtime_error("fork failed");
     if (pid == 0)
-        execChild(argv.data(), errorsPath.c_str(), conditions);
+        execChild(argv.data(), envp.data(), errorsPath.c_str(), conditions);
     return RunningConverter(pid, errorsPath);
 }
 
 Outcome runConverter(const std::vector<std::string>& args, const Conditions& conditions) {
     return startConverter(args, conditions).wait();
+}
+
+std::vector<std::string> entriesOf(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(folder, ignored))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool waitForWriting(pid_t pid, const std::string& folder) {
+    const std::string open = "/proc/" + std::to_string(pid) + "/fd";
+    const std::string prefix = fs::weakly_canonical(folder).string() + "/";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::error_code ignored;
+        for (const auto& fd : fs::directory_iterator(open, ignored)) {
+            // An unnamed file shows as "FOLDER/#INODE (deleted)".
+            const std::string target = fs::read_symlink(fd.path(), ignored).string();
+            const bool unfinished =
+                target.ends_with(" (deleted)") || target.find("/.quillet-") != std::string::npos;
+            struct stat st {};
+            if (target.starts_with(prefix) && unfinished && ::stat(fd.path().c_str(), &st) == 0 &&
+                st.st_size > 0)
+                return true;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    return false;
 }
 
 std::vector<std::string> tempFilesIn(const std::string& folder) {

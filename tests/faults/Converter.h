@@ -12,9 +12,13 @@ namespace quillet::faults {
 
 // How to start the converter.
 struct Conditions {
-    std::optional<rlim_t> fileSizeLimit; // RLIMIT_FSIZE, with SIGXFSZ ignored
+    std::optional<rlim_t> fileSizeLimit;     // RLIMIT_FSIZE; SIGXFSZ left at its default
+    std::optional<rlim_t> addressSpaceLimit; // RLIMIT_AS
+    std::optional<rlim_t> processLimit;      // RLIMIT_NPROC
     std::optional<mode_t> umask;
-    bool unprivileged = false; // run as nobody (uid and gid 65534) when started by root
+    bool unprivileged = false;            // run as nobody (uid and gid 65534) when started by root
+    std::vector<int> ignoredSignals;      // started with these ignored, as nohup does
+    std::vector<std::string> environment; // NAME=value added to the converter's environment
 };
 
 // Returns conditions with only a file size limit, a umask or the unprivileged run.
@@ -53,6 +57,13 @@ RunningConverter startConverter(const std::vector<std::string>& args,
 
 // Runs the converter to its end.
 Outcome runConverter(const std::vector<std::string>& args, const Conditions& conditions = {});
+
+// Returns the folder's entries, sorted, hidden ones included.
+std::vector<std::string> entriesOf(const std::string& folder);
+
+// Waits until a file that pid has open in folder (named or unnamed) holds bytes, that is
+// until writing has begun; false when it does not within twenty seconds.
+bool waitForWriting(pid_t pid, const std::string& folder);
 
 // Returns the names of unfinished outputs (".quillet-*.tmp") left in folder.
 std::vector<std::string> tempFilesIn(const std::string& folder);

@@ -22,20 +22,6 @@ void writeLongInput(const std::string& path) {
         out << block;
 }
 
-// Waits until the unfinished output holds bytes, that is until writing has begun.
-bool waitForWriting(const std::string& folder) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-        for (const std::string& name : tempFilesIn(folder)) {
-            std::error_code ignored;
-            if (fs::file_size(fs::path(folder) / name, ignored) > 0 && !ignored)
-                return true;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
-    }
-    return false;
-}
-
 class InterruptTest : public FaultTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(InterruptTest, SignalRemovesUnfinishedOutput) {
@@ -45,7 +31,7 @@ TEST_P(InterruptTest, SignalRemovesUnfinishedOutput) {
     watch(dir / "out.dxf");
 
     RunningConverter converter = startConverter({"-o", dir / "out.dxf", dir / "in.csv"});
-    const bool writing = waitForWriting(dir.str());
+    const bool writing = waitForWriting(converter.pid(), dir.str());
     ::kill(converter.pid(), sig);
     Outcome outcome = converter.wait();
     ASSERT_TRUE(writing) << "the converter never began writing: " << outcome.errors;
@@ -54,7 +40,10 @@ TEST_P(InterruptTest, SignalRemovesUnfinishedOutput) {
     expectNothingLeft({dir.str()});
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, InterruptTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+// Every signal whose default action ends the process.
+INSTANTIATE_TEST_SUITE_P(Faults, InterruptTest,
+                         ::testing::Values(SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGALRM,
+                                           SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU),
                          [](const ::testing::TestParamInfo<int>& sig) {
                              return std::string(sigabbrev_np(sig.param));
                          });

@@ -51,7 +51,7 @@ std::string halfWidth(std::string_view text) {
 }
 
 bool blank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 bool digit(char c) {
     return '0' <= c && c <= '9';
