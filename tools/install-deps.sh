@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillet needs to build, test and run, when any is missing.
-# Usage: tools/install-deps.sh [run|test]   (test also brings what the test suite uses)
+# Usage: tools/install-deps.sh [run|test|package]
+#   test also brings what the test suite uses, package what tools/package.sh needs
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev fonts-noto-cjk)
 if [[ "${1:-run}" == test ]]; then
     packages+=(libgtest-dev python3-ezdxf xvfb xauth clang libclang-rt-14-dev util-linux locales)
+    # The package test: making the package, reading it, validating what it installs.
+    packages+=(dpkg-dev file desktop-file-utils appstream lintian groff-base man-db)
+elif [[ "${1:-run}" == package ]]; then
+    packages+=(dpkg-dev file)
 fi
 
 missing=()

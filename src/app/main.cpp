@@ -1,14 +1,33 @@
+// quillet: the window program's start-up.
+#include "AppOptions.h"
+#include "Version.h"
 #include "platform/TempFileCleanup.h"
 #include "window/Form1.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <iostream>
 
 int main(int argc, char** argv) {
+    using namespace quillet;
+    // --help and --version answer before Qt looks for a display.
+    const app::StartDecision start =
+        app::decideStart({argv + 1, argv + argc}, std::cout, std::cerr);
+    if (start.exitStatus)
+        return *start.exitStatus;
+
     // A signal that ends the program in the middle of a conversion takes its unfinished
     // drawing with it.
-    quillet::platform::installSignalCleanup();
-    QApplication app(argc, argv);
-    quillet::window::Form1 form;
+    platform::installSignalCleanup();
+    // Qt sees the program name alone, so that no FILE is ever taken for one of its options;
+    // its environment variables (QT_QPA_PLATFORM, ...) still apply.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    // The desktop matches the window to its installed entry and icon by this name.
+    const QString appId = QString::fromUtf8(kAppId.data(), static_cast<qsizetype>(kAppId.size()));
+    QGuiApplication::setDesktopFileName(appId);
+    QApplication::setWindowIcon(QIcon::fromTheme(appId));
+    window::Form1 form;
     form.show();
     return app.exec();
 }

@@ -1,5 +1,6 @@
 // quillet-convert: the window's conversion for scripts and batches.
 #include "Options.h"
+#include "Version.h"
 #include "conversion/Run.h"
 #include "platform/OsError.h"
 #include "platform/RunError.h"
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::cout << "quillet-convert " << QUILLET_VERSION << "\n";
+        std::cout << "quillet-convert " << kVersion << "\n";
         return 0;
     }
 
