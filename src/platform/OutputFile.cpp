@@ -9,7 +9,6 @@
 #include <new>
 #include <random>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace quillet::platform {
@@ -17,6 +16,9 @@ namespace quillet::platform {
 namespace {
 
 constexpr const char* kSameAsInput = "出力ファイルが入力ファイルと同じです";
+
+// The sanitizers' bookkeeping needs more than the writer's own few frames.
+constexpr std::size_t kWriterStack = 256 * 1024;
 
 // As many links as the system itself follows before it gives up.
 constexpr int kMaxLinks = 40;
@@ -175,12 +177,23 @@ void OutputFile::startWriting() {
         for (std::size_t i = 1; i < kBlockCount; ++i)
             free_.push(i);
         filling_ = 0;
-        writer_ = std::thread(&OutputFile::writerLoop, this);
     } catch (const std::bad_alloc&) {
         throw RunError(ErrorNumber::OutOfMemory, path_);
-    } catch (const std::system_error&) {
-        throw RunError(ErrorNumber::OutOfMemory, path_, 0, "書き込みのスレッドを始められません");
     }
+    // The writer needs little stack; the default eight megabytes would make a run fail
+    // under an address-space limit that its blocks fit in easily.
+    pthread_attr_t attributes;
+    ::pthread_attr_init(&attributes);
+    ::pthread_attr_setstacksize(&attributes, kWriterStack);
+    auto start = [](void* self) -> void* {
+        static_cast<OutputFile*>(self)->writerLoop();
+        return nullptr;
+    };
+    const int err = ::pthread_create(&writer_, &attributes, start, this);
+    ::pthread_attr_destroy(&attributes);
+    if (err != 0)
+        throw RunError(ErrorNumber::OutOfMemory, path_, 0, "書き込みのスレッドを始められません");
+    writerRunning_ = true;
 }
 
 void OutputFile::writerLoop() noexcept {
@@ -235,14 +248,15 @@ std::span<char> OutputFile::exchange(std::span<const char> filled) {
 }
 
 void OutputFile::stopWriter() noexcept {
-    if (!writer_.joinable())
+    if (!writerRunning_)
         return;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
     changed_.notify_all();
-    writer_.join();
+    ::pthread_join(writer_, nullptr);
+    writerRunning_ = false;
 }
 
 void OutputFile::keepOwnerAndMode() {

@@ -8,9 +8,9 @@
 #include <cstddef>
 #include <mutex>
 #include <optional>
+#include <pthread.h>
 #include <string>
 #include <sys/types.h>
-#include <thread>
 #include <vector>
 
 namespace quillet::platform {
@@ -97,7 +97,8 @@ class OutputFile final : public BlockSink {
     int writeErrno_ = 0;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::thread writer_;
+    pthread_t writer_{};
+    bool writerRunning_ = false;
 };
 
 } // namespace quillet::platform

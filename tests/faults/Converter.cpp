@@ -146,11 +146,10 @@ RunningConverter startConverter(const std::vector<std::string>& args,
     for (std::string& arg : command)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
-    std::vector<std::string> environment;
+    // The conditions' variables come first: the first of a name is the one a program sees.
+    std::vector<std::string> environment = conditions.environment;
     for (char** name = environ; *name; ++name)
         environment.emplace_back(*name);
-    environment.insert(environment.end(), conditions.environment.begin(),
-                       conditions.environment.end());
     std::vector<char*> envp;
     for (std::string& entry : environment)
         envp.push_back(entry.data());
@@ -166,6 +165,15 @@ RunningConverter startConverter(const std::vector<std::string>& args,
 
 Outcome runConverter(const std::vector<std::string>& args, const Conditions& conditions) {
     return startConverter(args, conditions).wait();
+}
+
+void writeLongInput(const std::string& path, int thousands) {
+    std::ofstream out(path, std::ios::binary);
+    std::string block;
+    for (int i = 0; i < 1000; ++i)
+        block += "alpha,beta,gamma,delta\n";
+    for (int i = 0; i < thousands; ++i)
+        out << block;
 }
 
 std::vector<std::string> entriesOf(const std::string& folder) {

@@ -58,6 +58,10 @@ RunningConverter startConverter(const std::vector<std::string>& args,
 // Runs the converter to its end.
 Outcome runConverter(const std::vector<std::string>& args, const Conditions& conditions = {});
 
+// Writes an input whose drawing takes far longer to write than a test waits for: with the
+// default thousands, about 35 MB in and 500 MB of drawing out.
+void writeLongInput(const std::string& path, int thousands = 1500);
+
 // Returns the folder's entries, sorted, hidden ones included.
 std::vector<std::string> entriesOf(const std::string& folder);
 

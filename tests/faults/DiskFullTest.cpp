@@ -13,13 +13,16 @@ std::string manyLines(std::size_t count) {
 
 class DiskFullTest : public FaultTest {};
 
-// The file size limit stands in for a full disk: writes past it fail with EFBIG.
+// The file size limit stands in for a full disk: the converter ignores SIGXFSZ, so writes past
+// it fail with EFBIG.
 TEST_F(DiskFullTest, FullDiskMidWriteKeepsTheOldDrawing) {
     testing::writeFile(dir / "in.csv", manyLines(100000)); // about 20 MB of drawing
     testing::writeFile(dir / "in.csv.dxf", "the drawing before\r\n");
     watch(dir / "in.csv.dxf");
     Outcome outcome = runConverter({dir / "in.csv"}, fileSizeLimited(3 * 1024 * 1024));
     expectCleanFailure(outcome, 61, {dir.str()});
+    // The line being read when the disk filled up says nothing about the failure.
+    EXPECT_EQ(outcome.errors.find("行目"), std::string::npos) << outcome.errors;
 }
 
 TEST_F(DiskFullTest, FullDiskCreatesNoDrawing) {

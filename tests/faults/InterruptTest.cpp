@@ -3,7 +3,6 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 namespace quillet::faults {
@@ -11,16 +10,6 @@ namespace quillet::faults {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Writes an input whose drawing takes far longer to write than the test waits for.
-void writeLongInput(const std::string& path) {
-    std::ofstream out(path, std::ios::binary);
-    std::string block;
-    for (int i = 0; i < 1000; ++i)
-        block += "alpha,beta,gamma,delta\n";
-    for (int i = 0; i < 1500; ++i) // about 35 MB in, 500 MB of drawing out
-        out << block;
-}
 
 class InterruptTest : public FaultTest, public ::testing::WithParamInterface<int> {};
 
