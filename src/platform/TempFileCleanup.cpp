@@ -18,10 +18,12 @@ enum State : int { kNone, kChanging, kOurs };
 
 // Only async-signal-safe work may touch these from the handler: fixed storage and atomics.
 std::atomic<int> gState{kNone};
+std::atomic<bool> gEnding{false}; // a cleanup signal is ending the process
 int gDirFd = -1;
 char gName[256];
 
 extern "C" void removeTempAndDie(int sig) {
+    gEnding.store(true);
     // The thread changing the name holds the signals back, so this runs elsewhere and can
     // wait for it; a step takes a system call, so two seconds is more than enough.
     for (int waited = 0; gState.load() == kChanging && waited < 2000; ++waited) {
@@ -63,6 +65,13 @@ TempNameStep::TempNameStep(int dirFd, const char* name) noexcept {
     for (int sig : kCleanupSignals)
         sigaddset(&held, sig);
     ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+    // Once a signal is ending the process, no name changes hands any more: the drawing must
+    // not take the output's place after the handler has looked. The end is moments away.
+    if (gEnding.load()) {
+        ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+        for (;;)
+            ::pause();
+    }
     gState.store(kChanging);
     gDirFd = dirFd;
     const std::size_t n = ::strnlen(name, sizeof gName - 1);
