@@ -5,6 +5,8 @@ namespace quillet::cli {
 Options parseOptions(const std::vector<std::string_view>& args) {
     Options options;
     bool onlyInputs = false;
+    bool codePageGiven = false;
+    bool encodingGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
         auto value = [&](std::string_view name) -> std::string {
@@ -30,6 +32,22 @@ Options parseOptions(const std::vector<std::string_view>& args) {
             options.heightText = value("--height");
         } else if (is("--output") || arg == "-o") {
             options.output = value("--output");
+        } else if (is("--code-page")) {
+            if (value("--code-page") != "932")
+                throw UsageError{"--code-page takes 932, the one code page a drawing declares"};
+            options.drawing.drawing = conversion::Drawing::Declared;
+            codePageGiven = true;
+        } else if (is("--encoding")) {
+            const std::string encoding = value("--encoding");
+            if (encoding == "auto")
+                options.drawing.encoding = conversion::InputEncoding::Auto;
+            else if (encoding == "cp932")
+                options.drawing.encoding = conversion::InputEncoding::Cp932;
+            else if (encoding == "utf-8")
+                options.drawing.encoding = conversion::InputEncoding::Utf8;
+            else
+                throw UsageError{"--encoding takes auto, cp932 or utf-8"};
+            encodingGiven = true;
         } else {
             throw UsageError{"unknown option " + std::string(arg)};
         }
@@ -40,18 +58,31 @@ Options parseOptions(const std::vector<std::string_view>& args) {
         throw UsageError{"no input file given"};
     if (options.output && options.inputs.size() > 1)
         throw UsageError{"--output takes one input only"};
+    if (!options.output && options.inputs.front() == kStandardStream)
+        throw UsageError{"standard input needs --output"};
+    if (encodingGiven && !codePageGiven)
+        throw UsageError{"--encoding is for the drawing of --code-page 932"};
     return options;
 }
 
 std::string usageText(std::string_view program) {
     std::string p(program);
     return "usage: " + p +
-           " [--height TEXT] [--output FILE] INPUT...\n"
+           " [--height TEXT] [--output FILE] [--code-page 932] [--encoding auto|cp932|utf-8]"
+           " INPUT...\n"
            "Converts each comma-delimited INPUT into a DXF drawing of TEXT entities.\n"
-           "  --height TEXT   text height, read like the window's height box (default 100)\n"
-           "  --output FILE   the drawing to write (one INPUT only; default INPUT.dxf)\n"
-           "  --help          show this text\n"
-           "  --version       show the version\n";
+           "INPUT - reads standard input.\n"
+           "  --height TEXT      text height, read like the window's height box (default 100)\n"
+           "  --output FILE      the drawing to write (one INPUT only; default INPUT.dxf);\n"
+           "                     - writes it to standard output, the report to standard error\n"
+           "  --code-page 932    the drawing that declares code page 932, as 実行２ writes it:\n"
+           "                     any reader shows its Japanese; without it, 実行1's drawing\n"
+           "  --encoding ENC     how --code-page 932 reads INPUT: auto (default: UTF-8 when it\n"
+           "                     starts with a byte-order mark or its first line with a byte\n"
+           "                     of 0x80 or above is valid UTF-8, UTF-16 by its mark, else\n"
+           "                     code page 932), cp932 or utf-8\n"
+           "  --help             show this text\n"
+           "  --version          show the version\n";
 }
 
 std::string defaultOutputFor(std::string_view input) {

@@ -61,17 +61,23 @@ int main(int argc, char** argv) {
         program + ": " + platform::RunError(platform::ErrorNumber::OutOfMemory).what() + "\n";
     int status = 0;
     for (const std::string& input : options.inputs) {
-        const std::string folder = platform::folderOf(input);
-        const std::string inPath = conversion::composePath(folder, baseName(input));
-        const std::string outPath = options.output ? *options.output : cli::defaultOutputFor(input);
+        conversion::RunEnds ends;
+        ends.standardInput = input == cli::kStandardStream;
+        ends.inPath = ends.standardInput
+                          ? input
+                          : conversion::composePath(platform::folderOf(input), baseName(input));
+        ends.outPath = options.output ? *options.output : cli::defaultOutputFor(input);
+        ends.standardOutput = ends.outPath == cli::kStandardStream;
+        // With the drawing on standard output, the report must not mix into it.
+        std::ostream& report = ends.standardOutput ? std::cerr : std::cout;
         try {
-            std::int64_t placed =
-                conversion::convertFile(inPath, outPath, options.heightText, separators, state);
+            const conversion::RunResult result =
+                conversion::convert(ends, options.heightText, separators, state, options.drawing);
             // The report's lines end in CR LF in the window; a terminal wants LF alone.
-            for (char c : conversion::reportText(placed))
+            for (char c : conversion::reportText(result))
                 if (c != '\r')
-                    std::cout << c;
-            std::cout << std::flush;
+                    report << c;
+            report << std::flush;
         } catch (const platform::RunError& error) {
             std::cerr << program << ": " << input << ": " << error.what() << std::endl;
             status = 1;

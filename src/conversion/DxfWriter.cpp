@@ -66,12 +66,14 @@ void DxfWriter::putTextEntity(std::int32_t x, std::int32_t y, std::int32_t heigh
     // The kept lines are copied whole (a fixed size copies fastest); the room asked for
     // covers those full copies.
     const std::size_t need = sizeof head_.bytes + platform::kPaddedNumberMax + 2 +
-                             sizeof middle_.bytes + text.size() + 2;
+                             sizeof middle_.bytes + text.size() + 2 + kDeclaredEntityEnd.size();
     if (room() < need) {
         put({head_.bytes, head_.size});
         PutDxfNumber(y);
         put({middle_.bytes, middle_.size});
         PutDxfLine(text);
+        if (declared_)
+            put(kDeclaredEntityEnd);
         return;
     }
     char* at = pos_;
@@ -85,6 +87,8 @@ void DxfWriter::putTextEntity(std::int32_t x, std::int32_t y, std::int32_t heigh
     at = appendShort(at, text);
     *at++ = '\r';
     *at++ = '\n';
+    if (declared_)
+        at = append(at, kDeclaredEntityEnd);
     pos_ = at;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DrawingOptions.h"
 #include "platform/BlockSink.h"
 #include "platform/PaddedNumber.h"
 
@@ -13,18 +14,45 @@ namespace quillet::conversion {
 // The first five lines of every TEXT entity, up to its X.
 inline constexpr std::string_view kEntityStart = "  0\r\nTEXT\r\n  8\r\n0\r\n 10\r\n";
 
+// The opening of the declared drawing: a HEADER naming the code page, the one text style,
+// and the start of the ENTITIES section. The style is KST32B because LibreCAD takes a style's
+// name for one of its own fonts and its kst32b has kanji; AutoCAD shows Japanese in an SHX
+// style only with a big font such as extfont2.shx.
+inline constexpr std::string_view kDeclaredOpening =
+    "  0\r\nSECTION\r\n  2\r\nHEADER\r\n"
+    "  9\r\n$ACADVER\r\n  1\r\nAC1009\r\n"
+    "  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_932\r\n"
+    "  0\r\nENDSEC\r\n"
+    "  0\r\nSECTION\r\n  2\r\nTABLES\r\n"
+    "  0\r\nTABLE\r\n  2\r\nSTYLE\r\n 70\r\n 1 \r\n"
+    "  0\r\nSTYLE\r\n  2\r\nKST32B\r\n 70\r\n 0 \r\n 40\r\n0.0\r\n 41\r\n1.0\r\n"
+    " 50\r\n0.0\r\n 71\r\n 0 \r\n 42\r\n2.5\r\n  3\r\ntxt\r\n  4\r\nextfont2.shx\r\n"
+    "  0\r\nENDTAB\r\n"
+    "  0\r\nENDSEC\r\n"
+    "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n";
+
+// What follows the text of a declared drawing's entity: the style it is drawn in.
+inline constexpr std::string_view kDeclaredEntityEnd = "  7\r\nKST32B\r\n";
+
 } // namespace quillet::conversion
 
 namespace quillet::conversion {
 
-// Writes the lines of the drawing, each followed by CR LF, into large blocks of a sink.
+// Writes the lines of the drawing, each followed by CR LF, into large blocks of a sink. One
+// writer for both drawings: they differ in their opening and in the style line of each text.
 class DxfWriter {
   public:
-    // Starts writing into sink; throws what the sink throws.
-    explicit DxfWriter(platform::BlockSink& sink) : sink_(sink) { take(sink_.exchange({})); }
+    // Starts writing the given drawing into sink; throws what the sink throws.
+    explicit DxfWriter(platform::BlockSink& sink, Drawing drawing = Drawing::Classic)
+        : sink_(sink), declared_(drawing == Drawing::Declared) {
+        take(sink_.exchange({}));
+    }
 
-    // Writes the four opening lines of the drawing.
-    void PutDxfHeader() { put("  0\r\nSECTION\r\n  2\r\nENTITIES\r\n"); }
+    // Writes the opening lines of the drawing: the four of the classic drawing, or the
+    // header, style table and section start of the declared one.
+    void PutDxfHeader() {
+        put(declared_ ? kDeclaredOpening : "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n");
+    }
 
     // Writes the four closing lines of the drawing.
     void PutDxfTrailer() { put("  0\r\nENDSEC\r\n  0\r\nEOF\r\n"); }
@@ -54,7 +82,8 @@ class DxfWriter {
         }
     }
 
-    // Writes the fourteen lines of one TEXT entity at x, y with the given height.
+    // Writes the fourteen lines of one TEXT entity at x, y with the given height, and in the
+    // declared drawing the two that name its style.
     void putTextEntity(std::int32_t x, std::int32_t y, std::int32_t height, std::string_view text);
 
     // Hands every byte written so far to the sink; throws what the sink throws.
@@ -86,6 +115,7 @@ class DxfWriter {
     };
 
     platform::BlockSink& sink_;
+    bool declared_;
     Lines head_;   // entity start to the " 20" line, X included
     Lines middle_; // the " 30" line to the "  1" line, height included
     std::span<char> block_;

@@ -5,8 +5,10 @@
 #include "platform/Cp932.h"
 #include "platform/InputFile.h"
 #include "platform/OutputFile.h"
+#include "platform/StreamOutput.h"
 
 #include <new>
+#include <optional>
 
 namespace quillet::conversion {
 
@@ -18,11 +20,18 @@ std::string composePath(std::string_view folder, std::string_view name) {
     return path;
 }
 
-std::string reportText(std::int64_t count) {
-    return "処理した文字数 : " + std::to_string(count) + "\r\n処理終了\r\n";
+std::string reportText(const RunResult& result) {
+    std::string report = "処理した文字数 : " + std::to_string(result.placed) + "\r\n";
+    if (result.escaped > 0 || result.replaced > 0)
+        report += "コードページ 932 にない文字 : \\U+XXXX で " + std::to_string(result.escaped) +
+                  " 文字、〓 で " + std::to_string(result.replaced) + " 文字\r\n";
+    return report + "処理終了\r\n";
 }
 
-std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, ConversionState& state) {
+std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, ConversionState& state,
+                          InputText* text) {
+    if (text && !text->transcodes())
+        text = nullptr;
     state.itemNo = 0;
     state.blockNo = 0;
     out.PutDxfHeader();
@@ -36,12 +45,14 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
     };
     try {
         while (lines.readLine(line)) {
-            if (!line.empty()) {
-                ScanLine(state, out, line);
-            } else {
+            if (line.empty()) {
                 placed += state.itemNo;
                 state.itemNo = 0;
                 state.blockNo = platform::checked::add16(state.blockNo, 1);
+            } else if (text) {
+                ScanCountedLine(state, out, text->prepare(line));
+            } else {
+                ScanLine(state, out, line);
             }
         }
     } catch (const platform::RunError& error) {
@@ -53,40 +64,68 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
     return placed + state.itemNo;
 }
 
-std::int64_t convertFile(const std::string& inPath, const std::string& outPath,
-                         std::string_view heightText, platform::NumberSeparators separators,
-                         ConversionState& state) {
+RunResult convert(const RunEnds& ends, std::string_view heightText,
+                  platform::NumberSeparators separators, ConversionState& state,
+                  DrawingOptions options) {
+    const std::string& inPath = ends.inPath;
     try {
-        platform::InputFile input(inPath);
-        // The height is read before the output is touched: a bad height creates nothing.
+        std::optional<platform::InputFile> input;
+        if (ends.standardInput)
+            input.emplace(platform::InputFile::StandardInput{}, inPath);
+        else
+            input.emplace(inPath);
+        // The height and the input's encoding are known before the output is touched: a run
+        // that fails on them creates nothing.
         state.textHeight = platform::floorTo16(platform::textToNumber(heightText, separators));
-        platform::OutputFile output(outPath, input.identity());
-
-        platform::LineReader lines(input, platform::cp932::kMaxLineBytes);
-        DxfWriter writer(output);
-        std::int64_t placed = 0;
+        std::optional<InputText> text;
         try {
-            placed = convertLines(lines, writer, state);
+            text.emplace(*input, options);
+        } catch (const platform::RunError& error) {
+            throw error.withContext(inPath, 0);
+        }
+        std::optional<platform::OutputFile> file;
+        std::optional<platform::StreamOutput> stream;
+        platform::BlockSink* sink = nullptr;
+        if (ends.standardOutput)
+            sink = &stream.emplace(ends.outPath, input->identity());
+        else
+            sink = &file.emplace(ends.outPath, input->identity());
+
+        platform::LineReader lines(text->bytes(), text->maxLineBytes());
+        DxfWriter writer(*sink, options.drawing);
+        RunResult result;
+        try {
+            result.placed = convertLines(lines, writer, state, &*text);
         } catch (const platform::RunError& error) {
             throw error.withContext(inPath, 0);
         }
         writer.flush();
-        input.close();
-        output.commit();
-        return placed;
+        input->close();
+        if (file)
+            file->commit();
+        result.escaped = text->escaped();
+        result.replaced = text->replaced();
+        return result;
     } catch (const std::bad_alloc&) {
         // Whatever was made for the run has gone with it by now.
         throw platform::RunError(platform::ErrorNumber::OutOfMemory, inPath);
     }
 }
 
+RunResult convertFile(const std::string& inPath, const std::string& outPath,
+                      std::string_view heightText, platform::NumberSeparators separators,
+                      ConversionState& state, DrawingOptions options) {
+    return convert({inPath, outPath}, heightText, separators, state, options);
+}
+
 void runConversion(const RunInputs& inputs, platform::NumberSeparators separators,
-                   ConversionState& state, RunView& view) {
+                   ConversionState& state, RunView& view, DrawingOptions options) {
     const std::string inPath = composePath(inputs.directory, inputs.inputName);
     const std::string outPath = composePath(inputs.directory, inputs.outputName);
     view.setCaption(kCaptionReading);
-    std::int64_t placed = convertFile(inPath, outPath, inputs.heightText, separators, state);
-    view.setReport(reportText(placed));
+    const RunResult result =
+        convertFile(inPath, outPath, inputs.heightText, separators, state, options);
+    view.setReport(reportText(result));
     view.setCaption(kCaptionDone);
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "ConversionState.h"
+#include "DrawingOptions.h"
 #include "DxfWriter.h"
+#include "InputText.h"
 #include "platform/LineReader.h"
 #include "platform/NumberText.h"
 
@@ -34,27 +36,55 @@ class RunView {
 // Returns folder and name joined by one "/" (none added when folder already ends with it).
 std::string composePath(std::string_view folder, std::string_view name);
 
-// Returns the report of a run that placed count texts: two lines, each ended by CR LF.
-std::string reportText(std::int64_t count);
+// What a run did: the texts it placed, and in a declared drawing the characters code page
+// 932 could not hold, written as escapes or replaced by 〓.
+struct RunResult {
+    std::int64_t placed = 0;
+    std::int64_t escaped = 0;
+    std::int64_t replaced = 0;
+};
+
+// Returns the report of a run: two lines, each ended by CR LF, with a line between them that
+// counts the escaped and replaced characters when there were any.
+std::string reportText(const RunResult& result);
 
 // Writes the drawing of every line of lines to out, between its opening and closing lines,
-// after resetting itemNo and blockNo; returns the number of texts placed. Throws RunError 6
-// for every overflow, with the 1-based number of the line it came from.
-std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, ConversionState& state);
+// after resetting itemNo and blockNo; returns the number of texts placed. Lines go through
+// text when it is given and transcodes. Throws RunError 6 for every overflow and 5 for a line
+// not valid in the input's encoding, with the 1-based number of the line it came from.
+std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, ConversionState& state,
+                          InputText* text = nullptr);
+
+// Where a run reads and writes: files by their paths, or the process's standard input or
+// output (then the path is only the name used in messages).
+struct RunEnds {
+    std::string inPath;
+    std::string outPath;
+    bool standardInput = false;
+    bool standardOutput = false;
+};
+
+// Converts as convertFile does, between the ends given. A drawing written to standard output
+// goes straight through: what a failed run wrote is already in the pipe.
+RunResult convert(const RunEnds& ends, std::string_view heightText,
+                  platform::NumberSeparators separators, ConversionState& state,
+                  DrawingOptions options = {});
 
 // Converts the file inPath into the drawing outPath with the height read from heightText;
-// returns the number of texts placed. The drawing appears only when complete: on any error
-// an existing outPath stays as it was. Throws RunError (53, 76, 70, 75 opening the input;
-// 13 or 6 for the height; 55, 75, 70, 76, 52 for the output, all before reading; 6 from the
-// scan; 61, 57 writing; 7 out of memory), naming the file and, for the scan, the line.
-std::int64_t convertFile(const std::string& inPath, const std::string& outPath,
-                         std::string_view heightText, platform::NumberSeparators separators,
-                         ConversionState& state);
+// returns what the run did. The drawing appears only when complete: on any error an
+// existing outPath stays as it was. Throws RunError (53, 76, 70, 75 opening the input; 13 or
+// 6 for the height; 5 for a UTF-16 input to the classic drawing; 55, 75, 70, 76, 52 for the
+// output, all before reading; 6 and 5 from the scan; 61, 57 writing; 7 out of memory),
+// naming the file and, for the scan, the line.
+RunResult convertFile(const std::string& inPath, const std::string& outPath,
+                      std::string_view heightText, platform::NumberSeparators separators,
+                      ConversionState& state, DrawingOptions options = {});
 
-// Runs the conversion the way the first execute button does: composes both paths, shows the
-// reading caption, converts, then shows the report and the finished caption. Throws RunError
-// as convertFile does, with the reading caption still shown.
+// Runs the conversion the way the execute buttons do (実行1 the classic drawing, 実行２ the
+// declared one): composes both paths, shows the reading caption, converts, then shows the
+// report and the finished caption. Throws RunError as convertFile does, with the reading
+// caption still shown.
 void runConversion(const RunInputs& inputs, platform::NumberSeparators separators,
-                   ConversionState& state, RunView& view);
+                   ConversionState& state, RunView& view, DrawingOptions options = {});
 
 } // namespace quillet::conversion

@@ -86,7 +86,11 @@ void ScanLine(ConversionState& state, DxfWriter& out, std::string_view line) {
     state.runLen = 0;
     if (line.size() > 32767)
         ck::narrow16(static_cast<std::int64_t>(platform::cp932::countChars(line)));
+    ScanCountedLine(state, out, line);
+}
 
+void ScanCountedLine(ConversionState& state, DxfWriter& out, std::string_view line) {
+    state.runLen = 0;
     // end is one past the field's last byte; a comma that ends the line ends no field.
     std::size_t end = line.size();
     if (line.back() == ',')

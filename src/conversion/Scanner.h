@@ -24,6 +24,10 @@ void PutTextEntity(ConversionState& state, DxfWriter& out, std::string_view text
 // characters (before writing anything of it) and for every overflow of the placement.
 void ScanLine(ConversionState& state, DxfWriter& out, std::string_view line);
 
+// Scans line as ScanLine does, for a line whose characters were counted already (its bytes may
+// then be more than 32767 characters would take in code page 932: escapes are long).
+void ScanCountedLine(ConversionState& state, DxfWriter& out, std::string_view line);
+
 // Scans state.curLine as above.
 inline void ScanLine(ConversionState& state, DxfWriter& out) {
     ScanLine(state, out, state.curLine);

@@ -26,12 +26,20 @@ InputFile::InputFile(std::string path) : path_(std::move(path)) {
     identity_ = {st.st_dev, st.st_ino};
 }
 
+InputFile::InputFile(StandardInput, std::string name)
+    : path_(std::move(name)), fd_(STDIN_FILENO), owned_(false) {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        throw errorFromErrno(errno, path_, OsAction::Read);
+    identity_ = {st.st_dev, st.st_ino};
+}
+
 InputFile::~InputFile() {
     close();
 }
 
 void InputFile::close() noexcept {
-    if (fd_ >= 0)
+    if (fd_ >= 0 && owned_)
         ::close(fd_);
     fd_ = -1;
 }

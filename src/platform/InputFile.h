@@ -19,6 +19,10 @@ class InputFile final : public ByteSource {
   public:
     // Opens path for reading; throws RunError 53, 76, 70, or 75 for a folder.
     explicit InputFile(std::string path);
+    // Reads the process's standard input, called name in messages; throws RunError 57 when it
+    // is closed.
+    struct StandardInput {};
+    InputFile(StandardInput, std::string name);
     ~InputFile() override;
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -35,6 +39,7 @@ class InputFile final : public ByteSource {
   private:
     std::string path_;
     int fd_ = -1;
+    bool owned_ = true; // standard input is not ours to close
     FileIdentity identity_;
 };
 

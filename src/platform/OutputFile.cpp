@@ -15,8 +15,6 @@ namespace quillet::platform {
 
 namespace {
 
-constexpr const char* kSameAsInput = "出力ファイルが入力ファイルと同じです";
-
 // The sanitizers' bookkeeping needs more than the writer's own few frames.
 constexpr std::size_t kWriterStack = 256 * 1024;
 
@@ -95,7 +93,7 @@ void OutputFile::prepareTarget(std::optional<FileIdentity> input) {
     struct stat seen {};
     if (::stat(path_.c_str(), &seen) == 0) {
         if (input && FileIdentity{seen.st_dev, seen.st_ino} == *input)
-            throw RunError(ErrorNumber::FileAlreadyOpen, path_, 0, kSameAsInput);
+            throw RunError(ErrorNumber::FileAlreadyOpen, path_, 0, kOutputIsInput);
         if (!S_ISREG(seen.st_mode))
             throw RunError(ErrorNumber::PathFileAccess, path_);
     }
@@ -121,7 +119,7 @@ void OutputFile::prepareTarget(std::optional<FileIdentity> input) {
         return;
     }
     if (input && FileIdentity{st.st_dev, st.st_ino} == *input)
-        throw RunError(ErrorNumber::FileAlreadyOpen, path_, 0, kSameAsInput);
+        throw RunError(ErrorNumber::FileAlreadyOpen, path_, 0, kOutputIsInput);
     // A folder, a pipe, a terminal or a device: nothing a finished file could take the place of.
     if (!S_ISREG(st.st_mode))
         throw RunError(ErrorNumber::PathFileAccess, path_);

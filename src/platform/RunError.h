@@ -24,6 +24,9 @@ enum class ErrorNumber : int {
     PathNotFound = 76,
 };
 
+// The detail of error 55 when the output would be the input.
+inline constexpr const char* kOutputIsInput = "出力ファイルが入力ファイルと同じです";
+
 struct ErrorEntry {
     ErrorNumber number;
     std::string_view description; // Japanese, as shown to the user

@@ -35,7 +35,8 @@ TEST(ParseOptionsTest, Accepted) {
         {{"--output", "x.dxf", "a"}, {"a"}, "100", "x.dxf"},
         {{"--output=x=y.dxf", "a"}, {"a"}, "100", "x=y.dxf"},
         {{"--", "-a.csv", "--help"}, {"-a.csv", "--help"}},
-        {{"-"}, {"-"}},
+        {{"-o", "-", "-"}, {"-"}, "100", "-"},
+        {{"--code-page", "932", "--encoding=utf-8", "a"}, {"a"}},
         {{"--help"}, {}, "100", {}, true},
         {{"-h", "a"}, {"a"}, "100", {}, true},
         {{"--version"}, {}, "100", {}, false, true},
@@ -50,6 +51,10 @@ TEST(ParseOptionsTest, Accepted) {
         EXPECT_EQ(options.help, c.help);
         EXPECT_EQ(options.version, c.version);
     }
+    const cli::Options declared = cli::parseOptions({"--code-page=932", "--encoding", "cp932", "a"});
+    EXPECT_EQ(declared.drawing.drawing, conversion::Drawing::Declared);
+    EXPECT_EQ(declared.drawing.encoding, conversion::InputEncoding::Cp932);
+    EXPECT_EQ(cli::parseOptions({"a"}).drawing.drawing, conversion::Drawing::Classic);
 }
 
 TEST(ParseOptionsTest, UsageErrors) {
@@ -65,6 +70,10 @@ TEST(ParseOptionsTest, UsageErrors) {
         {"-o", "x", "a", "b"},
         {"--"},
         {"--help", "--bogus"},
+        {"-"}, // standard input has no name to put .dxf after
+        {"--code-page", "1252", "a"},
+        {"--code-page", "932", "--encoding", "latin-1", "a"},
+        {"--encoding", "utf-8", "a"}, // the classic drawing has no encoding to choose
     };
     for (const auto& args : cases) {
         EXPECT_THROW(cli::parseOptions(args), cli::UsageError) << ::testing::PrintToString(args);

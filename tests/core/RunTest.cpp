@@ -37,7 +37,7 @@ class ScopedUmask {
 std::int64_t convert(const std::string& in, const std::string& out,
                      std::string_view height = "100") {
     conversion::ConversionState state;
-    return conversion::convertFile(in, out, height, {}, state);
+    return conversion::convertFile(in, out, height, {}, state).placed;
 }
 
 TEST(ConvertFileTest, WritesDrawingAndNothingElse) {

@@ -3,6 +3,7 @@
 
 #include "platform/CodePages.h"
 #include "platform/TextEncoding.h"
+#include "platform/Utf16Source.h"
 
 namespace quillet::testing {
 namespace {
@@ -115,6 +116,54 @@ TEST(CodePagesTest, DecodesToUtf8MarkingWhatHasNoCharacter) {
     EXPECT_EQ(platform::codepage::toUtf8Exactly("\x83\x65\x83\x58\x83\x67", CodePage::Cp932),
               "テスト");
     EXPECT_EQ(platform::codepage::toUtf8Exactly("a\x82", CodePage::Cp932), std::nullopt);
+}
+
+// Hands its bytes on one at a time, so that every unit and pair crosses a read.
+class TrickleSource final : public platform::ByteSource {
+  public:
+    explicit TrickleSource(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::size_t read(char* into, std::size_t max) override {
+        if (at_ == bytes_.size() || max == 0)
+            return 0;
+        *into = bytes_[at_++];
+        return 1;
+    }
+
+  private:
+    std::string bytes_;
+    std::size_t at_ = 0;
+};
+
+std::string readAll(platform::ByteSource& source) {
+    std::string out;
+    char buffer[3];
+    for (std::size_t n; (n = source.read(buffer, sizeof buffer)) > 0;)
+        out.append(buffer, n);
+    return out;
+}
+
+TEST(Utf16SourceTest, PairsAcrossReadsAndMarksWhatIsNoCharacter) {
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string("\xFF\xFE"
+                     "a\0\x3D\xD8\x00\xDE\x71\x67",
+                     10),
+         "a😀東"},
+        {std::string("\xFF\xFE\x00\xD8"
+                     "b\0",
+                     6),
+         "\xFF"
+         "b"}, // a high surrogate without its partner
+        {std::string("\xFE\xFF\x00"
+                     "a\x00",
+                     5),
+         "a\xFF"}, // an odd byte at the end
+        {"\xFE\xFF", ""},
+    };
+    for (const auto& [bytes, utf8] : cases) {
+        TrickleSource trickle(bytes);
+        platform::Utf16Source source(trickle, bytes[0] == '\xFE');
+        EXPECT_EQ(readAll(source), utf8) << ::testing::PrintToString(bytes);
+    }
 }
 
 } // namespace

@@ -1,24 +1,36 @@
 #include "MemoryRun.h"
 
+#include "conversion/InputText.h"
 #include "conversion/Run.h"
 #include "platform/BlockSink.h"
-#include "platform/Cp932.h"
+
+#include <optional>
 
 namespace quillet::testing {
 
-MemoryRun convertText(std::string_view input, std::int16_t height, std::size_t sinkBlock) {
+MemoryRun convertText(std::string_view input, std::int16_t height, std::size_t sinkBlock,
+                      conversion::DrawingOptions options) {
     platform::MemorySource source(input);
-    platform::LineReader lines(source, platform::cp932::kMaxLineBytes);
     platform::MemorySink sink(sinkBlock);
-    conversion::DxfWriter writer(sink);
+    MemoryRun run;
+    std::optional<conversion::InputText> text;
+    try {
+        text.emplace(source, options);
+    } catch (const platform::RunError& error) {
+        run.error = error;
+        return run;
+    }
+    platform::LineReader lines(text->bytes(), text->maxLineBytes());
+    conversion::DxfWriter writer(sink, options.drawing);
     conversion::ConversionState state;
     state.textHeight = height;
-    MemoryRun run;
     try {
-        run.placed = conversion::convertLines(lines, writer, state);
+        run.placed = conversion::convertLines(lines, writer, state, &*text);
     } catch (const platform::RunError& error) {
         run.error = error;
     }
+    run.escaped = text->escaped();
+    run.replaced = text->replaced();
     // A file run would have handed over these bytes too before it stopped.
     writer.flush();
     run.bytes = sink.bytes();

@@ -53,4 +53,10 @@ std::string dxfOf(std::string_view entities);
 // Returns the fourteen lines of one TEXT entity, each ended by CR LF.
 std::string textEntity(int x, int y, int height, std::string_view text);
 
+// Returns the drawing that declares code page 932 for the given entities.
+std::string declaredDxfOf(std::string_view entities);
+
+// Returns one TEXT entity of the declared drawing: the fourteen lines and its style.
+std::string declaredTextEntity(int x, int y, int height, std::string_view text);
+
 } // namespace quillet::testing

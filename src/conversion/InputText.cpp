@@ -1,0 +1,82 @@
+#include "InputText.h"
+
+#include "platform/Checked.h"
+#include "platform/Cp932.h"
+#include "platform/RunError.h"
+
+namespace quillet::conversion {
+
+namespace text = platform::text;
+
+namespace {
+
+constexpr std::size_t kMaxChars = 32767;
+
+[[noreturn]] void notValidIn(const char* encoding) {
+    throw platform::RunError(platform::ErrorNumber::InvalidCall, {}, 0,
+                             std::string(encoding) + " として読めない行です");
+}
+
+void mustFit(std::size_t chars) {
+    if (chars > kMaxChars)
+        platform::raiseOverflow();
+}
+
+} // namespace
+
+InputText::InputText(platform::ByteSource& source, DrawingOptions options)
+    : options_(options), peek_(source) {
+    const text::ByteOrderMark mark = text::markOf(peek_.start());
+    const bool utf16 = mark == text::ByteOrderMark::Utf16Le || mark == text::ByteOrderMark::Utf16Be;
+    if (utf16 && options_.drawing == Drawing::Classic)
+        throw platform::RunError(platform::ErrorNumber::InvalidCall, {}, 0,
+                                 "UTF-16 のファイルは 実行２ (quillet-convert --code-page 932) "
+                                 "で変換してください");
+    if (options_.drawing == Drawing::Classic)
+        return;
+    encoder_.emplace();
+    if (utf16) {
+        utf16_.emplace(peek_, mark == text::ByteOrderMark::Utf16Be);
+        decided_ = Decided::Utf8;
+    } else if (options_.encoding == InputEncoding::Utf8 ||
+               (options_.encoding == InputEncoding::Auto && mark == text::ByteOrderMark::Utf8)) {
+        decided_ = Decided::Utf8;
+    } else if (options_.encoding == InputEncoding::Cp932) {
+        decided_ = Decided::Cp932;
+    }
+}
+
+platform::ByteSource& InputText::bytes() noexcept {
+    if (utf16_)
+        return *utf16_;
+    return peek_;
+}
+
+std::size_t InputText::maxLineBytes() const noexcept {
+    // A UTF-8 character takes up to four bytes; a code page 932 character two.
+    return transcodes() ? 4 * kMaxChars : platform::cp932::kMaxLineBytes;
+}
+
+std::string_view InputText::prepare(std::string_view line) {
+    if (decided_ == Decided::Not) {
+        if (!text::hasHighByte(line)) {
+            mustFit(line.size());
+            return line; // plain ASCII reads the same either way
+        }
+        decided_ = text::isValidUtf8(line) ? Decided::Utf8 : Decided::Cp932;
+    }
+    if (decided_ == Decided::Cp932) {
+        if (!text::isValidCp932(line))
+            notValidIn("コードページ 932");
+        mustFit(platform::cp932::countChars(line));
+        return line;
+    }
+    if (!text::isValidUtf8(line))
+        notValidIn(utf16_ ? "UTF-16" : "UTF-8");
+    mustFit(text::countUtf8Chars(line));
+    converted_.clear();
+    encoder_->append(line, converted_);
+    return converted_;
+}
+
+} // namespace quillet::conversion
