@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev fonts-noto-cjk)
 if [[ "${1:-run}" == test ]]; then
-    packages+=(libgtest-dev python3-ezdxf xvfb xauth clang libclang-rt-14-dev util-linux mount e2fsprogs locales)
+    packages+=(libgtest-dev python3-ezdxf xvfb xauth clang libclang-rt-14-dev util-linux mount e2fsprogs locales gdal-bin librecad poppler-utils)
     # The package test: making the package, reading it, validating what it installs.
     packages+=(dpkg-dev file desktop-file-utils appstream lintian groff-base man-db)
 elif [[ "${1:-run}" == package ]]; then
