@@ -51,7 +51,8 @@ TEST(ParseOptionsTest, Accepted) {
         EXPECT_EQ(options.help, c.help);
         EXPECT_EQ(options.version, c.version);
     }
-    const cli::Options declared = cli::parseOptions({"--code-page=932", "--encoding", "cp932", "a"});
+    const cli::Options declared =
+        cli::parseOptions({"--code-page=932", "--encoding", "cp932", "a"});
     EXPECT_EQ(declared.drawing.drawing, conversion::Drawing::Declared);
     EXPECT_EQ(declared.drawing.encoding, conversion::InputEncoding::Cp932);
     EXPECT_EQ(cli::parseOptions({"a"}).drawing.drawing, conversion::Drawing::Classic);
@@ -91,9 +92,10 @@ struct Outcome {
     std::string err;
 };
 
-// Runs the converter in dir with args, the C locale and nothing else in its environment.
+// Runs the converter in dir with args, the C locale and nothing else in its environment,
+// standard input read from the file input when one is named.
 Outcome runConverter(const TempDir& dir, std::vector<std::string> args,
-                     const std::string& locale = "C") {
+                     const std::string& locale = "C", const std::string& input = {}) {
     std::vector<std::string> argv{QUILLET_CONVERT_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> argp;
@@ -111,6 +113,8 @@ Outcome runConverter(const TempDir& dir, std::vector<std::string> args,
                                      0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
+    if (!input.empty())
+        posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
     // Relative input names are relative to dir, as in a shell that changed into it.
     posix_spawn_file_actions_addchdir_np(&actions, dir.str().c_str());
     pid_t pid = 0;
@@ -192,7 +196,7 @@ TEST(ConverterProgramTest, OutputSameAsInputIsRefused) {
 TEST(ConverterProgramTest, UsageErrorsExitWith2) {
     TempDir dir;
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"--bogus", "in.csv"}, {"-o", "x.dxf", "a.csv", "b.csv"}, {"--height"}}) {
+             {}, {"--bogus", "in.csv"}, {"-o", "x.dxf", "a.csv", "b.csv"}, {"--height"}, {"-"}}) {
         Outcome run = runConverter(dir, args);
         EXPECT_EQ(run.exitCode, 2) << ::testing::PrintToString(args);
         EXPECT_EQ(run.out, "");
@@ -229,6 +233,38 @@ TEST(ConverterProgramTest, DecimalSeparatorFollowsLocale) {
     Outcome german = runConverter(dir, {"--height", "100,9", "in.csv"}, "de_DE.UTF-8");
     EXPECT_EQ(german.exitCode, 0) << german.err;
     EXPECT_EQ(readFile(dir / "in.csv.dxf"), dxfOf(textEntity(0, 0, 100, "x")));
+}
+
+// In a pipe: the drawing alone on standard output, the same bytes as a file would hold, and
+// the report on standard error.
+TEST(ConverterProgramTest, PipesCarryTheDrawingAlone) {
+    TempDir dir;
+    writeFile(dir / "in.csv", "配管,東京\r\nAB\r\n");
+    for (const std::vector<std::string>& options :
+         std::vector<std::vector<std::string>>{{}, {"--code-page", "932"}}) {
+        SCOPED_TRACE(::testing::PrintToString(options));
+        std::vector<std::string> toFile = options, piped = options;
+        toFile.insert(toFile.end(), {"-o", "file.dxf", "in.csv"});
+        piped.insert(piped.end(), {"--output", "-", "-"});
+        ASSERT_EQ(runConverter(dir, toFile).exitCode, 0);
+        Outcome run = runConverter(dir, piped, "C", dir / "in.csv");
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, readFile(dir / "file.dxf"));
+        EXPECT_EQ(run.err, "処理した文字数 : 3\n処理終了\n");
+        fs::remove(dir.path() / "file.dxf");
+    }
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.csv"});
+}
+
+TEST(ConverterProgramTest, FailedRunIntoAPipeExitsWithTheErrorOnStandardError) {
+    TempDir dir;
+    writeFile(dir / "in.csv", "a\r\n" + std::string(32768, 'x'));
+    Outcome run = runConverter(dir, {"-o", "-", "in.csv"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("実行時エラー 6"), std::string::npos) << run.err;
+    // A block written before the error would already be in the pipe; a whole drawing never.
+    EXPECT_EQ(run.out.find("EOF"), std::string::npos) << run.out;
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.csv"});
 }
 
 } // namespace
