@@ -2,6 +2,7 @@
 // first line is the height text, the rest is the file.
 #include "Model.h"
 #include "conversion/DxfWriter.h"
+#include "conversion/InputText.h"
 #include "conversion/Run.h"
 #include "platform/BlockSink.h"
 #include "platform/Cp932.h"
@@ -44,7 +45,8 @@ bool same(std::string_view a, std::string_view b) {
 bool isGroupCode(std::string_view line) {
     if (line.size() != 3)
         return false;
-    for (std::string_view code : {"  0", "  1", "  2", "  8", " 10", " 20", " 30", " 40"})
+    for (std::string_view code : {"  0", "  1", "  2", "  3", "  4", "  7", "  8", "  9", " 10",
+                                  " 20", " 30", " 40", " 41", " 42", " 50", " 70", " 71"})
         if (same(line, code))
             return true;
     return false;
@@ -52,7 +54,7 @@ bool isGroupCode(std::string_view line) {
 
 // Every line ends in CR LF, no line holds another CR or LF, and the lines pair up as group
 // codes and values with the drawing's frame around them. Returns the number of TEXT entities.
-std::int64_t checkWellFormed(const std::string& bytes) {
+std::int64_t checkWellFormed(const std::string& bytes, bool declared) {
     std::vector<std::string_view> lines;
     lines.reserve(bytes.size() / 4);
     std::size_t begin = 0;
@@ -68,20 +70,32 @@ std::int64_t checkWellFormed(const std::string& bytes) {
     }
     check(begin == bytes.size(), "the last line does not end in CR LF");
     check(lines.size() % 2 == 0 && lines.size() >= 8, "the lines do not pair up");
+    // The declared drawing's opening is its own; the entities start after it.
+    std::size_t first = 0;
+    if (declared) {
+        const std::string_view opening = conversion::kDeclaredOpening;
+        check(same(std::string_view(bytes).substr(0, opening.size()), opening),
+              "the declared drawing does not open with its header and style");
+        for (char c : opening)
+            first += c == '\n';
+        first -= 4; // the section start is checked below like the classic one
+    }
     std::int64_t texts = 0;
     for (std::size_t i = 0; i < lines.size(); i += 2) {
         check(isGroupCode(lines[i]), "a group code line is not a known code");
         if (same(lines[i], "  0") && same(lines[i + 1], "TEXT"))
             ++texts;
     }
-    check(same(lines[0], "  0") && same(lines[1], "SECTION") && same(lines[2], "  2") &&
-              same(lines[3], "ENTITIES"),
+    check(same(lines[first], "  0") && same(lines[first + 1], "SECTION") &&
+              same(lines[first + 2], "  2") && same(lines[first + 3], "ENTITIES"),
           "the drawing does not open with its section");
     const std::size_t n = lines.size();
     check(same(lines[n - 4], "  0") && same(lines[n - 3], "ENDSEC") && same(lines[n - 2], "  0") &&
               same(lines[n - 1], "EOF"),
           "the drawing does not close with its section");
-    check(static_cast<std::int64_t>(n - 8) == 14 * texts, "an entity is not fourteen lines");
+    const std::int64_t linesPerText = declared ? 16 : 14;
+    check(static_cast<std::int64_t>(n - first - 8) == linesPerText * texts,
+          "an entity is not of its length");
     return texts;
 }
 
@@ -109,29 +123,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "the height differs from the model");
 
     // Small blocks make every line cross block boundaries; 14 bytes is the least a number needs.
+    // The next bits of the size choose the drawing and how a declared one reads its input.
     static constexpr std::array<std::size_t, 4> kBlockSizes{14, 15, 100, 64 * 1024};
-    platform::MemorySource source(file);
-    platform::LineReader lines(source, platform::cp932::kMaxLineBytes);
-    platform::MemorySink sink(kBlockSizes[size % kBlockSizes.size()]);
-    conversion::DxfWriter writer(sink);
-    conversion::ConversionState state;
-    state.textHeight = height;
+    const std::size_t choice = size / kBlockSizes.size();
+    const bool declared = choice % 2 == 1;
+    const auto encoding = static_cast<model::Encoding>(choice / 2 % 3);
+    const conversion::DrawingOptions options{declared ? conversion::Drawing::Declared
+                                                      : conversion::Drawing::Classic,
+                                             static_cast<conversion::InputEncoding>(encoding)};
+    const model::Conversion expected =
+        declared ? model::convertDeclared(file, height, encoding) : model::convert(file, height);
 
-    const model::Conversion expected = model::convert(file, height);
+    platform::MemorySource source(file);
+    platform::MemorySink sink(kBlockSizes[size % kBlockSizes.size()]);
     int error = 0;
     std::int64_t placed = 0;
     try {
-        placed = conversion::convertLines(lines, writer, state);
+        conversion::InputText text(source, options);
+        platform::LineReader lines(text.bytes(), text.maxLineBytes());
+        conversion::DxfWriter writer(sink, options.drawing);
+        conversion::ConversionState state;
+        state.textHeight = height;
+        try {
+            placed = conversion::convertLines(lines, writer, state, &text);
+        } catch (const platform::RunError&) {
+            writer.flush();
+            throw;
+        }
+        writer.flush();
     } catch (const platform::RunError& runError) {
         error = runError.code();
-        check(error == 6, "the conversion raised an error other than Overflow");
+        check(error == 6 || error == 5, "the conversion raised an error other than 6 or 5");
     }
-    writer.flush();
     check(error == expected.error, "the engine and the model end differently");
     check(sink.bytes() == expected.bytes, "the engine's bytes differ from the model's");
     if (error == 0) {
         check(placed == expected.placed, "the count differs from the model's");
-        check(checkWellFormed(sink.bytes()) == placed, "the count is not the number of texts");
+        check(checkWellFormed(sink.bytes(), declared) == placed,
+              "the count is not the number of texts");
     }
     return 0;
 }

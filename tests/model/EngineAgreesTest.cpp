@@ -14,7 +14,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using conversion::Drawing;
+using conversion::InputEncoding;
+
+// Holds the engine to the model for the classic drawing and for the declared one read each
+// way, so that every seed also tries every encoding rule.
 void expectAgreement(std::string_view file, std::int16_t height) {
+    const std::pair<InputEncoding, Encoding> encodings[] = {{InputEncoding::Auto, Encoding::Auto},
+                                                            {InputEncoding::Cp932, Encoding::Cp932},
+                                                            {InputEncoding::Utf8, Encoding::Utf8}};
+    for (const auto& [engineEncoding, modelEncoding] : encodings) {
+        SCOPED_TRACE("declared drawing, encoding " +
+                     std::to_string(static_cast<int>(modelEncoding)));
+        const testing::MemoryRun engine =
+            testing::convertText(file, height, 64 * 1024, {Drawing::Declared, engineEncoding});
+        const Conversion expected = convertDeclared(file, height, modelEncoding);
+        EXPECT_EQ(engine.error ? engine.error->code() : 0, expected.error);
+        EXPECT_TRUE(engine.bytes == expected.bytes) << "the drawings differ";
+    }
     const testing::MemoryRun engine = testing::convertText(file, height);
     const Conversion expected = convert(file, height);
     const int engineError = engine.error ? engine.error->code() : 0;
@@ -35,7 +52,11 @@ std::vector<fs::path> seedsOf(const char* target) {
 
 // The seeds hold the height text on their first line, the file after it.
 TEST(EngineAgreesTest, OnEveryConversionSeed) {
-    for (const fs::path& seed : seedsOf("fuzz_convert")) {
+    std::vector<fs::path> seeds = seedsOf("fuzz_convert");
+    // Seeds too long to fuzz quickly are kept with the unit cases.
+    for (const auto& entry : fs::directory_iterator(QUILLET_LONG_CASES_DIR))
+        seeds.push_back(entry.path());
+    for (const fs::path& seed : seeds) {
         SCOPED_TRACE(seed.filename().string());
         const std::string input = testing::readFile(seed.string());
         const std::size_t newline = input.find('\n');

@@ -16,8 +16,16 @@ struct Conversion {
     int error = 0;
 };
 
-// Converts the bytes of an input file into the drawing with the given text height.
+// Converts the bytes of an input file into the classic drawing with the given text height.
 Conversion convert(std::string_view file, std::int16_t height);
+
+// How the declared drawing reads its input: by the rule (a mark, else the first line with a
+// byte of 0x80 or above being UTF-8 or not), or as told. A UTF-16 mark always wins.
+enum class Encoding { Auto, Cp932, Utf8 };
+
+// Converts the bytes of an input file into the drawing that declares code page 932.
+Conversion convertDeclared(std::string_view file, std::int16_t height,
+                           Encoding encoding = Encoding::Auto);
 
 // What reading a height text gave: the height, or the run-time error number (13 or 6).
 struct Height {

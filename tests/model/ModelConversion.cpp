@@ -1,5 +1,7 @@
 #include "Model.h"
 
+#include <iconv.h>
+#include <optional>
 #include <vector>
 
 namespace quillet::model {
@@ -7,9 +9,11 @@ namespace quillet::model {
 namespace {
 
 constexpr int kOverflow = 6;
+constexpr int kInvalidCall = 5;
 
 // Thrown inside the model when a rule ends the run; carries no data.
 struct Overflow {};
+struct NotText {};
 
 void mustFit16(std::int64_t n) {
     if (n < -32768 || n > 32767)
@@ -106,7 +110,8 @@ std::string paddedNumber(std::int64_t value) {
 
 class Drawing {
   public:
-    explicit Drawing(std::int16_t height) : height_(height) {}
+    explicit Drawing(std::int16_t height, bool declared = false)
+        : height_(height), declared_(declared) {}
 
     void line(std::string_view text) {
         bytes += text;
@@ -122,6 +127,11 @@ class Drawing {
     void textLine(const std::string& text) {
         if (countCharacters(text) > 32767)
             throw Overflow{};
+        fieldsOf(text);
+    }
+
+    // A line whose length was judged already, in its own characters.
+    void fieldsOf(const std::string& text) {
         std::vector<std::string> fields = splitFields(text);
         for (auto field = fields.rbegin(); field != fields.rend(); ++field)
             if (!field->empty())
@@ -157,21 +167,39 @@ class Drawing {
         line(paddedNumber(height_));
         line("  1");
         line(text);
+        if (declared_) {
+            line("  7");
+            line("KST32B");
+        }
         mustFit32(std::int64_t{itemNo_} + 1);
         itemNo_ += 1;
         placed += 1;
     }
 
     std::int64_t height_;
+    bool declared_;
     std::int64_t itemNo_ = 0;
     std::int64_t blockNo_ = 0;
 };
+
+bool startsWith(std::string_view file, std::string_view mark) {
+    return file.substr(0, mark.size()) == mark;
+}
+
+bool markedUtf16(std::string_view file) {
+    return startsWith(file, "\xFF\xFE") || startsWith(file, "\xFE\xFF");
+}
 
 } // namespace
 
 Conversion convert(std::string_view file, std::int16_t height) {
     Drawing drawing(height);
     Conversion result;
+    // The classic drawing holds the input's bytes, and UTF-16's are no text it could hold.
+    if (markedUtf16(file)) {
+        result.error = kInvalidCall;
+        return result;
+    }
     try {
         drawing.line("  0");
         drawing.line("SECTION");
@@ -189,6 +217,209 @@ Conversion convert(std::string_view file, std::int16_t height) {
         drawing.line("EOF");
     } catch (const Overflow&) {
         result.error = kOverflow;
+    }
+    result.bytes = std::move(drawing.bytes);
+    result.placed = drawing.placed;
+    return result;
+}
+
+namespace {
+
+// A character of UTF-8 at text[i], read the long way: its value from the lead byte and the
+// continuation bytes, then judged by the value. Returns nothing for what is no character.
+std::optional<char32_t> utf8CharacterAt(const std::string& text, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    int more;
+    char32_t value;
+    if (lead < 0x80) {
+        more = 0;
+        value = lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+        more = 1;
+        value = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        more = 2;
+        value = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        more = 3;
+        value = lead & 0x07;
+    } else {
+        return std::nullopt;
+    }
+    for (int k = 1; k <= more; ++k) {
+        if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+            return std::nullopt;
+        value = value << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    }
+    const char32_t least[] = {0, 0x80, 0x800, 0x10000};
+    if (value < least[more] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return std::nullopt;
+    i += static_cast<std::size_t>(more) + 1;
+    return value;
+}
+
+std::optional<std::vector<char32_t>> utf8Characters(const std::string& text) {
+    std::vector<char32_t> characters;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::optional<char32_t> c = utf8CharacterAt(text, i);
+        if (!c)
+            return std::nullopt;
+        characters.push_back(*c);
+    }
+    return characters;
+}
+
+void appendUtf8(char32_t c, std::string& out) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return;
+    }
+    std::string tail;
+    char32_t rest = c;
+    char32_t leadBits = 0x3F;
+    unsigned char lead = 0x80;
+    while (rest > leadBits) {
+        tail.insert(tail.begin(), static_cast<char>(0x80 | (rest & 0x3F)));
+        rest >>= 6;
+        leadBits >>= 1;
+        lead = static_cast<unsigned char>(lead >> 1 | 0x80);
+    }
+    out += static_cast<char>(lead | rest);
+    out += tail;
+}
+
+// UTF-16 after its mark as UTF-8; what is no character becomes the byte 0xFF, no UTF-8.
+std::string utf16AsUtf8(std::string_view file) {
+    const bool big = startsWith(file, "\xFE\xFF");
+    std::vector<char32_t> units;
+    std::size_t i = 2;
+    for (; i + 1 < file.size(); i += 2) {
+        const auto a = static_cast<unsigned char>(file[i]);
+        const auto b = static_cast<unsigned char>(file[i + 1]);
+        units.push_back(big ? (a << 8 | b) : (b << 8 | a));
+    }
+    std::string out;
+    for (std::size_t u = 0; u < units.size(); ++u) {
+        const char32_t unit = units[u];
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+        if (high && u + 1 < units.size() && units[u + 1] >= 0xDC00 && units[u + 1] <= 0xDFFF) {
+            appendUtf8(0x10000 + (unit - 0xD800) * 0x400 + (units[u + 1] - 0xDC00), out);
+            ++u;
+        } else if (high || low) {
+            out += '\xFF';
+        } else {
+            appendUtf8(unit, out);
+        }
+    }
+    if (i < file.size())
+        out += '\xFF'; // the odd byte at the end
+    return out;
+}
+
+bool validCp932(const std::string& line) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (!isLeadByte(static_cast<unsigned char>(line[i])))
+            continue;
+        if (i + 1 >= line.size())
+            return false;
+        const auto trail = static_cast<unsigned char>(line[++i]);
+        if (!((0x40 <= trail && trail <= 0x7E) || (0x80 <= trail && trail <= 0xFC)))
+            return false;
+    }
+    return true;
+}
+
+// One character in code page 932, asked of iconv afresh each time.
+std::string cp932Of(char32_t c) {
+    static iconv_t toCp932 = ::iconv_open("CP932", "UTF-8");
+    std::string utf8;
+    appendUtf8(c, utf8);
+    char out[8];
+    char* in = utf8.data();
+    std::size_t inLeft = utf8.size();
+    char* to = out;
+    std::size_t toLeft = sizeof out;
+    const std::size_t done = ::iconv(toCp932, &in, &inLeft, &to, &toLeft);
+    ::iconv(toCp932, nullptr, nullptr, nullptr, nullptr);
+    if (done == static_cast<std::size_t>(-1))
+        return {};
+    return std::string(out, static_cast<std::size_t>(to - out));
+}
+
+std::string escapeOf(char32_t c) {
+    const char* hex = "0123456789ABCDEF";
+    return std::string("\\U+") + hex[c >> 12 & 15] + hex[c >> 8 & 15] + hex[c >> 4 & 15] +
+           hex[c & 15];
+}
+
+} // namespace
+
+Conversion convertDeclared(std::string_view file, std::int16_t height, Encoding encoding) {
+    enum class Read { Undecided, Cp932, Utf8 } read = Read::Undecided;
+    std::string text;
+    if (markedUtf16(file)) {
+        // A second mark right after UTF-16's own is a mark too, not text.
+        text = withoutByteOrderMark(utf16AsUtf8(file));
+        read = Read::Utf8;
+    } else {
+        const bool marked = startsWith(file, "\xEF\xBB\xBF");
+        text = withoutByteOrderMark(file);
+        if (encoding == Encoding::Utf8 || (encoding == Encoding::Auto && marked))
+            read = Read::Utf8;
+        else if (encoding == Encoding::Cp932)
+            read = Read::Cp932;
+    }
+    Drawing drawing(height, true);
+    Conversion result;
+    try {
+        drawing.bytes = "  0\r\nSECTION\r\n  2\r\nHEADER\r\n"
+                        "  9\r\n$ACADVER\r\n  1\r\nAC1009\r\n"
+                        "  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_932\r\n  0\r\nENDSEC\r\n"
+                        "  0\r\nSECTION\r\n  2\r\nTABLES\r\n  0\r\nTABLE\r\n  2\r\nSTYLE\r\n"
+                        " 70\r\n 1 \r\n  0\r\nSTYLE\r\n  2\r\nKST32B\r\n 70\r\n 0 \r\n"
+                        " 40\r\n0.0\r\n 41\r\n1.0\r\n 50\r\n0.0\r\n 71\r\n 0 \r\n 42\r\n2.5\r\n"
+                        "  3\r\ntxt\r\n  4\r\nextfont2.shx\r\n  0\r\nENDTAB\r\n  0\r\nENDSEC\r\n"
+                        "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n";
+        for (const std::string& line : splitLines(text)) {
+            if (line.empty()) {
+                drawing.emptyLine();
+                continue;
+            }
+            // No line of more bytes than 32767 four-byte characters is even read.
+            if (line.size() > 4 * 32767)
+                throw Overflow{};
+            bool high = false;
+            for (char c : line)
+                high = high || static_cast<unsigned char>(c) >= 0x80;
+            if (read == Read::Undecided && high)
+                read = utf8Characters(line) ? Read::Utf8 : Read::Cp932;
+            if (read != Read::Utf8) {
+                if (!validCp932(line))
+                    throw NotText{};
+                drawing.textLine(line);
+                continue;
+            }
+            const std::optional<std::vector<char32_t>> characters = utf8Characters(line);
+            if (!characters)
+                throw NotText{};
+            if (characters->size() > 32767)
+                throw Overflow{};
+            std::string cp932;
+            for (char32_t c : *characters) {
+                const std::string code = c > 0xFFFF ? std::string("\x81\xAC") : cp932Of(c);
+                cp932 += code.empty() ? escapeOf(c) : code;
+            }
+            drawing.fieldsOf(cp932);
+        }
+        drawing.line("  0");
+        drawing.line("ENDSEC");
+        drawing.line("  0");
+        drawing.line("EOF");
+    } catch (const Overflow&) {
+        result.error = kOverflow;
+    } catch (const NotText&) {
+        result.error = kInvalidCall;
     }
     result.bytes = std::move(drawing.bytes);
     result.placed = drawing.placed;

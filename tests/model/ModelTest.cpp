@@ -140,6 +140,20 @@ TEST_P(ModelOverflowTest, StopsWithOverflow) {
 INSTANTIATE_TEST_SUITE_P(Rules, ModelOverflowTest, ::testing::ValuesIn(kOverflows),
                          [](const auto& param) { return std::string(param.param.name); });
 
+// The declared drawing, worked by hand: 配 is 0x947A, é has no code, 😀 is past four digits.
+TEST(ModelDeclaredTest, WorkedExamples) {
+    const Conversion utf8 = convertDeclared("配,é😀\r\n", 10);
+    EXPECT_EQ(utf8.error, 0);
+    EXPECT_EQ(utf8.bytes,
+              testing::declaredDxfOf(testing::declaredTextEntity(0, 0, 10, "\\U+00E9\x81\xAC") +
+                                     testing::declaredTextEntity(0, -20, 10, "\x94\x7A")));
+    EXPECT_EQ(convertDeclared("\x94\x7A\r\n", 10).bytes,
+              testing::declaredDxfOf(testing::declaredTextEntity(0, 0, 10, "\x94\x7A")));
+    EXPECT_EQ(convertDeclared("配\r\n\x94\x7A\r\n", 10).error, 5);
+    EXPECT_EQ(convertDeclared("\x94\x7A", 10, Encoding::Utf8).error, 5);
+    EXPECT_EQ(convert("\xFF\xFEa\0", 10).error, 5);
+}
+
 TEST(ModelReportTest, CountsEveryText) {
     EXPECT_EQ(report(7), "処理した文字数 : 7\r\n処理終了\r\n");
 }
