@@ -151,7 +151,11 @@ TEST(ModelDeclaredTest, WorkedExamples) {
               testing::declaredDxfOf(testing::declaredTextEntity(0, 0, 10, "\x94\x7A")));
     EXPECT_EQ(convertDeclared("配\r\n\x94\x7A\r\n", 10).error, 5);
     EXPECT_EQ(convertDeclared("\x94\x7A", 10, Encoding::Utf8).error, 5);
-    EXPECT_EQ(convert("\xFF\xFEa\0", 10).error, 5);
+    EXPECT_EQ(convert("\xFF\xFE"
+                      "a",
+                      10)
+                  .error,
+              5);
 }
 
 TEST(ModelReportTest, CountsEveryText) {
