@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "conversion/DxfWriter.h"
+
 namespace quillet::bench {
 
 namespace {
@@ -20,6 +22,10 @@ constexpr std::array<std::string_view, 10> kDoubleByte = {
     "\x93\xfa", "\x96\x7b", "\x8c\xea", "\x82\xa0", "\x82\xa2",
     "\x8a\xbf", "\x8e\x9a", "\x93\x8c", "\x95\x5c", "\x83\x5c",
 };
+// The same characters in UTF-8, which the declared drawing writes as the bytes above.
+constexpr std::array<std::string_view, 10> kDoubleByteUtf8 = {
+    "日", "本", "語", "あ", "い", "漢", "字", "東", "表", "ソ",
+};
 constexpr std::string_view kAscii =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.";
 
@@ -31,8 +37,10 @@ constexpr std::size_t kClosingBytes = 5 + 8 + 5 + 5;
 // Follows the converter's counters so that the drawing's exact size is known in advance.
 class Placement {
   public:
-    explicit Placement(std::int32_t height) : height_(height) {
+    Placement(std::int32_t height, bool declared) : height_(height) {
         heightBytes_ = paddedLength(height) + 2;
+        if (declared)
+            styleBytes_ = quillet::conversion::kDeclaredEntityEnd.size();
     }
 
     // Returns the drawing bytes of one more text of textBytes bytes in the current column.
@@ -45,7 +53,7 @@ class Placement {
                                         std::to_string(itemNo_) + " at this height");
         ++itemNo_;
         return kEntityFixedBytes + paddedLength(x) + 2 + paddedLength(y) + 2 + heightBytes_ +
-               textBytes + 2;
+               textBytes + 2 + styleBytes_;
     }
 
     void nextColumn() {
@@ -57,6 +65,7 @@ class Placement {
   private:
     std::int32_t height_;
     std::size_t heightBytes_;
+    std::size_t styleBytes_ = 0;
     std::int64_t blockNo_ = 0;
     std::int64_t itemNo_ = 0;
 };
@@ -87,11 +96,15 @@ InputFacts generateInput(const InputShape& shape,
     std::mt19937_64 random(shape.seed);
     auto below = [&](std::uint64_t n) { return static_cast<std::size_t>(random() % n); };
 
-    Placement placement(shape.height);
+    Placement placement(shape.height, shape.declared);
     InputFacts facts;
     std::string piece;
     piece.reserve(kPieceBytes + 256);
-    std::int64_t outputBytes = kOpeningBytes + kClosingBytes;
+    std::int64_t outputBytes =
+        static_cast<std::int64_t>(shape.declared ? quillet::conversion::kDeclaredOpening.size()
+                                                 : kOpeningBytes) +
+        static_cast<std::int64_t>(kClosingBytes);
+    const auto& doubleByte = shape.utf8 ? kDoubleByteUtf8 : kDoubleByte;
     for (std::int64_t line = 1; line <= shape.lines; ++line) {
         if (line % shape.columnLines == 0) {
             placement.nextColumn();
@@ -103,15 +116,16 @@ InputFacts generateInput(const InputShape& shape,
                     piece += ',';
                 if (below(16) == 0)
                     continue;
-                const std::size_t start = piece.size();
+                // The drawing holds every text in code page 932: two bytes a character.
+                std::size_t textBytes = 0;
                 if (below(8) == 0) {
-                    for (std::size_t n = 1 + below(4); n > 0; --n)
-                        piece += kDoubleByte[below(kDoubleByte.size())];
+                    for (std::size_t n = 1 + below(4); n > 0; --n, textBytes += 2)
+                        piece += doubleByte[below(doubleByte.size())];
                 } else {
-                    for (std::size_t n = 1 + below(8); n > 0; --n)
+                    for (std::size_t n = 1 + below(8); n > 0; --n, ++textBytes)
                         piece += kAscii[below(kAscii.size())];
                 }
-                outputBytes += static_cast<std::int64_t>(placement.place(piece.size() - start));
+                outputBytes += static_cast<std::int64_t>(placement.place(textBytes));
                 ++facts.fields;
             }
         }

@@ -12,6 +12,8 @@ struct InputShape {
     std::int64_t columnLines = 20;  // every columnLines-th line is empty
     std::int32_t height = 1;        // the text height the converter is given
     std::uint64_t seed = 20240611;
+    bool utf8 = false;     // the double-byte characters written in UTF-8, not code page 932
+    bool declared = false; // the drawing is the one that declares code page 932
 };
 
 // What the generator wrote, and what a correct conversion of it must produce.

@@ -41,6 +41,25 @@ TEST(InputGenerator, ForecastsTheConvertersCountAndDrawingSize) {
     }
 }
 
+// The declared drawing's forecast, from a code page 932 and from a UTF-8 input.
+TEST(InputGenerator, ForecastsTheDeclaredDrawing) {
+    for (bool utf8 : {false, true}) {
+        SCOPED_TRACE(utf8 ? "UTF-8" : "code page 932");
+        InputShape shape{3'000, 20, 1, 7};
+        shape.utf8 = utf8;
+        shape.declared = true;
+        InputFacts facts;
+        const std::string input = generate(shape, facts);
+        const quillet::testing::MemoryRun result = quillet::testing::convertText(
+            input, 1, 64 * 1024,
+            {quillet::conversion::Drawing::Declared, quillet::conversion::InputEncoding::Auto});
+        ASSERT_FALSE(result.error) << result.error->what();
+        EXPECT_EQ(result.placed, facts.fields);
+        EXPECT_EQ(static_cast<std::int64_t>(result.bytes.size()), facts.outputBytes);
+        EXPECT_EQ(result.escaped + result.replaced, 0);
+    }
+}
+
 TEST(InputGenerator, GivesTheSameBytesForTheSameSeedOnly) {
     InputFacts facts;
     const std::string first = generate({2'000, 20, 1, 42}, facts);

@@ -66,9 +66,10 @@ std::string_view InputText::prepare(std::string_view line) {
         decided_ = text::isValidUtf8(line) ? Decided::Utf8 : Decided::Cp932;
     }
     if (decided_ == Decided::Cp932) {
-        if (!text::isValidCp932(line))
+        const std::optional<std::size_t> chars = text::countCp932Chars(line);
+        if (!chars)
             notValidIn("コードページ 932");
-        mustFit(platform::cp932::countChars(line));
+        mustFit(*chars);
         return line;
     }
     if (!text::isValidUtf8(line))

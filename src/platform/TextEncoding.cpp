@@ -137,17 +137,27 @@ std::size_t countUtf8Chars(std::string_view utf8) noexcept {
     return chars;
 }
 
-bool isValidCp932(std::string_view bytes) noexcept {
-    for (std::size_t i = asciiPrefix(bytes); i < bytes.size(); ++i) {
-        if (!cp932::isLeadByte(static_cast<unsigned char>(bytes[i])))
+std::optional<std::size_t> countCp932Chars(std::string_view bytes) noexcept {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++chars) {
+        const std::size_t ascii = asciiPrefix(bytes.substr(i));
+        if (ascii > 0) {
+            chars += ascii - 1;
+            i += ascii;
             continue;
-        if (++i >= bytes.size())
-            return false;
-        const auto trail = static_cast<unsigned char>(bytes[i]);
+        }
+        if (!cp932::isLeadByte(static_cast<unsigned char>(bytes[i]))) {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= bytes.size())
+            return std::nullopt;
+        const auto trail = static_cast<unsigned char>(bytes[i + 1]);
         if (trail < 0x40 || trail == 0x7F || trail > 0xFC)
-            return false;
+            return std::nullopt;
+        i += 2;
     }
-    return true;
+    return chars;
 }
 
 void appendUnicodeEscape(char32_t cp, std::string& out) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,8 +28,14 @@ bool isValidUtf8(std::string_view bytes) noexcept;
 // Returns the number of characters of valid UTF-8 text.
 std::size_t countUtf8Chars(std::string_view utf8) noexcept;
 
+// Returns the number of characters of bytes by code page 932 rules when every lead byte has a
+// trail byte after it; nothing otherwise. One pass: a declared drawing asks it of every line.
+std::optional<std::size_t> countCp932Chars(std::string_view bytes) noexcept;
+
 // Tells whether every lead byte of code page 932 in bytes has a trail byte after it.
-bool isValidCp932(std::string_view bytes) noexcept;
+inline bool isValidCp932(std::string_view bytes) noexcept {
+    return countCp932Chars(bytes).has_value();
+}
 
 // Appends "\U+XXXX", the drawing's escape for a character, with four upper-case hex digits.
 void appendUnicodeEscape(char32_t cp, std::string& out);
