@@ -72,9 +72,10 @@ std::string_view InputText::prepare(std::string_view line) {
         mustFit(*chars);
         return line;
     }
-    if (!text::isValidUtf8(line))
+    const std::optional<std::size_t> chars = text::countUtf8Chars(line);
+    if (!chars)
         notValidIn(utf16_ ? "UTF-16" : "UTF-8");
-    mustFit(text::countUtf8Chars(line));
+    mustFit(*chars);
     converted_.clear();
     encoder_->append(line, converted_);
     return converted_;

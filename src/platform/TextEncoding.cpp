@@ -92,12 +92,15 @@ bool hasHighByte(std::string_view bytes) noexcept {
     return asciiPrefix(bytes) != bytes.size();
 }
 
-bool isValidUtf8(std::string_view bytes) noexcept {
+std::optional<std::size_t> countUtf8Chars(std::string_view bytes) noexcept {
     std::size_t i = 0;
-    for (;;) {
-        i += asciiPrefix(bytes.substr(i));
+    std::size_t chars = 0;
+    for (;; ++chars) {
+        const std::size_t ascii = asciiPrefix(bytes.substr(i));
+        i += ascii;
+        chars += ascii;
         if (i >= bytes.size())
-            return true;
+            return chars;
         const auto b0 = static_cast<unsigned char>(bytes[i]);
         std::size_t length;
         unsigned char low = 0x80, high = 0xBF; // the range of the second byte
@@ -116,25 +119,18 @@ bool isValidUtf8(std::string_view bytes) noexcept {
             if (b0 == 0xF4)
                 high = 0x8F; // beyond U+10FFFF above
         } else {
-            return false;
+            return std::nullopt;
         }
         if (i + length > bytes.size())
-            return false;
+            return std::nullopt;
         const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
         if (b1 < low || b1 > high)
-            return false;
+            return std::nullopt;
         for (std::size_t k = 2; k < length; ++k)
             if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
-                return false;
+                return std::nullopt;
         i += length;
     }
-}
-
-std::size_t countUtf8Chars(std::string_view utf8) noexcept {
-    std::size_t chars = 0;
-    for (char c : utf8)
-        chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return chars;
 }
 
 std::optional<std::size_t> countCp932Chars(std::string_view bytes) noexcept {

@@ -21,12 +21,14 @@ ByteOrderMark markOf(std::string_view start) noexcept;
 // Tells whether bytes holds a byte of 0x80 or above.
 bool hasHighByte(std::string_view bytes) noexcept;
 
-// Tells whether bytes is well-formed UTF-8 (no overlong forms, surrogates or values beyond
-// U+10FFFF).
-bool isValidUtf8(std::string_view bytes) noexcept;
+// Returns the number of characters of bytes when it is well-formed UTF-8 (no overlong forms,
+// surrogates or values beyond U+10FFFF); nothing otherwise. One pass, for every line.
+std::optional<std::size_t> countUtf8Chars(std::string_view bytes) noexcept;
 
-// Returns the number of characters of valid UTF-8 text.
-std::size_t countUtf8Chars(std::string_view utf8) noexcept;
+// Tells whether bytes is well-formed UTF-8.
+inline bool isValidUtf8(std::string_view bytes) noexcept {
+    return countUtf8Chars(bytes).has_value();
+}
 
 // Returns the number of characters of bytes by code page 932 rules when every lead byte has a
 // trail byte after it; nothing otherwise. One pass: a declared drawing asks it of every line.

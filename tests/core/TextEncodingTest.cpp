@@ -81,6 +81,8 @@ TEST(EncodingValidityTest, Utf8AndCp932) {
         EXPECT_EQ(text::isValidCp932(c.bytes), c.cp932) << ::testing::PrintToString(c.bytes);
     }
     EXPECT_EQ(text::countUtf8Chars("a東😀"), 3u);
+    EXPECT_EQ(text::countUtf8Chars("abcdefghijk東"), 12u); // past the eight-byte steps
+    EXPECT_EQ(text::countCp932Chars("abcdefghijk\x93\x8C\xB1"), 13u);
 }
 
 TEST(EncodingValidityTest, ByteOrderMarks) {
