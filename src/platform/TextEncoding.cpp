@@ -4,6 +4,9 @@
 #include "Cp932.h"
 
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace quillet::platform::text {
 
@@ -21,6 +24,28 @@ std::size_t asciiPrefix(std::string_view bytes) noexcept {
         std::memcpy(&word, bytes.data() + i, 8);
         if (word & 0x8080808080808080ull)
             break;
+    }
+    while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80)
+        ++i;
+    return i;
+}
+
+// Returns the position of the first byte of 0x80 or above at from or after it; the size when
+// there is none.
+std::size_t nextHighByte(std::string_view bytes, std::size_t from) noexcept {
+    std::size_t i = from;
+#if defined(__SSE2__)
+    for (; i + 16 <= bytes.size(); i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+        if (const int high = _mm_movemask_epi8(chunk))
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+    }
+#endif
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        if (const std::uint64_t high = word & 0x8080808080808080ull)
+            return i + static_cast<std::size_t>(__builtin_ctzll(high)) / 8;
     }
     while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80)
         ++i;
@@ -134,14 +159,9 @@ std::optional<std::size_t> countUtf8Chars(std::string_view bytes) noexcept {
 }
 
 std::optional<std::size_t> countCp932Chars(std::string_view bytes) noexcept {
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++chars) {
-        const std::size_t ascii = asciiPrefix(bytes.substr(i));
-        if (ascii > 0) {
-            chars += ascii - 1;
-            i += ascii;
-            continue;
-        }
+    // Every byte is a character but for the trail bytes; only high bytes need a look.
+    std::size_t pairs = 0;
+    for (std::size_t i = nextHighByte(bytes, 0); i < bytes.size(); i = nextHighByte(bytes, i)) {
         if (!cp932::isLeadByte(static_cast<unsigned char>(bytes[i]))) {
             ++i;
             continue;
@@ -151,9 +171,10 @@ std::optional<std::size_t> countCp932Chars(std::string_view bytes) noexcept {
         const auto trail = static_cast<unsigned char>(bytes[i + 1]);
         if (trail < 0x40 || trail == 0x7F || trail > 0xFC)
             return std::nullopt;
+        ++pairs;
         i += 2;
     }
-    return chars;
+    return bytes.size() - pairs;
 }
 
 void appendUnicodeEscape(char32_t cp, std::string& out) {
