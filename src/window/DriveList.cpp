@@ -1,5 +1,7 @@
 #include "DriveList.h"
 
+#include "platform/FolderListing.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -79,13 +81,15 @@ QString driveRootOf(const QString& folder, const QStringList& roots) {
     return best;
 }
 
-std::optional<platform::ErrorNumber> folderNotReady(const QString& folder) {
-    const QFileInfo info(folder);
-    if (!info.exists() || !info.isDir())
-        return platform::ErrorNumber::PathNotFound;
-    if (!info.isReadable() || !info.isExecutable())
-        return platform::ErrorNumber::PermissionDenied;
-    return std::nullopt;
+std::optional<platform::ErrorNumber> folderNotReady(const QByteArray& folder) {
+    try {
+        platform::listFolder(folder.toStdString());
+        return std::nullopt;
+    } catch (const platform::RunError& error) {
+        return error.number() == platform::ErrorNumber::PermissionDenied
+                   ? platform::ErrorNumber::PermissionDenied
+                   : platform::ErrorNumber::PathNotFound;
+    }
 }
 
 } // namespace quillet::window

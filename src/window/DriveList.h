@@ -29,8 +29,9 @@ QList<MountEntry> mountedFileSystems();
 // its parents); "/" when none does.
 QString driveRootOf(const QString& folder, const QStringList& roots);
 
-// Returns the error that opening folder as the current folder meets: PathNotFound when it
-// is missing or no folder, PermissionDenied when it cannot be listed; none when it is ready.
-std::optional<platform::ErrorNumber> folderNotReady(const QString& folder);
+// Returns the error that opening folder (its path's bytes) as the current folder meets:
+// PathNotFound when it is missing or no folder, PermissionDenied when it cannot be listed;
+// none when it is ready.
+std::optional<platform::ErrorNumber> folderNotReady(const QByteArray& folder);
 
 } // namespace quillet::window

@@ -1,16 +1,15 @@
 #include "Form1.h"
 
+#include "DriveBox.h"
 #include "DriveList.h"
 #include "FileList.h"
+#include "FolderTreeModel.h"
 #include "TwipsLayout.h"
+#include "platform/FolderListing.h"
 #include "platform/NumberText.h"
 #include "platform/RunError.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,8 +32,8 @@ QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string encodedName(const QString& name) {
-    return QFile::encodeName(name).toStdString();
+QByteArray bytesOf(const std::string& text) {
+    return QByteArray(text.data(), qsizetype(text.size()));
 }
 
 template <class Control> Control* named(Control* control, const char* name) {
@@ -59,14 +58,15 @@ Form1::Form1(ErrorReporter reporter, QWidget* parent)
     placeControls();
     setTabOrderAndAccessKeys();
 
-    const QString current = QDir::currentPath();
-    const QStringList roots = pickableRoots(mountedFileSystems());
-    drive1_->addItems(roots);
-    drive1Drive_ = driveRootOf(current, roots);
+    const QByteArray current = bytesOf(platform::absoluteFolder("."));
+    QStringList roots;
+    for (int i = 0; i < drive1_->count(); ++i)
+        roots << drive1_->itemText(i);
+    drive1Drive_ = driveRootOf(QString::fromUtf8(current), roots);
     drive1_->setCurrentIndex(static_cast<int>(roots.indexOf(drive1Drive_)));
 
     connectEvents();
-    setDir1Path(current);
+    setDir1Path(current, true);
     drive1_->setFocus();
 }
 
@@ -79,17 +79,14 @@ void Form1::createControls() {
     cmdCul2_ = makeButton(QStringLiteral("実行２(&B)"), "cmdCul2", this);
     label3_ = named(new QLabel(QStringLiteral("文字高の許容値(&R)"), this), "Label3");
     txtFileR_ = named(new QLineEdit(QStringLiteral("100"), this), "txtFileR");
-    drive1_ = named(new QComboBox(this), "Drive1");
+    drive1_ =
+        named(new DriveBox([] { return pickableRoots(mountedFileSystems()); }, this), "Drive1");
 
     file1_ = named(new FileList(this), "File1");
 
-    dirModel_ = new QFileSystemModel(this);
-    dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    dirModel_->setRootPath(QDir::rootPath());
+    dirModel_ = new FolderTreeModel(this);
     dir1_ = named(new QTreeView(this), "Dir1");
     dir1_->setModel(dirModel_);
-    for (int column = 1; column < dirModel_->columnCount(); ++column)
-        dir1_->hideColumn(column);
     dir1_->setHeaderHidden(true);
     // Long names scroll sideways instead of being cut short.
     dir1_->header()->setStretchLastSection(false);
@@ -160,14 +157,17 @@ void Form1::connectEvents() {
     connect(drive1_, &QComboBox::currentIndexChanged, this, &Form1::Drive1_Change);
     connect(dir1_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &Form1::onDir1Selected);
+    // A folder opened in the tree is read again, so that folders made meanwhile show.
+    connect(dir1_, &QTreeView::expanded, dirModel_, &FolderTreeModel::refresh);
     connect(file1_, &FileList::chosen, this, &Form1::File1_Click);
     connect(cmdCul1_, &QPushButton::clicked, this, &Form1::cmdCul1_Click);
+    connect(cmdCul2_, &QPushButton::clicked, this, &Form1::cmdCul2_Click);
     connect(cmdExit_, &QPushButton::clicked, this, &Form1::cmdExit_Click);
 }
 
 void Form1::Drive1_Change() {
     const QString drive = drive1_->currentText();
-    if (setDir1Path(drive)) {
+    if (setDir1Path(drive.toUtf8(), true)) {
         drive1Drive_ = drive;
         return;
     }
@@ -182,22 +182,45 @@ void Form1::Dir1_Change() {
 }
 
 void Form1::File1_Click() {
-    const QString name = file1_->fileName();
-    txtFileName_->setText(name);
-    txtFileS_->setText(name + QStringLiteral(".dxf"));
+    chosenShown_ = file1_->fileName();
+    chosenBytes_ = file1_->fileNameBytes();
+    txtFileName_->setText(chosenShown_);
+    txtFileS_->setText(chosenShown_ + QStringLiteral(".dxf"));
+}
+
+conversion::RunInputs Form1::runInputs() const {
+    const QString input = txtFileName_->text();
+    const QString output = txtFileS_->text();
+    const bool chosenAsShown = !chosenBytes_.isEmpty() && input == chosenShown_;
+    const bool proposedAsShown =
+        !chosenBytes_.isEmpty() && output == chosenShown_ + QStringLiteral(".dxf");
+    return {dir1Path_.toStdString(),
+            chosenAsShown ? chosenBytes_.toStdString() : input.toStdString(),
+            proposedAsShown ? (chosenBytes_ + ".dxf").toStdString() : output.toStdString(),
+            txtFileR_->text().toStdString()};
 }
 
 void Form1::cmdCul1_Click() {
+    runButton({conversion::Drawing::Classic, conversion::InputEncoding::Auto});
+}
+
+void Form1::cmdCul2_Click() {
+    runButton({conversion::Drawing::Declared, conversion::InputEncoding::Auto});
+}
+
+void Form1::runButton(conversion::DrawingOptions options) {
     const QLocale locale = QLocale::system();
     const std::string decimal = locale.decimalPoint().toStdString();
     const std::string group = locale.groupSeparator().toStdString();
-    const conversion::RunInputs inputs{encodedName(dir1Path_), encodedName(txtFileName_->text()),
-                                       encodedName(txtFileS_->text()),
-                                       txtFileR_->text().toStdString()};
+    const conversion::RunInputs inputs = runInputs();
     QString headline;
     QString message;
     try {
-        conversion::runConversion(inputs, {decimal, group}, state_, *this);
+        conversion::runConversion(inputs, {decimal, group}, state_, *this, options);
+        // The new drawing shows at once, and is the one 開く opens.
+        file1_->refresh();
+        file2_->refresh();
+        file2_->select(bytesOf(inputs.outputName));
         return;
     } catch (const platform::RunError& error) {
         headline = fromUtf8(error.headline());
@@ -215,13 +238,16 @@ void Form1::cmdExit_Click() {
     QApplication::exit(0);
 }
 
-bool Form1::setDir1Path(const QString& folder) {
-    if (const auto notReady = folderNotReady(folder)) {
-        reportNotReady(*notReady, folder);
-        showDir1Path();
+bool Form1::setDir1Path(const QByteArray& folder, bool backOnFailure) {
+    const QByteArray path = bytesOf(platform::absoluteFolder(folder.toStdString()));
+    if (const auto notReady = folderNotReady(path)) {
+        reportNotReady(*notReady, path);
+        // From the keys the tree stays on the refused folder, so the next key moves past it.
+        if (backOnFailure)
+            showDir1Path();
         return false;
     }
-    dir1Path_ = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    dir1Path_ = path;
     showDir1Path();
     Dir1_Change();
     return true;
@@ -230,11 +256,11 @@ bool Form1::setDir1Path(const QString& folder) {
 void Form1::showDir1Path() {
     if (dir1Path_.isEmpty())
         return;
-    // Rooting the model there shows the path even through hidden folders, and watches it.
-    const QModelIndex index = dirModel_->setRootPath(dir1Path_);
+    const QModelIndex index = dirModel_->indexOf(dir1Path_);
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
         dir1_->expand(up);
     dir1_->expand(index);
+    // dir1Path_ is this folder already: the selection's change opens nothing again.
     dir1_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     dir1_->scrollTo(index);
 }
@@ -243,13 +269,15 @@ void Form1::onDir1Selected() {
     const QModelIndexList selected = dir1_->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
-    const QString folder = dirModel_->filePath(selected.first());
+    const QByteArray folder = dirModel_->pathOf(selected.first());
     if (folder != dir1Path_)
-        setDir1Path(folder);
+        setDir1Path(folder, false);
 }
 
-void Form1::reportNotReady(platform::ErrorNumber number, const QString& folder) {
-    reporter_(this, fromUtf8(platform::RunError(number, encodedName(folder)).what()));
+void Form1::reportNotReady(platform::ErrorNumber number, const QByteArray& folder) {
+    reporter_(
+        this,
+        fromUtf8(platform::RunError(number, platform::displayName(folder.toStdString())).what()));
 }
 
 void Form1::setCaption(std::string_view caption) {

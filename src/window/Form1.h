@@ -10,8 +10,6 @@
 
 #include <string_view>
 
-class QComboBox;
-class QFileSystemModel;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -20,7 +18,9 @@ class QTreeView;
 
 namespace quillet::window {
 
+class DriveBox;
 class FileList;
+class FolderTreeModel;
 
 // The program's one window: picks a folder and a file, holds the names and the text height,
 // runs the conversion and shows its report.
@@ -41,21 +41,32 @@ class Form1 : public QWidget, private conversion::RunView {
     void Dir1_Change();
     void File1_Click();
     void cmdCul1_Click();
+    void cmdCul2_Click();
     void cmdExit_Click();
 
-    // Moves Dir1 to folder; reports a folder that is not ready and returns false then.
-    bool setDir1Path(const QString& folder);
+    // The run's four inputs as the boxes hold them; a name the user chose in File1 and left
+    // as it is shown goes as the system's bytes for it.
+    conversion::RunInputs runInputs() const;
+    // Runs the conversion into the drawing options ask for, as both execute buttons do.
+    void runButton(conversion::DrawingOptions options);
+
+    // Moves Dir1 to folder (path bytes); reports a folder that is not ready and returns false
+    // then, moving the tree back to the folder shown when backOnFailure says so.
+    bool setDir1Path(const QByteArray& folder, bool backOnFailure);
     void showDir1Path();
     void onDir1Selected();
-    void reportNotReady(platform::ErrorNumber number, const QString& folder);
+    void reportNotReady(platform::ErrorNumber number, const QByteArray& folder);
 
     void setCaption(std::string_view caption) override;
     void setReport(std::string_view report) override;
 
     ErrorReporter reporter_;
     conversion::ConversionState state_;
-    QString dir1Path_;
+    QByteArray dir1Path_;
     QString drive1Drive_;
+    // The file chosen in File1: its name as shown in the boxes, and as the system's bytes.
+    QString chosenShown_;
+    QByteArray chosenBytes_;
 
     QLabel* label1_ = nullptr;
     QLineEdit* txtFileName_ = nullptr;
@@ -65,7 +76,7 @@ class Form1 : public QWidget, private conversion::RunView {
     QPushButton* cmdCul2_ = nullptr;
     QLabel* label3_ = nullptr;
     QLineEdit* txtFileR_ = nullptr;
-    QComboBox* drive1_ = nullptr;
+    DriveBox* drive1_ = nullptr;
     FileList* file1_ = nullptr;
     QTreeView* dir1_ = nullptr;
     QPushButton* cmdOpen_ = nullptr;
@@ -73,7 +84,7 @@ class Form1 : public QWidget, private conversion::RunView {
     QPushButton* cmdExit_ = nullptr;
     QPlainTextEdit* txtDis_ = nullptr;
 
-    QFileSystemModel* dirModel_ = nullptr;
+    FolderTreeModel* dirModel_ = nullptr;
 };
 
 } // namespace quillet::window

@@ -1,4 +1,7 @@
 #include "window/DriveList.h"
+#include "window/DriveBox.h"
+
+#include <QSignalSpy>
 
 #include <QDir>
 #include <QFile>
@@ -82,11 +85,26 @@ class DriveListTest : public QObject {
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
 
-        QCOMPARE(folderNotReady(dir.path()), std::nullopt);
-        QCOMPARE(folderNotReady(dir.filePath("gone")), ErrorNumber::PathNotFound);
-        QCOMPARE(folderNotReady(dir.filePath("plain.txt")), ErrorNumber::PathNotFound);
+        QCOMPARE(folderNotReady(dir.path().toUtf8()), std::nullopt);
+        QCOMPARE(folderNotReady(dir.filePath("gone").toUtf8()), ErrorNumber::PathNotFound);
+        QCOMPARE(folderNotReady(dir.filePath("plain.txt").toUtf8()), ErrorNumber::PathNotFound);
+    }
+
+    // Media plugged in after start-up appear when the list opens; the choice stays.
+    void theListIsFilledAgainWhenItOpens() {
+        QStringList mounted{"/", "/home"};
+        DriveBox drives([&] { return mounted; });
+        drives.setCurrentIndex(1);
+        QSignalSpy changes(&drives, &QComboBox::currentIndexChanged);
+        mounted = QStringList{"/", "/a-stick", "/home"};
+        drives.showPopup();
+        drives.hidePopup();
+        QCOMPARE(drives.count(), 3);
+        QCOMPARE(drives.itemText(1), QStringLiteral("/a-stick"));
+        QCOMPARE(drives.currentText(), QStringLiteral("/home"));
+        QCOMPARE(changes.size(), 0);
     }
 };
 
-QTEST_GUILESS_MAIN(DriveListTest)
+QTEST_MAIN(DriveListTest)
 #include "DriveListTest.moc"

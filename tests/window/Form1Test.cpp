@@ -2,13 +2,13 @@
 #include "conversion/Run.h"
 #include "platform/RunError.h"
 
+#include "window/FolderTreeModel.h"
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -20,6 +20,10 @@
 #include <QTreeView>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using quillet::window::Form1;
 
@@ -39,15 +43,39 @@ QByteArray readBytes(const QString& path) {
 }
 
 // Returns the drawing the engine itself writes for input at heightText.
-QByteArray drawingOf(const QString& input, const std::string& heightText) {
+QByteArray drawingOf(const QString& input, const std::string& heightText,
+                     quillet::conversion::DrawingOptions options = {}) {
     QTemporaryDir scratch;
     const QString output = scratch.filePath(QStringLiteral("expected.dxf"));
     quillet::conversion::ConversionState state;
     quillet::conversion::convertFile(QFile::encodeName(input).toStdString(),
-                                     QFile::encodeName(output).toStdString(), heightText, {},
-                                     state);
+                                     QFile::encodeName(output).toStdString(), heightText, {}, state,
+                                     options);
     return readBytes(output);
 }
+
+// Writes bytes to a file whose name is given as the system's bytes, in no encoding Qt knows.
+void writeNamed(const QByteArray& path, const QByteArray& bytes) {
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    ::close(fd);
+}
+
+QByteArray readNamed(const QByteArray& path) {
+    QByteArray bytes;
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0)
+        return bytes;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, n);
+    ::close(fd);
+    return bytes;
+}
+
+// テスト in code page 932 bytes.
+const QByteArray kTestCp932 = "\x83\x65\x83\x58\x83\x67";
 
 // Returns the item named name below parent in view, or an invalid index while there is none.
 QModelIndex itemNamed(const QAbstractItemView* view, const QModelIndex& parent,
@@ -137,7 +165,7 @@ class Form1Test : public QObject {
         QTRY_COMPARE(namesListed(file2), files);
 
         auto* dir1 = window.control<QTreeView>("Dir1");
-        QCOMPARE(dir1->currentIndex().data(QFileSystemModel::FilePathRole).toString(),
+        QCOMPARE(dir1->currentIndex().data(quillet::window::FolderTreeModel::PathRole).toString(),
                  folder_->path());
         auto* drive1 = window.control<QComboBox>("Drive1");
         QVERIFY(folder_->path().startsWith(drive1->currentText()));
@@ -212,6 +240,7 @@ class Form1Test : public QObject {
         auto* dir1 = window.control<QTreeView>("Dir1");
         QModelIndex sub;
         QTRY_VERIFY((sub = itemNamed(dir1, dir1->currentIndex(), "sub")).isValid());
+        dir1->scrollTo(sub); // as a user scrolls to a folder below the one shown
         QTRY_VERIFY(!dir1->visualRect(sub).isEmpty());
         // Near the start of the name: long names reach past the visible part of the tree.
         const QRect rect = dir1->visualRect(sub);
@@ -308,6 +337,97 @@ class Form1Test : public QObject {
         QTest::mouseClick(cmdCul1, Qt::LeftButton);
         QCOMPARE(report->toPlainText(), kReport3);
         QVERIFY(window.form().isVisible());
+    }
+
+    // Names in code page 932, as Windows and old archives write them, and names in neither
+    // encoding: listed as well as they can be shown, chosen, and converted by their bytes.
+    void namesInNoUtf8AreListedChosenAndConverted_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("code page 932") << kTestCp932 + ".csv" << QStringLiteral("テスト.csv");
+        QTest::newRow("neither") << QByteArray("\xFF\xFEz.csv")
+                                 << QStringLiteral("\\xFF\\xFEz.csv");
+    }
+    void namesInNoUtf8AreListedChosenAndConverted() {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, shown);
+        const QByteArray folder = QFile::encodeName(folder_->path()) + "/";
+        writeNamed(folder + name, "A,B\r\n");
+        Window window(folder_->path());
+        auto* file1 = window.control<QListView>("File1");
+        QTRY_VERIFY(namesListed(file1).contains(shown));
+        QVERIFY(namesListed(window.control<QListView>("File2")).contains(shown));
+        clickFile(file1, shown);
+        QCOMPARE(window.control<QLineEdit>("txtFileName")->text(), shown);
+        QCOMPARE(window.control<QLineEdit>("txtFileS")->text(), shown + ".dxf");
+        QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QCOMPARE(window.messages, QStringList());
+        writeBytes(path("same.csv"), "A,B\r\n");
+        QCOMPARE(readNamed(folder + name + ".dxf"), drawingOf(path("same.csv"), "100"));
+        QTRY_VERIFY(namesListed(file1).contains(shown + ".dxf"));
+    }
+
+    void aFolderNamedInCodePage932IsOpenedAndConvertedIn() {
+        const QByteArray folder = QFile::encodeName(folder_->path()) + "/" + kTestCp932;
+        QCOMPARE(::mkdir(folder.constData(), 0755), 0);
+        writeNamed(folder + "/in.csv", "X\r\n");
+        Window window(folder_->path());
+        auto* dir1 = window.control<QTreeView>("Dir1");
+        QModelIndex test;
+        QTRY_VERIFY((test = itemNamed(dir1, dir1->currentIndex(), "テスト")).isValid());
+        dir1->setCurrentIndex(test);
+        QTRY_COMPARE(namesListed(window.control<QListView>("File1")), QStringList{"in.csv"});
+        clickFile(window.control<QListView>("File1"), "in.csv");
+        QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QCOMPARE(window.messages, QStringList());
+        QVERIFY(readNamed(folder + "/in.csv.dxf").contains("\r\n  1\r\nX\r\n"));
+    }
+
+    // A folder the keys move onto but that cannot be opened: one message, the lists stay, and
+    // the next key moves on past it.
+    void aFolderThatCannotBeOpenedIsPassedByTheKeys() {
+        for (const char* name : {"a", "b", "c"})
+            QVERIFY(QDir(folder_->path()).mkdir(name));
+        writeBytes(path("c/in.csv"), "c");
+        Window window(folder_->path());
+        auto* dir1 = window.control<QTreeView>("Dir1");
+        const QModelIndex here = dir1->currentIndex();
+        QModelIndex a;
+        QTRY_VERIFY((a = itemNamed(dir1, here, "a")).isValid());
+        QVERIFY(itemNamed(dir1, here, "b").isValid());
+        dir1->setCurrentIndex(a);
+        QTRY_VERIFY(namesListed(window.control<QListView>("File1")).isEmpty());
+        // Gone after the tree listed it: as good as a folder the user may not open.
+        QVERIFY(QDir(path("b")).removeRecursively());
+        QTest::keyClick(dir1, Qt::Key_Down);
+        QCOMPARE(window.messages.size(), 1);
+        QVERIFY2(window.messages.first().startsWith("実行時エラー 76:"),
+                 qPrintable(window.messages[0]));
+        QVERIFY(namesListed(window.control<QListView>("File1")).isEmpty());
+        QTest::keyClick(dir1, Qt::Key_Down);
+        QTRY_COMPARE(namesListed(window.control<QListView>("File1")), QStringList{"in.csv"});
+        QCOMPARE(window.messages.size(), 1);
+    }
+
+    void declaredDrawingByClickAndByAccessKey() {
+        Window window(folder_->path());
+        QVERIFY(waitActive(window));
+        writeBytes(path("jp.csv"), "配管,東京\r\n");
+        auto* file1 = window.control<QListView>("File1");
+        auto* report = window.control<QPlainTextEdit>("txtDis");
+        const quillet::conversion::DrawingOptions declared{
+            quillet::conversion::Drawing::Declared, quillet::conversion::InputEncoding::Auto};
+        clickFile(file1, "jp.csv");
+        QTest::mouseClick(window.control<QPushButton>("cmdCul2"), Qt::LeftButton);
+        QCOMPARE(window.messages, QStringList());
+        QCOMPARE(readBytes(path("jp.csv.dxf")), drawingOf(path("jp.csv"), "100", declared));
+        QVERIFY(readBytes(path("jp.csv.dxf")).contains("$DWGCODEPAGE"));
+        QCOMPARE(report->toPlainText(), QStringLiteral("処理した文字数 : 2\n処理終了\n"));
+        QFile::remove(path("jp.csv.dxf"));
+        window.control<QLineEdit>("txtFileR")->setText("50");
+        window.pressAlt(Qt::Key_B);
+        QTRY_COMPARE(readBytes(path("jp.csv.dxf")), drawingOf(path("jp.csv"), "50", declared));
+        QCOMPARE(window.form().windowTitle(), QStringLiteral("ファイル操作"));
     }
 
     void tabWalksTheControlsInOrder() {
