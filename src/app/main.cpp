@@ -29,5 +29,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon::fromTheme(appId));
     window::Form1 form;
     form.show();
+    if (start.options.file)
+        form.openGiven(QByteArray::fromStdString(*start.options.file));
     return app.exec();
 }

@@ -7,6 +7,7 @@
 #include "TwipsLayout.h"
 #include "platform/FolderListing.h"
 #include "platform/NumberText.h"
+#include "platform/OsError.h"
 #include "platform/RunError.h"
 
 #include <QApplication>
@@ -68,6 +69,21 @@ Form1::Form1(ErrorReporter reporter, QWidget* parent)
     connectEvents();
     setDir1Path(current, true);
     drive1_->setFocus();
+}
+
+void Form1::openGiven(const QByteArray& file) {
+    const std::string path = platform::absoluteFolder(file.toStdString());
+    const std::string folder = platform::folderOf(path);
+    const std::string name = path.substr(folder.size() == 1 ? 1 : folder.size() + 1);
+    if (!setDir1Path(bytesOf(folder), true))
+        return;
+    if (!file1_->select(bytesOf(name))) {
+        reporter_(this, fromUtf8(platform::RunError(platform::ErrorNumber::FileNotFound,
+                                                    platform::displayName(path))
+                                     .what()));
+        return;
+    }
+    File1_Click();
 }
 
 void Form1::createControls() {

@@ -31,6 +31,11 @@ class Form1 : public QWidget, private conversion::RunView {
     // Builds the window on the process's current folder; failures go to reporter.
     explicit Form1(ErrorReporter reporter = messageBoxReporter(), QWidget* parent = nullptr);
 
+    // Opens file (path bytes, relative to the working directory) as "Open with" does: a
+    // drawing in the preview; any other file chosen in File1 of its folder, the names filled
+    // in as if the user had clicked it. A missing file is reported as error 53.
+    void openGiven(const QByteArray& file);
+
   private:
     void createControls();
     void placeControls();

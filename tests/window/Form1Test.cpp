@@ -430,6 +430,29 @@ class Form1Test : public QObject {
         QCOMPARE(window.form().windowTitle(), QStringLiteral("ファイル操作"));
     }
 
+    // quillet FILE: the window opens on FILE's folder with FILE chosen, wherever it started.
+    void aFileGivenAtStartIsChosen() {
+        QTemporaryDir elsewhere;
+        Window window(elsewhere.path());
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(folder_->path());
+        window.form().openGiven("sub/../one.csv");
+        QDir::setCurrent(previous);
+        QCOMPARE(window.messages, QStringList());
+        QCOMPARE(window.control<QLineEdit>("txtFileName")->text(), QStringLiteral("one.csv"));
+        QCOMPARE(window.control<QLineEdit>("txtFileS")->text(), QStringLiteral("one.csv.dxf"));
+        auto* file1 = window.control<QListView>("File1");
+        QCOMPARE(file1->currentIndex().data().toString(), QStringLiteral("one.csv"));
+        QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QVERIFY(QFile::exists(path("one.csv.dxf")));
+
+        window.form().openGiven(QFile::encodeName(path("missing.csv")));
+        QCOMPARE(window.messages.size(), 1);
+        QVERIFY2(window.messages.first().startsWith("実行時エラー 53:"),
+                 qPrintable(window.messages[0]));
+        QVERIFY(window.form().isVisible());
+    }
+
     void tabWalksTheControlsInOrder() {
         Window window(folder_->path());
         QVERIFY(waitActive(window));
