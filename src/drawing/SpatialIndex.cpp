@@ -57,7 +57,7 @@ struct Grid {
         const std::uint32_t top = (1u << bits) - 1;
         const double cx = p.x, cy = p.y;
         const auto cell = [top](double t) {
-            return t <= 0 ? 0u : t >= top ? top : static_cast<std::uint32_t>(t);
+            return !(t > 0) ? 0u : t >= top ? top : static_cast<std::uint32_t>(t);
         };
         return spread(cell((cx - minX) * scaleX)) | spread(cell((cy - minY) * scaleY)) << 1;
     }
@@ -83,7 +83,8 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
     Box centres;
     for (std::uint32_t i = 0; i < count; ++i) {
         const Point p = position(i);
-        centres.add(p.x, p.y);
+        if (std::isfinite(p.x) && std::isfinite(p.y))
+            centres.add(p.x, p.y);
     }
     checkCancel(cancel);
 
@@ -123,7 +124,8 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
         Box c;
         for (std::uint32_t k = r.begin; k < r.end; ++k) {
             const Point p = position(order_[k]);
-            c.add(p.x, p.y);
+            if (std::isfinite(p.x) && std::isfinite(p.y))
+                c.add(p.x, p.y);
         }
         if (!(c.width() > 0 || c.height() > 0))
             continue; // every item at one point: no order helps
@@ -161,9 +163,9 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
     for (std::size_t n = 0; n < boxes.size(); ++n) {
         Box b = boxes[n];
         extents_.add(b);
-        if (b.empty())
-            b = {0, 0, -1, -1};
-        leaves[n] = {down(b.minX), down(b.minY), up(b.maxX), up(b.maxY)};
+        constexpr float kInf = std::numeric_limits<float>::infinity();
+        leaves[n] = b.empty() ? NodeBox{kInf, kInf, -kInf, -kInf} // meets no view
+                              : NodeBox{down(b.minX), down(b.minY), up(b.maxX), up(b.maxY)};
     }
     boxes = {};
     levels_.push_back(std::move(leaves));
