@@ -3,9 +3,9 @@
 # Usage: tools/install-deps.sh [run|test]   (test also brings what the test suite uses)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev fonts-noto-cjk)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev fonts-noto-cjk)
 if [[ "${1:-run}" == test ]]; then
-    packages+=(libgtest-dev python3-ezdxf xvfb xauth clang libclang-rt-14-dev util-linux locales)
+    packages+=(libgtest-dev python3-ezdxf gdal-bin xvfb xauth clang libclang-rt-14-dev util-linux locales)
 fi
 
 missing=()

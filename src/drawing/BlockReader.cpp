@@ -134,6 +134,9 @@ class BlockLoop {
         if (threads > 1 && total >= kParallelFrom)
             workers_ = std::make_unique<Workers>(std::min(threads, 8u));
         inFlightLimit_ = threads + 1;
+        // A small file needs no 8 MiB buffer: one block of its size holds it.
+        if (total > 0 && total < static_cast<std::int64_t>(kBlockBytes))
+            blockBytes_ = std::max<std::size_t>(4096, static_cast<std::size_t>(total) + 1);
         sequential_ = std::make_unique<Piece>(PairParser::Section::None, 1);
     }
 
@@ -153,6 +156,7 @@ class BlockLoop {
     const ReadOptions& options_;
     Drawing& drawing_;
     unsigned inFlightLimit_ = 1;
+    std::size_t blockBytes_ = kBlockBytes;
     std::deque<std::unique_ptr<Job>> inFlight_;
     // After the jobs, so that it is stopped (and its threads joined) before they go.
     std::unique_ptr<Workers> workers_;
@@ -173,12 +177,12 @@ std::vector<char> BlockLoop::freshBuffer() {
         spare_.pop_back();
         return b;
     }
-    return std::vector<char>(kBlockBytes + 1 + PairParser::kReadAhead);
+    return std::vector<char>(blockBytes_ + 1 + PairParser::kReadAhead);
 }
 
 bool BlockLoop::fill(std::vector<char>& buffer, std::size_t& filled) {
-    while (filled < kBlockBytes && !eof_) {
-        const std::size_t n = source_.read(buffer.data() + filled, kBlockBytes - filled);
+    while (filled < blockBytes_ && !eof_) {
+        const std::size_t n = source_.read(buffer.data() + filled, blockBytes_ - filled);
         if (n == 0)
             eof_ = true;
         filled += n;
@@ -282,8 +286,8 @@ void BlockLoop::run() {
         } else {
             const void* lf = ::memrchr(buffer.data() + begin, '\n', filled - begin);
             if (!lf)
-                throw DrawingError("行が長すぎます (" + std::to_string(kBlockBytes >> 20) +
-                                       " MiB を超えています)。",
+                throw DrawingError("行が長すぎます (" + std::to_string(blockBytes_ >> 10) +
+                                       " KiB を超えています)。",
                                    nextLine_);
             cut = static_cast<std::size_t>(static_cast<const char*>(lf) - buffer.data()) + 1;
         }

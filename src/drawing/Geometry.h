@@ -93,11 +93,19 @@ inline TextFrame textFrame(const TextRecord& t, double width, int lines) {
 }
 
 // Returns an estimate of a line's width in heights from its bytes: a single-byte character
-// takes 0.6, a double-byte one (or one of UTF-8's longer forms) about one.
+// takes 0.6, a double-byte one (or one of UTF-8's longer forms) about one, and so does a
+// "\U+XXXX" escape.
 inline double estimatedEms(std::string_view bytes) noexcept {
     double ems = 0;
-    for (char c : bytes)
-        ems += static_cast<unsigned char>(c) < 0x80 ? 0.6 : 0.5;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\\' && i + 6 < bytes.size() && bytes[i + 1] == 'U' && bytes[i + 2] == '+') {
+            ems += 1;
+            i += 6;
+        } else {
+            ems += static_cast<unsigned char>(c) < 0x80 ? 0.6 : 0.5;
+        }
+    }
     return ems;
 }
 
