@@ -9,6 +9,7 @@
 #include "platform/NumberText.h"
 #include "platform/OsError.h"
 #include "platform/RunError.h"
+#include "preview/PreviewWindows.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -55,6 +56,7 @@ QPushButton* makeButton(const QString& caption, const char* name, QWidget* paren
 Form1::Form1(ErrorReporter reporter, QWidget* parent)
     : QWidget(parent), reporter_(std::move(reporter)) {
     setWindowTitle(QStringLiteral("Quillet"));
+    previews_ = new preview::PreviewWindows(this, reporter_);
     createControls();
     placeControls();
     setTabOrderAndAccessKeys();
@@ -73,6 +75,10 @@ Form1::Form1(ErrorReporter reporter, QWidget* parent)
 
 void Form1::openGiven(const QByteArray& file) {
     const std::string path = platform::absoluteFolder(file.toStdString());
+    if (file.toLower().endsWith(".dxf")) {
+        previews_->open(bytesOf(path));
+        return;
+    }
     const std::string folder = platform::folderOf(path);
     const std::string name = path.substr(folder.size() == 1 ? 1 : folder.size() + 1);
     if (!setDir1Path(bytesOf(folder), true))
@@ -176,6 +182,8 @@ void Form1::connectEvents() {
     // A folder opened in the tree is read again, so that folders made meanwhile show.
     connect(dir1_, &QTreeView::expanded, dirModel_, &FolderTreeModel::refresh);
     connect(file1_, &FileList::chosen, this, &Form1::File1_Click);
+    connect(file2_, &FileList::chosen, this, &Form1::File2_Click);
+    connect(cmdOpen_, &QPushButton::clicked, this, &Form1::cmdOpen_Click);
     connect(cmdCul1_, &QPushButton::clicked, this, &Form1::cmdCul1_Click);
     connect(cmdCul2_, &QPushButton::clicked, this, &Form1::cmdCul2_Click);
     connect(cmdExit_, &QPushButton::clicked, this, &Form1::cmdExit_Click);
@@ -195,6 +203,7 @@ void Form1::Drive1_Change() {
 void Form1::Dir1_Change() {
     file1_->setPath(dir1Path_);
     file2_->setPath(dir1Path_);
+    toOpen_.clear();
 }
 
 void Form1::File1_Click() {
@@ -202,6 +211,17 @@ void Form1::File1_Click() {
     chosenBytes_ = file1_->fileNameBytes();
     txtFileName_->setText(chosenShown_);
     txtFileS_->setText(chosenShown_ + QStringLiteral(".dxf"));
+}
+
+void Form1::File2_Click() {
+    // Only what 開く opens; no box changes.
+    toOpen_ = file2_->fileNameBytes();
+}
+
+void Form1::cmdOpen_Click() {
+    const QByteArray name =
+        toOpen_.isEmpty() ? QByteArray::fromStdString(runInputs().outputName) : toOpen_;
+    previews_->open(bytesOf(platform::entryPath(dir1Path_.toStdString(), name.toStdString())));
 }
 
 conversion::RunInputs Form1::runInputs() const {
@@ -236,11 +256,16 @@ void Form1::runButton(conversion::DrawingOptions options) {
         // The new drawing shows at once, and is the one 開く opens.
         file1_->refresh();
         file2_->refresh();
-        file2_->select(bytesOf(inputs.outputName));
+        // A drawing written elsewhere than the folder shown is still the one 開く opens.
+        toOpen_ =
+            file2_->select(bytesOf(inputs.outputName)) ? file2_->fileNameBytes() : QByteArray();
         return;
     } catch (const platform::RunError& error) {
         headline = fromUtf8(error.headline());
-        message = fromUtf8(error.what());
+        // The file is named as the lists show it, whatever encoding its bytes are in.
+        message = fromUtf8(platform::RunError(error.number(), platform::displayName(error.path()),
+                                              error.line(), error.detail())
+                               .what());
     } catch (const std::exception& error) {
         headline = message = QString::fromLocal8Bit(error.what());
     }

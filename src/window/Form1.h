@@ -21,6 +21,9 @@ namespace quillet::window {
 class DriveBox;
 class FileList;
 class FolderTreeModel;
+namespace preview {
+class PreviewWindows;
+}
 
 // The program's one window: picks a folder and a file, holds the names and the text height,
 // runs the conversion and shows its report.
@@ -32,8 +35,8 @@ class Form1 : public QWidget, private conversion::RunView {
     explicit Form1(ErrorReporter reporter = messageBoxReporter(), QWidget* parent = nullptr);
 
     // Opens file (path bytes, relative to the working directory) as "Open with" does: a
-    // drawing in the preview; any other file chosen in File1 of its folder, the names filled
-    // in as if the user had clicked it. A missing file is reported as error 53.
+    // drawing (.dxf) in the preview; any other file chosen in File1 of its folder, the names
+    // filled in as if the user had clicked it. A missing file is reported as error 53.
     void openGiven(const QByteArray& file);
 
   private:
@@ -45,8 +48,10 @@ class Form1 : public QWidget, private conversion::RunView {
     void Drive1_Change();
     void Dir1_Change();
     void File1_Click();
+    void File2_Click();
     void cmdCul1_Click();
     void cmdCul2_Click();
+    void cmdOpen_Click();
     void cmdExit_Click();
 
     // The run's four inputs as the boxes hold them; a name the user chose in File1 and left
@@ -72,6 +77,9 @@ class Form1 : public QWidget, private conversion::RunView {
     // The file chosen in File1: its name as shown in the boxes, and as the system's bytes.
     QString chosenShown_;
     QByteArray chosenBytes_;
+    // The drawing 開く opens: the one chosen in File2 or written last; empty for none.
+    QByteArray toOpen_;
+    preview::PreviewWindows* previews_ = nullptr;
 
     QLabel* label1_ = nullptr;
     QLineEdit* txtFileName_ = nullptr;

@@ -89,6 +89,20 @@ QModelIndex itemNamed(const QAbstractItemView* view, const QModelIndex& parent,
     return {};
 }
 
+QStringList previewTitles() {
+    QStringList titles;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->windowTitle().endsWith(QStringLiteral("プレビュー")))
+            titles << top->windowTitle();
+    return titles;
+}
+
+void closePreviews() {
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->windowTitle().endsWith(QStringLiteral("プレビュー")))
+            top->close();
+}
+
 QStringList namesListed(const QListView* list) {
     QStringList names;
     const QAbstractItemModel* model = list->model();
@@ -451,6 +465,41 @@ class Form1Test : public QObject {
         QVERIFY2(window.messages.first().startsWith("実行時エラー 53:"),
                  qPrintable(window.messages[0]));
         QVERIFY(window.form().isVisible());
+    }
+
+    // After a run the new drawing is chosen in File2, and 開く shows it; one window a drawing.
+    void openShowsTheDrawingJustWritten() {
+        Window window(folder_->path());
+        QVERIFY(waitActive(window));
+        clickFile(window.control<QListView>("File1"), "data.csv");
+        QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        auto* file2 = window.control<QListView>("File2");
+        QCOMPARE(file2->currentIndex().data().toString(), QStringLiteral("data.csv.dxf"));
+        QTest::mouseClick(window.control<QPushButton>("cmdOpen"), Qt::LeftButton);
+        QCOMPARE(window.messages, QStringList());
+        QCOMPARE(previewTitles(), QStringList{"data.csv.dxf - Quillet プレビュー"});
+        QApplication::setActiveWindow(&window.form());
+        window.pressAlt(Qt::Key_O);
+        QTest::qWait(300);
+        QCOMPARE(previewTitles(), QStringList{"data.csv.dxf - Quillet プレビュー"});
+        closePreviews();
+    }
+
+    void openRefusesWhatIsNoDrawing() {
+        Window window(folder_->path());
+        clickFile(window.control<QListView>("File2"), "one.csv");
+        QTest::mouseClick(window.control<QPushButton>("cmdOpen"), Qt::LeftButton);
+        QCOMPARE(window.messages.size(), 1);
+        QCOMPARE(previewTitles(), QStringList());
+        // Nothing chosen in File2: the output box's drawing, here one that is not there.
+        Window fresh(folder_->path());
+        fresh.control<QLineEdit>("txtFileS")->setText("missing.dxf");
+        QTest::mouseClick(fresh.control<QPushButton>("cmdOpen"), Qt::LeftButton);
+        QCOMPARE(fresh.messages.size(), 1);
+        QVERIFY2(fresh.messages.first().startsWith("実行時エラー 53:"),
+                 qPrintable(fresh.messages[0]));
+        QCOMPARE(previewTitles(), QStringList());
+        QVERIFY(fresh.form().isVisible());
     }
 
     void tabWalksTheControlsInOrder() {

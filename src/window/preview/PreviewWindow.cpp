@@ -1,6 +1,8 @@
 // The preview window's controls and the reading it waits for.
 #include "PreviewWindow.h"
 
+#include "platform/FolderListing.h"
+
 #include "DrawingLoad.h"
 #include "DrawingView.h"
 
@@ -34,7 +36,9 @@ QString number(double v) {
 PreviewWindow::PreviewWindow(QByteArray path, ErrorReporter reporter, QWidget* parent)
     : QMainWindow(parent), path_(std::move(path)), reporter_(std::move(reporter)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    displayName_ = QFileInfo(QFile::decodeName(path_)).fileName();
+    // Named as the main window's lists show it, whatever encoding its bytes are in.
+    const std::string file = path_.mid(path_.lastIndexOf('/') + 1).toStdString();
+    displayName_ = QString::fromStdString(platform::displayName(file));
     setWindowTitle(QStringLiteral("%1 - Quillet プレビュー").arg(displayName_));
     view_ = new DrawingView(this);
     setCentralWidget(view_);
