@@ -29,6 +29,21 @@ class LineFeeds {
   public:
     LineFeeds(const char* begin, const char* end) : base_(begin), end_(end) { load(); }
 
+    // Goes on from p (a line's start at or after the last line feed returned).
+    void skipTo(const char* p) noexcept {
+        const std::ptrdiff_t into = p - base_;
+        if (into >= 64) {
+            base_ += into & ~std::ptrdiff_t{63};
+            if (base_ >= end_) {
+                mask_ = 0;
+                return;
+            }
+            load();
+        }
+        const std::ptrdiff_t bit = p - base_;
+        mask_ &= bit >= 64 ? 0 : ~((std::uint64_t{1} << bit) - 1);
+    }
+
     // Returns the next line feed, or end when there is none.
     const char* next() noexcept {
         while (mask_ == 0) {
@@ -114,12 +129,70 @@ std::uint16_t turnOf(double degrees) noexcept {
 PairParser::PairParser(Entities& out, Section start, std::int64_t firstLine)
     : out_(out), section_(start), line_(firstLine) {}
 
+namespace {
+
+// The lines this program writes at the start of every text, up to its X.
+constexpr std::string_view kOwnTextStart = "  0\r\nTEXT\r\n  8\r\n0\r\n 10\r\n";
+
+bool startsWith(const char* p, const char* end, std::string_view lines) noexcept {
+    return end - p >= static_cast<std::ptrdiff_t>(lines.size()) &&
+           std::memcmp(p, lines.data(), lines.size()) == 0;
+}
+
+// Reads one CR LF line at p holding a short number; returns the next line's start or null.
+const char* numberLine(const char* p, const char* end, double& value) noexcept {
+    const char* cr =
+        static_cast<const char*>(std::memchr(p, '\r', std::min<std::ptrdiff_t>(end - p, 24)));
+    if (!cr || cr + 1 >= end || cr[1] != '\n' ||
+        !quickReal({p, static_cast<std::size_t>(cr - p)}, value))
+        return nullptr;
+    return cr + 2;
+}
+
+} // namespace
+
+const char* PairParser::ownText(const char* p, const char* end) {
+    double x, y, height;
+    const char* q = p + kOwnTextStart.size();
+    if (!(q = numberLine(q, end, x)) || !startsWith(q, end, " 20\r\n") ||
+        !(q = numberLine(q + 5, end, y)) || !startsWith(q, end, " 30\r\n0\r\n 40\r\n") ||
+        !(q = numberLine(q + 13, end, height)) || !startsWith(q, end, "  1\r\n"))
+        return nullptr;
+    const char* text = q + 5;
+    const char* lf =
+        static_cast<const char*>(std::memchr(text, '\n', static_cast<std::size_t>(end - text)));
+    if (!lf || lf == text || lf[-1] != '\r' ||
+        std::memchr(text, '\r', static_cast<std::size_t>(lf - 1 - text)))
+        return nullptr;
+    if (std::fabs(x) > kMaxMagnitude || std::fabs(y) > kMaxMagnitude ||
+        std::fabs(height) > kMaxMagnitude)
+        return nullptr;
+    // What the line-by-line way does with these fourteen lines.
+    startEntity("TEXT");
+    x_ = x;
+    y_ = y;
+    height_ = height;
+    out_.textBytes.append({text, static_cast<std::size_t>(lf - 1 - text)});
+    haveText_ = true;
+    line_ += 14;
+    return lf + 1;
+}
+
 void PairParser::parse(const char* begin, const char* end) {
     if (sawEof_)
         return;
     LineFeeds feeds(begin, end);
     const char* p = begin;
     while (p < end) {
+        // This program's own texts are most of the lines a preview reads: whole at once.
+        if (!haveCode_ && section_ == Section::Entities && *p == ' ' &&
+            startsWith(p, end, kOwnTextStart)) {
+            if (const char* next = ownText(p, end)) {
+                p = next;
+                feeds.skipTo(p);
+                continue;
+            }
+        }
         const char* lf = feeds.next();
         std::string_view line(p, static_cast<std::size_t>(lf - p));
         if (!line.empty() && line.back() == '\r')

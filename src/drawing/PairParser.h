@@ -77,6 +77,11 @@ class PairParser {
         SectionStart
     };
 
+    // Reads a TEXT entity written in exactly this program's own layout, from its "  0" line
+    // up to its text, at p: leaves the parser as the line-by-line way would and returns the
+    // next line's start, or returns null (and changes nothing) when the lines are otherwise.
+    const char* ownText(const char* p, const char* end);
+
     void onValue(int code, std::string_view value);
     void startEntity(std::string_view name);
     void entityValue(int code, std::string_view value);
