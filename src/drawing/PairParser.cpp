@@ -140,7 +140,21 @@ bool startsWith(const char* p, const char* end, std::string_view lines) noexcept
 }
 
 // Reads one CR LF line at p holding a short number; returns the next line's start or null.
+// This program writes integers in a padded form (" 100 ", "-200 "), read here directly.
 const char* numberLine(const char* p, const char* end, double& value) noexcept {
+    const char* q = p;
+    const char* limit = std::min(end, p + 16);
+    const bool negative = q < limit && *q == '-';
+    if (q < limit && (*q == ' ' || *q == '-'))
+        ++q;
+    std::int64_t digits = 0;
+    const char* first = q;
+    for (unsigned d; q < limit && (d = static_cast<unsigned char>(*q) - unsigned{'0'}) <= 9; ++q)
+        digits = digits * 10 + d;
+    if (q > first && q + 3 <= end && q[0] == ' ' && q[1] == '\r' && q[2] == '\n') {
+        value = static_cast<double>(negative ? -digits : digits);
+        return q + 3;
+    }
     const char* cr =
         static_cast<const char*>(std::memchr(p, '\r', std::min<std::ptrdiff_t>(end - p, 24)));
     if (!cr || cr + 1 >= end || cr[1] != '\n' ||

@@ -70,6 +70,37 @@ TEST(ReaderTest, ClassicDrawingKeepsBytesAndDecodesByContent) {
     EXPECT_GE(d->extents().maxY, 100);
 }
 
+// Our own texts are read whole, the rest line by line: both ways give the same records. LF
+// line ends take every text the line-by-line way.
+TEST(ReaderTest, OwnTextsReadWholeAsLineByLine) {
+    std::string entities;
+    for (int i = 0; i < 300; ++i)
+        entities += textEntity(10 * (i % 7), -2 * i, i % 5 - 2, i % 3 ? "ab c" : "配管");
+    entities += pair(0, "TEXT") + pair(8, "0") + pair(10, "1.5") + pair(20, " -2.25 ") +
+                pair(30, "0") + pair(40, "2") + pair(1, "frac") + pair(7, "KST32B");
+    entities += textEntity(5, 5, 5, "") + pair(0, "LINE") + pair(10, "0") + pair(20, "0") +
+                pair(11, "9") + pair(21, "9");
+    const std::string crlf = dxfOf(entities);
+    std::string lf;
+    for (char c : crlf)
+        if (c != '\r')
+            lf += c;
+    const auto whole = readBytes(crlf);
+    const auto byLines = readBytes(lf);
+    ASSERT_EQ(whole->entities.texts.size(), 302u);
+    ASSERT_EQ(byLines->entities.texts.size(), whole->entities.texts.size());
+    for (std::size_t i = 0; i < whole->entities.texts.size(); ++i) {
+        const TextRecord& a = whole->entities.texts[i];
+        const TextRecord& b = byLines->entities.texts[i];
+        EXPECT_EQ(std::tie(a.x, a.y, a.height, a.angle, a.widthMilli, a.packed),
+                  std::tie(b.x, b.y, b.height, b.angle, b.widthMilli, b.packed))
+            << "text " << i;
+    }
+    EXPECT_EQ(whole->entities.lines.size(), 1u);
+    EXPECT_EQ(whole->entities.texts[300].x, 1.5);
+    EXPECT_EQ(whole->entities.texts[300].y, -2.25);
+}
+
 TEST(ReaderTest, DeclaredDrawingDecodesCodePageThenEscapes) {
     std::string entities;
     for (std::string_view text : {"ソケット", "①\\U+2460", "表"})
