@@ -1,5 +1,6 @@
 // quillet-bench: how fast quillet-convert turns a large input into a drawing, against the time
 // the same machine needs to write that many bytes from memory, and how much memory it takes.
+#include "Arguments.h"
 #include "ChildProcess.h"
 #include "InputGenerator.h"
 #include "ScratchDir.h"
@@ -56,15 +57,6 @@ const char* const kUsage =
     "  --generate FILE    only write the input to FILE (to profile the converter on it)\n"
     "  --code-page 932    time the drawing that declares code page 932 (実行２)\n"
     "  --utf8             write the input's Japanese in UTF-8, which that drawing transcodes\n";
-
-long long numberArg(std::string_view name, const char* text) {
-    char* end = nullptr;
-    errno = 0;
-    long long value = std::strtoll(text, &end, 10);
-    if (errno || end == text || *end)
-        throw std::invalid_argument(std::string(name) + " needs a number, not " + text);
-    return value;
-}
 
 Settings parseSettings(int argc, char** argv) {
     Settings settings;

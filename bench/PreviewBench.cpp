@@ -2,6 +2,7 @@
 // against the time cat needs to read the same bytes, and how much memory a text takes.
 // The timed reads run in child processes (this program started with --read), so each has
 // its own peak memory.
+#include "Arguments.h"
 #include "ChildProcess.h"
 #include "InputGenerator.h"
 #include "ScratchDir.h"
@@ -48,14 +49,6 @@ const char* const kUsage =
     "  --dir FOLDER    where the files go, best a tmpfs (default /dev/shm)\n"
     "  --drawing FILE  time this drawing instead of generating one\n"
     "  --read FILE     (internal) read FILE once and print what it holds\n";
-
-long long numberArg(std::string_view name, const char* text) {
-    char* end = nullptr;
-    long long value = std::strtoll(text, &end, 10);
-    if (end == text || *end)
-        throw std::invalid_argument(std::string(name) + " needs a number, not " + text);
-    return value;
-}
 
 // The child: reads the drawing, builds the index, prints counts and the time it took.
 int readOnce(const char* path, unsigned threads) {

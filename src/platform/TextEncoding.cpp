@@ -73,6 +73,18 @@ char32_t nextChar(std::string_view bytes, std::size_t& i) noexcept {
     return cp;
 }
 
+int hexValue(char c) noexcept {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
 void appendUtf8(char32_t cp, std::string& out) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -90,18 +102,6 @@ void appendUtf8(char32_t cp, std::string& out) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-int hexValue(char c) noexcept {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-} // namespace
 
 ByteOrderMark markOf(std::string_view start) noexcept {
     if (start.starts_with("\xEF\xBB\xBF"))

@@ -39,6 +39,9 @@ inline bool isValidCp932(std::string_view bytes) noexcept {
     return countCp932Chars(bytes).has_value();
 }
 
+// Appends the UTF-8 form of the character cp.
+void appendUtf8(char32_t cp, std::string& out);
+
 // Appends "\U+XXXX", the drawing's escape for a character, with four upper-case hex digits.
 void appendUnicodeEscape(char32_t cp, std::string& out);
 

@@ -1,5 +1,7 @@
 #include "Utf16Source.h"
 
+#include "TextEncoding.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -9,24 +11,6 @@ namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;
 constexpr char kNoCharacter = '\xFF';
-
-void appendUtf8(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | cp >> 6);
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | cp >> 12);
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | cp >> 18);
-        out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 } // namespace
 
@@ -62,7 +46,7 @@ bool Utf16Source::decodeMore() {
             }
             const char32_t low = unitAt(i + 2);
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                appendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), pending_);
+                text::appendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), pending_);
                 i += 2;
             } else {
                 pending_ += kNoCharacter;
@@ -70,7 +54,7 @@ bool Utf16Source::decodeMore() {
         } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
             pending_ += kNoCharacter;
         } else {
-            appendUtf8(unit, pending_);
+            text::appendUtf8(unit, pending_);
         }
     }
     raw_.erase(0, i);
