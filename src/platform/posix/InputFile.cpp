@@ -1,6 +1,7 @@
-#include "InputFile.h"
+// Reading a file on POSIX: open, read and fstat on a descriptor.
+#include "platform/InputFile.h"
 
-#include "OsError.h"
+#include "ErrnoError.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -9,12 +10,25 @@
 
 namespace quillet::platform {
 
+namespace {
+
+int fdOf(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
+
+FileIdentity identityOf(const struct stat& st) {
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+} // namespace
+
 InputFile::InputFile(std::string path) : path_(std::move(path)) {
-    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0)
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         throw errorFromErrno(errno, path_, OsAction::Open);
+    handle_ = fd;
     struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
+    if (::fstat(fd, &st) != 0) {
         int err = errno;
         close();
         throw errorFromErrno(err, path_, OsAction::Open);
@@ -23,15 +37,15 @@ InputFile::InputFile(std::string path) : path_(std::move(path)) {
         close();
         throw RunError(ErrorNumber::PathFileAccess, path_);
     }
-    identity_ = {st.st_dev, st.st_ino};
+    identity_ = identityOf(st);
 }
 
 InputFile::InputFile(StandardInput, std::string name)
-    : path_(std::move(name)), fd_(STDIN_FILENO), owned_(false) {
+    : path_(std::move(name)), handle_(STDIN_FILENO), owned_(false) {
     struct stat st {};
-    if (::fstat(fd_, &st) != 0)
+    if (::fstat(STDIN_FILENO, &st) != 0)
         throw errorFromErrno(errno, path_, OsAction::Read);
-    identity_ = {st.st_dev, st.st_ino};
+    identity_ = identityOf(st);
 }
 
 InputFile::~InputFile() {
@@ -39,14 +53,14 @@ InputFile::~InputFile() {
 }
 
 void InputFile::close() noexcept {
-    if (fd_ >= 0 && owned_)
-        ::close(fd_);
-    fd_ = -1;
+    if (handle_ >= 0 && owned_)
+        ::close(fdOf(handle_));
+    handle_ = -1;
 }
 
 std::size_t InputFile::read(char* into, std::size_t max) {
     for (;;) {
-        ssize_t got = ::read(fd_, into, max);
+        ssize_t got = ::read(fdOf(handle_), into, max);
         if (got >= 0)
             return static_cast<std::size_t>(got);
         if (errno != EINTR)
