@@ -4,6 +4,7 @@
 #include "ConverterRun.h"
 #include "cli/Options.h"
 
+#include <algorithm>
 #include <clocale>
 #include <filesystem>
 
@@ -97,6 +98,27 @@ TEST(ConverterProgramTest, ConvertsNextToInput) {
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(readFile(dir / "sub/in.csv.dxf"),
               dxfOf(textEntity(0, 0, 100, "CD") + textEntity(0, -200, 100, "AB")));
+}
+
+// Japanese names on the command line and on disk: UTF-8 inside the program, UTF-16 on
+// Windows' side, whatever the system's code page; the messages name them as given.
+TEST(ConverterProgramTest, JapaneseNamesInAndOut) {
+    TempDir dir;
+    fs::create_directory(pathOf(dir / "図面"));
+    writeFile(dir / "図面/配管.csv", "配管,東京\r\n");
+    Outcome run = runConverter(dir, {"--code-page", "932", "-o", "図面/出力.dxf", "図面/配管.csv"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(readFile(dir / "図面/出力.dxf"),
+              declaredDxfOf(declaredTextEntity(0, 0, 100, "\x93\x8C\x8B\x9E") +
+                            declaredTextEntity(0, -200, 100, "\x94\x7A\x8A\xC7")));
+    Outcome missing = runConverter(dir, {"図面/無い.csv"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("図面/無い.csv: 実行時エラー 53"), std::string::npos) << missing.err;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(pathOf(dir / "図面")))
+        names.push_back(utf8Of(entry.path().filename()));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"出力.dxf", "配管.csv"}));
 }
 
 TEST(ConverterProgramTest, HeightAndOutputOptions) {
