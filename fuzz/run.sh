@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${1:-60}"
-targets=(fuzz_convert fuzz_height)
+targets=(fuzz_convert fuzz_height fuzz_reader)
 
 # The tests are not needed here, and leaving them out keeps the build short.
 cmake --preset fuzz -DQUILLET_BUILD_TESTS=OFF >/dev/null

@@ -3,6 +3,7 @@
 #include "LineReader.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quillet::platform {
@@ -33,6 +34,10 @@ class InputFile final : public ByteSource {
 
     const std::string& path() const noexcept { return path_; }
     FileIdentity identity() const noexcept { return identity_; }
+
+    // Returns the size in bytes of a regular file; nothing for a pipe, a device or standard
+    // input that is no file.
+    std::optional<std::int64_t> size() const noexcept;
 
     // Closes the file; throws nothing (a file only read loses nothing on close).
     void close() noexcept;

@@ -58,6 +58,13 @@ void InputFile::close() noexcept {
     handle_ = -1;
 }
 
+std::optional<std::int64_t> InputFile::size() const noexcept {
+    struct stat st {};
+    if (::fstat(fdOf(handle_), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
 std::size_t InputFile::read(char* into, std::size_t max) {
     for (;;) {
         ssize_t got = ::read(fdOf(handle_), into, max);

@@ -57,6 +57,14 @@ void InputFile::close() noexcept {
     handle_ = -1;
 }
 
+std::optional<std::int64_t> InputFile::size() const noexcept {
+    LARGE_INTEGER bytes{};
+    if (::GetFileType(handleOf(handle_)) != FILE_TYPE_DISK ||
+        !::GetFileSizeEx(handleOf(handle_), &bytes))
+        return std::nullopt;
+    return static_cast<std::int64_t>(bytes.QuadPart);
+}
+
 std::size_t InputFile::read(char* into, std::size_t max) {
     DWORD got = 0;
     if (::ReadFile(handleOf(handle_), into, static_cast<DWORD>(std::min(max, kMostPerRead)), &got,

@@ -1,0 +1,68 @@
+// The bytes of every text of a drawing in one arena of large blocks: a text is an offset and a
+// length, not a string of its own.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace quillet::drawing {
+
+class ByteArena {
+  public:
+    static constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
+    // The most bytes one text keeps; the rest of a longer one is dropped.
+    static constexpr std::size_t kMaxTextBytes = 0xFFFF;
+
+    // Starts the next text, which takes the bytes appended until the next begin().
+    void begin() noexcept { start_ = used_; }
+
+    // Appends bytes to the current text, dropping what goes past kMaxTextBytes. Throws
+    // std::bad_alloc.
+    void append(std::string_view bytes) {
+        const std::size_t have = used_ - start_;
+        if (have + bytes.size() > kMaxTextBytes)
+            bytes = bytes.substr(0, kMaxTextBytes - have);
+        if (bytes.empty())
+            return;
+        if (used_ + bytes.size() > static_cast<std::uint64_t>(blocks_.size()) * kBlockBytes)
+            moveTextToNewBlock(have);
+        std::memcpy(at(used_), bytes.data(), bytes.size());
+        used_ += bytes.size();
+    }
+
+    // Returns the offset of the current text.
+    std::uint64_t currentOffset() const noexcept { return start_; }
+    // Returns the length of the current text.
+    std::size_t currentLength() const noexcept { return used_ - start_; }
+
+    // Returns the length bytes at offset.
+    std::string_view view(std::uint64_t offset, std::size_t length) const noexcept {
+        return length ? std::string_view(at(offset), length) : std::string_view();
+    }
+
+    // Moves every text of other to the end; returns the amount added to other's offsets.
+    std::uint64_t append(ByteArena&& other);
+
+    // Returns the bytes the blocks take.
+    std::size_t memoryBytes() const noexcept { return blocks_.size() * kBlockBytes; }
+
+  private:
+    static std::size_t blockOffset(std::uint64_t offset) noexcept {
+        return static_cast<std::size_t>(offset & (kBlockBytes - 1));
+    }
+    char* at(std::uint64_t offset) const noexcept {
+        return blocks_[static_cast<std::size_t>(offset / kBlockBytes)].get() + blockOffset(offset);
+    }
+    // Starts a fresh block and moves the have bytes of the current text there, so that a text
+    // never straddles two blocks.
+    void moveTextToNewBlock(std::size_t have);
+
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::uint64_t used_ = 0;  // offset one past the last byte kept
+    std::uint64_t start_ = 0; // offset of the current text
+};
+
+} // namespace quillet::drawing

@@ -1,0 +1,126 @@
+// Boxes and the layout of a text around its anchor, shared by the index (with an estimated
+// width) and the painter (with the font's measured width).
+#pragma once
+
+#include "Entities.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <string_view>
+
+namespace quillet::drawing {
+
+// An axis-aligned box in drawing units; empty when min > max.
+struct Box {
+    double minX = std::numeric_limits<double>::infinity();
+    double minY = std::numeric_limits<double>::infinity();
+    double maxX = -std::numeric_limits<double>::infinity();
+    double maxY = -std::numeric_limits<double>::infinity();
+
+    bool empty() const noexcept { return minX > maxX || minY > maxY; }
+    double width() const noexcept { return maxX - minX; }
+    double height() const noexcept { return maxY - minY; }
+    void add(double x, double y) noexcept {
+        minX = std::min(minX, x);
+        minY = std::min(minY, y);
+        maxX = std::max(maxX, x);
+        maxY = std::max(maxY, y);
+    }
+    void add(const Box& b) noexcept {
+        minX = std::min(minX, b.minX);
+        minY = std::min(minY, b.minY);
+        maxX = std::max(maxX, b.maxX);
+        maxY = std::max(maxY, b.maxY);
+    }
+    bool intersects(const Box& b) const noexcept {
+        return minX <= b.maxX && b.minX <= maxX && minY <= b.maxY && b.minY <= maxY;
+    }
+};
+
+// MTEXT lines follow each other at 5/3 of the character height, as CAD programs space them.
+inline constexpr double kMTextLineSpacing = 5.0 / 3.0;
+// How far below the baseline a text's descenders reach, in heights.
+inline constexpr double kDescent = 0.25;
+
+// Where a text's lines lie around its anchor before rotation, in drawing units: the left
+// edge, the first line's baseline, and the box of every line.
+struct TextFrame {
+    double left = 0;
+    double firstBaseline = 0;
+    Box box;
+};
+
+// Returns the frame of a text of height h whose widest line is width units wide (width
+// factor applied) and that has lines lines.
+inline TextFrame textFrame(const TextRecord& t, double width, int lines) {
+    const double h = t.height;
+    TextFrame f;
+    switch (t.halign()) {
+    case HAlign::Center:
+    case HAlign::Middle:
+        f.left = -width / 2;
+        break;
+    case HAlign::Right:
+        f.left = -width;
+        break;
+    default:
+        f.left = 0;
+    }
+    const double block = h + (lines - 1) * kMTextLineSpacing * h; // first cap to last baseline
+    VAlign v = t.valign();
+    if (t.halign() == HAlign::Middle && v == VAlign::Baseline)
+        v = VAlign::Middle;
+    double top = h; // the first line's cap height above the anchor
+    switch (v) {
+    case VAlign::Baseline:
+        top = h;
+        break;
+    case VAlign::Bottom:
+        top = block + (t.isMText() ? 0 : kDescent * h);
+        break;
+    case VAlign::Middle:
+        top = block / 2;
+        break;
+    case VAlign::Top:
+        top = 0;
+        break;
+    }
+    f.firstBaseline = top - h;
+    f.box.add(f.left, top);
+    f.box.add(f.left + width, top - block - kDescent * h);
+    return f;
+}
+
+// Returns an estimate of a line's width in heights from its bytes: a single-byte character
+// takes 0.6, a double-byte one (or one of UTF-8's longer forms) about one, and so does a
+// "\U+XXXX" escape.
+inline double estimatedEms(std::string_view bytes) noexcept {
+    double ems = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\\' && i + 6 < bytes.size() && bytes[i + 1] == 'U' && bytes[i + 2] == '+') {
+            ems += 1;
+            i += 6;
+        } else {
+            ems += static_cast<unsigned char>(c) < 0x80 ? 0.6 : 0.5;
+        }
+    }
+    return ems;
+}
+
+// Returns the box of frame f turned by the text's rotation and moved to its anchor.
+inline Box placedBox(const TextRecord& t, const Box& local) {
+    if (t.angle == 0)
+        return {t.x + local.minX, t.y + local.minY, t.x + local.maxX, t.y + local.maxY};
+    const double a = t.rotationDegrees() * (std::numbers::pi / 180.0);
+    const double c = std::cos(a), s = std::sin(a);
+    Box b;
+    for (double x : {local.minX, local.maxX})
+        for (double y : {local.minY, local.maxY})
+            b.add(t.x + x * c - y * s, t.y + x * s + y * c);
+    return b;
+}
+
+} // namespace quillet::drawing

@@ -1,0 +1,197 @@
+// Building the packed tree. The order comes from a counting sort of the items' centres into a
+// Morton-ordered grid, and crowded cells are sorted again inside, so a cluster of a million
+// texts in one corner still ends up in small leaves.
+#include "SpatialIndex.h"
+
+#include "DrawingError.h"
+
+#include <atomic>
+#include <bit>
+#include <cmath>
+
+namespace quillet::drawing {
+
+namespace {
+
+// A cell with more items than this is sorted again on a finer grid of its own.
+constexpr std::uint32_t kCrowded = 64;
+constexpr int kSubBits = 4; // 16 x 16 sub-cells per refinement
+constexpr int kMaxDepth = 10;
+
+std::uint32_t spread(std::uint32_t v) noexcept {
+    v &= 0xFFFF;
+    v = (v | (v << 8)) & 0x00FF00FF;
+    v = (v | (v << 4)) & 0x0F0F0F0F;
+    v = (v | (v << 2)) & 0x33333333;
+    v = (v | (v << 1)) & 0x55555555;
+    return v;
+}
+
+float down(double v) noexcept {
+    float f = static_cast<float>(v);
+    if (static_cast<double>(f) > v)
+        f = std::nextafter(f, -std::numeric_limits<float>::infinity());
+    return f;
+}
+
+float up(double v) noexcept {
+    float f = static_cast<float>(v);
+    if (static_cast<double>(f) < v)
+        f = std::nextafter(f, std::numeric_limits<float>::infinity());
+    return f;
+}
+
+// Maps centres within a box to Morton keys of a 2^bits square grid.
+struct Grid {
+    double minX, minY, scaleX, scaleY;
+    int bits;
+
+    Grid(const Box& centres, int gridBits) : bits(gridBits) {
+        const double cells = std::ldexp(1.0, gridBits);
+        minX = centres.minX;
+        minY = centres.minY;
+        scaleX = centres.width() > 0 ? cells / centres.width() : 0;
+        scaleY = centres.height() > 0 ? cells / centres.height() : 0;
+    }
+    std::uint32_t key(const Point& p) const noexcept {
+        const std::uint32_t top = (1u << bits) - 1;
+        const double cx = p.x, cy = p.y;
+        const auto cell = [top](double t) {
+            return !(t > 0) ? 0u : t >= top ? top : static_cast<std::uint32_t>(t);
+        };
+        return spread(cell((cx - minX) * scaleX)) | spread(cell((cy - minY) * scaleY)) << 1;
+    }
+};
+
+void checkCancel(const std::atomic<bool>* cancel) {
+    if (cancel && cancel->load(std::memory_order_relaxed))
+        throw ReadCancelled();
+}
+
+} // namespace
+
+void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uint32_t)>& position,
+                         const std::function<Box(std::uint32_t)>& bounds,
+                         const std::atomic<bool>* cancel) {
+    order_.clear();
+    levels_.clear();
+    extents_ = {};
+    if (count == 0)
+        return;
+    // The order comes from each item's position (a text's anchor, a line's middle), which
+    // costs a load; the boxes are worked out once, for the leaves.
+    Box centres;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const Point p = position(i);
+        if (std::isfinite(p.x) && std::isfinite(p.y))
+            centres.add(p.x, p.y);
+    }
+    checkCancel(cancel);
+
+    // About eight items to a cell of the first grid.
+    int bits = 0;
+    while (bits < 10 && (std::uint64_t{1} << (2 * bits)) * 8 < count)
+        ++bits;
+    const Grid grid(centres, bits);
+    std::vector<std::uint32_t> start((std::size_t{1} << (2 * bits)) + 1, 0);
+    for (std::uint32_t i = 0; i < count; ++i)
+        ++start[grid.key(position(i)) + 1];
+    for (std::size_t k = 1; k < start.size(); ++k)
+        start[k] += start[k - 1];
+    order_.resize(count);
+    {
+        std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+        for (std::uint32_t i = 0; i < count; ++i)
+            order_[next[grid.key(position(i))]++] = i;
+    }
+    checkCancel(cancel);
+
+    // Crowded cells are sorted again on finer grids of their own positions.
+    struct Range {
+        std::uint32_t begin, end;
+        int depth;
+    };
+    std::vector<Range> work;
+    for (std::size_t k = 0; k + 1 < start.size(); ++k)
+        if (start[k + 1] - start[k] > kCrowded)
+            work.push_back({start[k], start[k + 1], 0});
+    start = {};
+    std::vector<std::uint32_t> scratch;
+    std::vector<std::uint32_t> sub((1u << (2 * kSubBits)) + 1);
+    while (!work.empty()) {
+        const Range r = work.back();
+        work.pop_back();
+        Box c;
+        for (std::uint32_t k = r.begin; k < r.end; ++k) {
+            const Point p = position(order_[k]);
+            if (std::isfinite(p.x) && std::isfinite(p.y))
+                c.add(p.x, p.y);
+        }
+        if (!(c.width() > 0 || c.height() > 0))
+            continue; // every item at one point: no order helps
+        const Grid fine(c, kSubBits);
+        std::fill(sub.begin(), sub.end(), 0);
+        for (std::uint32_t k = r.begin; k < r.end; ++k)
+            ++sub[fine.key(position(order_[k])) + 1];
+        for (std::size_t k = 1; k < sub.size(); ++k)
+            sub[k] += sub[k - 1];
+        scratch.assign(order_.begin() + r.begin, order_.begin() + r.end);
+        std::vector<std::uint32_t> next(sub.begin(), sub.end() - 1);
+        for (std::uint32_t id : scratch)
+            order_[r.begin + next[fine.key(position(id))]++] = id;
+        if (r.depth + 1 < kMaxDepth)
+            for (std::size_t k = 0; k + 1 < sub.size(); ++k)
+                if (sub[k + 1] - sub[k] > kCrowded)
+                    work.push_back({r.begin + sub[k], r.begin + sub[k + 1], r.depth + 1});
+        checkCancel(cancel);
+    }
+    scratch = {};
+
+    // The leaves, then each level above, until one node holds everything.
+    // The leaves' boxes, worked out in the items' own order: in the tree's order every item
+    // would be a jump through memory. Items with an empty box leave their leaf as it is.
+    std::vector<std::uint32_t> leafOf(count);
+    for (std::size_t k = 0; k < order_.size(); ++k)
+        leafOf[order_[k]] = static_cast<std::uint32_t>(k / kFanout);
+    Box none;
+    std::vector<Box> boxes((order_.size() + kFanout - 1) / kFanout, none);
+    for (std::uint32_t i = 0; i < count; ++i)
+        boxes[leafOf[i]].add(bounds(i));
+    leafOf = {};
+    checkCancel(cancel);
+    std::vector<NodeBox> leaves(boxes.size());
+    for (std::size_t n = 0; n < boxes.size(); ++n) {
+        Box b = boxes[n];
+        extents_.add(b);
+        constexpr float kInf = std::numeric_limits<float>::infinity();
+        leaves[n] = b.empty() ? NodeBox{kInf, kInf, -kInf, -kInf} // meets no view
+                              : NodeBox{down(b.minX), down(b.minY), up(b.maxX), up(b.maxY)};
+    }
+    boxes = {};
+    levels_.push_back(std::move(leaves));
+    while (levels_.back().size() > 1) {
+        const std::vector<NodeBox>& below = levels_.back();
+        std::vector<NodeBox> above((below.size() + kFanout - 1) / kFanout);
+        for (std::size_t n = 0; n < above.size(); ++n) {
+            NodeBox b = below[n * kFanout];
+            const std::size_t end = std::min(below.size(), (n + 1) * kFanout);
+            for (std::size_t k = n * kFanout + 1; k < end; ++k) {
+                b.minX = std::min(b.minX, below[k].minX);
+                b.minY = std::min(b.minY, below[k].minY);
+                b.maxX = std::max(b.maxX, below[k].maxX);
+                b.maxY = std::max(b.maxY, below[k].maxY);
+            }
+            above[n] = b;
+        }
+        levels_.push_back(std::move(above));
+    }
+}
+
+std::size_t SpatialIndex::memoryBytes() const noexcept {
+    std::size_t bytes = order_.capacity() * sizeof(std::uint32_t);
+    for (const auto& level : levels_)
+        bytes += level.capacity() * sizeof(NodeBox);
+    return bytes;
+}
+
+} // namespace quillet::drawing

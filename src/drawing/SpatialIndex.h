@@ -1,0 +1,75 @@
+// A packed tree of boxes over a drawing's items, built once after reading: the items sorted
+// into a space-filling order, sixteen to a leaf, sixteen nodes to a parent. Painting asks it
+// for what meets the view and touches nothing else; below a given size a whole node stands
+// for its items, so even a view of ten million texts stays bounded by the pixels it has.
+#pragma once
+
+#include "Geometry.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace quillet::drawing {
+
+// A box in single precision, rounded outwards, for the tree's nodes.
+struct NodeBox {
+    float minX, minY, maxX, maxY;
+};
+
+class SpatialIndex {
+  public:
+    static constexpr std::size_t kFanout = 16;
+
+    // Builds the index over count items at position(i) (called a few times per item) whose
+    // boxes bounds(i) returns (called once per item). Throws ReadCancelled when cancel turns
+    // true, and std::bad_alloc.
+    void build(std::uint32_t count, const std::function<Point(std::uint32_t)>& position,
+               const std::function<Box(std::uint32_t)>& bounds,
+               const std::atomic<bool>* cancel = nullptr);
+
+    // Calls item(i) for every item whose node meets view; a node smaller than dust across
+    // both ways is handed to small(box) instead of its items.
+    template <class Item, class Small>
+    void query(const Box& view, double dust, Item&& item, Small&& small) const {
+        if (levels_.empty())
+            return;
+        visit(levels_.size() - 1, 0, view, dust, item, small);
+    }
+
+    // Returns the union of every item's box.
+    const Box& extents() const noexcept { return extents_; }
+    std::size_t size() const noexcept { return order_.size(); }
+    std::size_t memoryBytes() const noexcept;
+
+  private:
+    template <class Item, class Small>
+    void visit(std::size_t level, std::size_t node, const Box& view, double dust, Item& item,
+               Small& small) const {
+        const std::vector<NodeBox>& boxes = levels_[level];
+        const std::size_t first = node * kFanout;
+        const std::size_t last = std::min(first + kFanout, level ? levels_[level - 1].size() : 0);
+        const NodeBox& b = boxes[node];
+        if (b.maxX < view.minX || b.minX > view.maxX || b.maxY < view.minY || b.minY > view.maxY)
+            return;
+        if (b.maxX - b.minX < dust && b.maxY - b.minY < dust) {
+            small(b);
+            return;
+        }
+        if (level == 0) {
+            const std::size_t end = std::min(first + kFanout, order_.size());
+            for (std::size_t k = first; k < end; ++k)
+                item(order_[k]);
+            return;
+        }
+        for (std::size_t child = first; child < last; ++child)
+            visit(level - 1, child, view, dust, item, small);
+    }
+
+    std::vector<std::uint32_t> order_;         // item numbers in tree order
+    std::vector<std::vector<NodeBox>> levels_; // leaves first, the root's level last
+    Box extents_;
+};
+
+} // namespace quillet::drawing

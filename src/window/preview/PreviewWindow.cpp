@@ -1,0 +1,228 @@
+// The preview window's controls and the reading it waits for.
+#include "PreviewWindow.h"
+
+#include "DrawingLoad.h"
+#include "DrawingView.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+namespace quillet::window::preview {
+
+namespace {
+
+QString number(double v) {
+    return QString::number(v, 'g', 10);
+}
+
+} // namespace
+
+PreviewWindow::PreviewWindow(QByteArray path, ErrorReporter reporter, QWidget* parent)
+    : QMainWindow(parent), path_(std::move(path)), reporter_(std::move(reporter)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    displayName_ = QFileInfo(QFile::decodeName(path_)).fileName();
+    setWindowTitle(QStringLiteral("%1 - Quillet プレビュー").arg(displayName_));
+    view_ = new DrawingView(this);
+    setCentralWidget(view_);
+    counts_ = new QLabel(this);
+    cursor_ = new QLabel(this);
+    progress_ = new QProgressBar(this);
+    progress_->setRange(0, 1000);
+    progress_->setMaximumWidth(220);
+    cancel_ = new QPushButton(QStringLiteral("中止"), this);
+    statusBar()->addWidget(counts_, 1);
+    statusBar()->addPermanentWidget(progress_);
+    statusBar()->addPermanentWidget(cancel_);
+    statusBar()->addPermanentWidget(cursor_);
+    progress_->hide();
+    cancel_->hide();
+    poll_ = new QTimer(this);
+    poll_->setInterval(50);
+    createActions();
+    connect(poll_, &QTimer::timeout, this, &PreviewWindow::pollLoad);
+    connect(cancel_, &QPushButton::clicked, this, &PreviewWindow::cancelLoad);
+    connect(view_, &DrawingView::cursorMoved, this, &PreviewWindow::showCursor);
+    resize(1000, 720);
+}
+
+PreviewWindow::~PreviewWindow() = default;
+
+void PreviewWindow::createActions() {
+    auto* fit = new QAction(QStringLiteral("全体表示"), this);
+    fit->setShortcut(Qt::Key_Home);
+    fit->setToolTip(QStringLiteral("図面全体を表示します (Home)"));
+    auto* exportView = new QAction(QStringLiteral("表示範囲を書き出し..."), this);
+    auto* exportWhole = new QAction(QStringLiteral("図面全体を書き出し..."), this);
+    exportView->setShortcut(QKeySequence::Save);
+    auto* openDefault = new QAction(QStringLiteral("既定のアプリで開く"), this);
+    auto* reload = new QAction(QStringLiteral("再読み込み"), this);
+    reload->setShortcut(QKeySequence::Refresh);
+    auto* close = new QAction(QStringLiteral("閉じる"), this);
+    close->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)});
+
+    connect(fit, &QAction::triggered, view_, &DrawingView::fitAll);
+    connect(exportView, &QAction::triggered, this, [this] { chooseExport(false); });
+    connect(exportWhole, &QAction::triggered, this, [this] { chooseExport(true); });
+    connect(openDefault, &QAction::triggered, this, &PreviewWindow::openInDefaultApplication);
+    connect(reload, &QAction::triggered, this, &PreviewWindow::load);
+    connect(close, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    file->addAction(exportView);
+    file->addAction(exportWhole);
+    file->addAction(openDefault);
+    file->addAction(reload);
+    file->addSeparator();
+    file->addAction(close);
+    QMenu* show = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    show->addAction(fit);
+
+    QToolBar* bar = addToolBar(QStringLiteral("ツール"));
+    bar->setMovable(false);
+    bar->addAction(fit);
+    auto* exportMenu = new QMenu(this);
+    exportMenu->addAction(exportView);
+    exportMenu->addAction(exportWhole);
+    auto* exportAction = bar->addAction(QStringLiteral("書き出し"));
+    exportAction->setMenu(exportMenu);
+    connect(exportAction, &QAction::triggered, this, [this] { chooseExport(false); });
+    bar->addAction(openDefault);
+    bar->addAction(reload);
+    for (QAction* a : {fit, exportView, exportWhole, openDefault, reload, close})
+        addAction(a); // shortcuts work wherever the focus is in the window
+}
+
+void PreviewWindow::load() {
+    if (load_)
+        return; // a read is under way and will show the file as it is now
+    load_ = std::make_unique<DrawingLoad>(path_.toStdString());
+    if (!view_->drawing())
+        view_->setMessage(QStringLiteral("読み込み中..."));
+    progress_->setValue(0);
+    progress_->show();
+    cancel_->show();
+    poll_->start();
+}
+
+void PreviewWindow::pollLoad() {
+    if (!load_)
+        return;
+    const std::int64_t total = load_->total();
+    if (total > 0)
+        progress_->setValue(static_cast<int>(1000.0 * static_cast<double>(load_->done()) /
+                                             static_cast<double>(total)));
+    if (load_->indexing())
+        progress_->setFormat(QStringLiteral("索引を作成中"));
+    else
+        progress_->setFormat(QStringLiteral("%p%"));
+    if (load_->finished())
+        finishLoad();
+}
+
+void PreviewWindow::finishLoad() {
+    poll_->stop();
+    progress_->hide();
+    cancel_->hide();
+    std::unique_ptr<DrawingLoad> done = std::move(load_);
+    std::shared_ptr<drawing::Drawing> read = done->takeDrawing();
+    if (read) {
+        view_->setDrawing(std::move(read));
+        showCounts();
+        emit loaded(true);
+        return;
+    }
+    const bool cancelled = done->cancelled();
+    const QString error = done->error();
+    emit loaded(false);
+    if (view_->drawing())
+        return; // a reload that did not come through leaves the last drawing shown
+    if (!cancelled)
+        reporter_(this, error);
+    close();
+}
+
+void PreviewWindow::cancelLoad() {
+    if (load_)
+        load_->cancel();
+}
+
+void PreviewWindow::showCounts() {
+    const auto& d = *view_->drawing();
+    const auto& e = d.entities;
+    const QLocale locale(QLocale::Japanese);
+    QStringList parts;
+    parts << QStringLiteral("文字 %1").arg(
+        locale.toString(static_cast<qulonglong>(e.texts.size())));
+    const auto shapes = e.lines.size() + e.arcs.size() + e.polylines.size();
+    parts << QStringLiteral("線・円・弧 %1").arg(locale.toString(static_cast<qulonglong>(shapes)));
+    QStringList notDrawn;
+    for (const auto& [kind, count] : e.notDrawn)
+        notDrawn << QStringLiteral("%1 %2").arg(QString::fromStdString(kind)).arg(count);
+    if (e.skipped)
+        notDrawn << QStringLiteral("座標が不正 %1").arg(e.skipped);
+    if (!notDrawn.isEmpty())
+        parts << QStringLiteral("描かないもの: %1").arg(notDrawn.join(QStringLiteral(", ")));
+    const drawing::Box& x = d.extents();
+    if (!x.empty())
+        parts << QStringLiteral("範囲 (%1, %2) - (%3, %4)")
+                     .arg(number(x.minX), number(x.minY), number(x.maxX), number(x.maxY));
+    counts_->setText(parts.join(QStringLiteral("   ")));
+}
+
+void PreviewWindow::showCursor(double x, double y) {
+    cursor_->setText(QStringLiteral("X %1  Y %2").arg(number(x), number(y)));
+}
+
+QString PreviewWindow::proposedExportName(const QString& suffix) const {
+    const QFileInfo info(QFile::decodeName(path_));
+    return info.dir().filePath(info.completeBaseName() + QLatin1Char('.') + suffix);
+}
+
+QString PreviewWindow::exportTo(const QString& path, bool whole) const {
+    if (!view_->drawing())
+        return QStringLiteral("書き出す図面がありません。");
+    return exportDrawing(*view_->drawing(), view_->transform(), whole, path, formatOf(path),
+                         displayName_);
+}
+
+void PreviewWindow::chooseExport(bool whole) {
+    if (!view_->drawing())
+        return;
+    QString filter;
+    const QString path = QFileDialog::getSaveFileName(
+        this, whole ? QStringLiteral("図面全体を書き出し") : QStringLiteral("表示範囲を書き出し"),
+        proposedExportName(QStringLiteral("png")),
+        QStringLiteral("PNG 画像 (*.png);;SVG 画像 (*.svg);;PDF 文書 (*.pdf)"), &filter);
+    if (path.isEmpty())
+        return;
+    QString target = path;
+    if (QFileInfo(target).suffix().isEmpty())
+        target += filter.startsWith(QLatin1String("SVG"))   ? QStringLiteral(".svg")
+                  : filter.startsWith(QLatin1String("PDF")) ? QStringLiteral(".pdf")
+                                                            : QStringLiteral(".png");
+    const QString error = exportTo(target, whole);
+    if (!error.isEmpty())
+        reporter_(this, error);
+}
+
+void PreviewWindow::openInDefaultApplication() {
+    const QString file = QFileInfo(QFile::decodeName(path_)).absoluteFilePath();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        reporter_(this, QStringLiteral("この図面を開くアプリが見つかりません。"));
+}
+
+} // namespace quillet::window::preview

@@ -1,0 +1,162 @@
+// The reader's parts on their own: number forms, MTEXT codes, where a piece may start, and
+// joining arrays made by separate pieces.
+#include "drawing/BlockReader.h"
+#include "drawing/ByteArena.h"
+#include "drawing/ChunkedArray.h"
+#include "drawing/Numbers.h"
+#include "drawing/TextDecoding.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+
+namespace {
+
+using namespace quillet::drawing;
+
+TEST(PartsTest, RealForms) {
+    struct Case {
+        const char* line;
+        std::optional<double> value;
+    };
+    const Case cases[] = {
+        {" 100 ", 100},
+        {"-200 ", -200},
+        {"0", 0},
+        {"1.25", 1.25},
+        {"-.5", -0.5},
+        {"5.", 5},
+        {"+3", 3},
+        {"1e3", 1000},
+        {"-2.5E-1", -0.25},
+        {"0.1", 0.1},
+        {"123456789012345678", 123456789012345678.0},
+        {"1e308", 1e308},
+        {".", std::nullopt},
+        {"-", std::nullopt},
+        {"", std::nullopt},
+        {"1e400", std::nullopt},
+        {"nan", std::nullopt},
+        {"inf", std::nullopt},
+        {"1,5", std::nullopt},
+        {"1 2", std::nullopt},
+        {"0x1p3", std::nullopt},
+        {"--1", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(parseReal(c.line), c.value);
+        double quick = 0;
+        if (quickReal(c.line, quick)) { // the fast path agrees wherever it answers
+            EXPECT_EQ(std::optional<double>(quick), c.value);
+        }
+    }
+    EXPECT_EQ(parseInteger(" 70 "), 70);
+    EXPECT_EQ(parseInteger("-5"), -5);
+    EXPECT_EQ(parseInteger("2147483648"), std::nullopt);
+    EXPECT_EQ(parseInteger("1.0"), std::nullopt);
+}
+
+TEST(PartsTest, MTextCodes) {
+    struct Case {
+        const char* in;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"plain", "plain"},
+        {"a\\Pb\\Pc", "a\nb\nc"},
+        {"{\\fArial|b1;bold} x", "bold x"},
+        {"\\H2.5x;big\\W0.8;narrow", "bignarrow"},
+        {"\\S1^2;", "1/2"},
+        {"\\Lunder\\l \\Oover\\o", "under over"},
+        {"a\\~b", "a b"},
+        {"\\\\P \\{ \\}", "\\P { }"},
+        {"\\C1;red\\c255;", "red"},
+        {"\\pxqc;centred", "centred"},
+        {"cut\\", "cut\\"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(plainMText(c.in), c.out) << c.in;
+}
+
+TEST(PartsTest, WherePiecesMayStart) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        long expected; // offset of the start found, -1 for none
+    };
+    const std::string text = "  0\r\nTEXT\r\n 10\r\n5\r\n";
+    const Case cases[] = {
+        {"last entity", text + text, static_cast<long>(text.size())},
+        {"not a vertex", text + "  0\r\nVERTEX\r\n 10\r\n1\r\n", 0},
+        {"not a seqend", text + "  0\r\nSEQEND\r\n", 0},
+        {"value 0 then number", "  1\r\n0\r\n 10\r\n5\r\n", -1},
+        {"value of the last line unfinished", "  0\r\nTEXT", -1},
+        {"nothing", "", -1},
+    };
+    for (const Case& c : cases) {
+        const char* begin = c.bytes.data();
+        const char* found = lastEntityStart(begin, begin + c.bytes.size());
+        const long offset =
+            found == begin && c.expected != 0 ? -1 : static_cast<long>(found - begin);
+        EXPECT_EQ(offset, c.expected) << c.name;
+    }
+}
+
+TEST(PartsTest, JoinedPiecesKeepEveryElementAndText) {
+    for (std::size_t first : {std::size_t{0}, std::size_t{7}, ChunkedArray<int, 4>::kBlock}) {
+        ChunkedArray<int, 4> a, b;
+        for (std::size_t i = 0; i < first; ++i)
+            a.push_back(static_cast<int>(i));
+        for (int i = 0; i < 40; ++i)
+            b.push_back(1000 + i);
+        a.append(std::move(b));
+        ASSERT_EQ(a.size(), first + 40);
+        EXPECT_TRUE(b.empty());
+        for (std::size_t i = 0; i < a.size(); ++i)
+            ASSERT_EQ(a[i], i < first ? static_cast<int>(i) : 1000 + static_cast<int>(i - first));
+        a.push_back(-1);
+        EXPECT_EQ(a.back(), -1);
+    }
+    Entities x, y;
+    for (Entities* e : {&x, &y}) {
+        for (int i = 0; i < 3; ++i) {
+            e->textBytes.begin();
+            e->textBytes.append(e == &x ? "left" : "right");
+            e->textBytes.append(std::to_string(i));
+            TextRecord t;
+            t.packed = e->textBytes.currentOffset() | std::uint64_t{e->textBytes.currentLength()}
+                                                          << TextRecord::kLengthShift;
+            e->texts.push_back(t);
+        }
+        e->vertices.push_back({1, 2});
+        e->polylines.push_back({e->vertices.size() - 1, 1, false});
+        e->countNotDrawn("INSERT");
+    }
+    x.append(std::move(y));
+    ASSERT_EQ(x.texts.size(), 6u);
+    EXPECT_EQ(x.bytesOf(2), "left2");
+    EXPECT_EQ(x.bytesOf(5), "right2");
+    EXPECT_EQ(x.polylines[1].first, 1u);
+    EXPECT_EQ(x.notDrawn.at("INSERT"), 2);
+}
+
+TEST(PartsTest, LongTextsAreCutAndNeverStraddleBlocks) {
+    ByteArena arena;
+    const std::string big(ByteArena::kMaxTextBytes + 10, 'x');
+    arena.begin();
+    arena.append(big);
+    EXPECT_EQ(arena.currentLength(), ByteArena::kMaxTextBytes);
+    // Texts that together pass a block each stay whole.
+    std::vector<std::pair<std::uint64_t, std::size_t>> kept;
+    for (int i = 0; i < 20; ++i) {
+        arena.begin();
+        arena.append(std::string(30000, static_cast<char>('a' + i)));
+        kept.emplace_back(arena.currentOffset(), arena.currentLength());
+    }
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(arena.view(kept[i].first, kept[i].second),
+                  std::string(30000, static_cast<char>('a' + i)));
+}
+
+} // namespace

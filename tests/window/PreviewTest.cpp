@@ -1,0 +1,169 @@
+// The preview windows: one per drawing, ink where the texts are, exports, and the files that
+// open no window.
+#include "window/preview/DrawingView.h"
+#include "window/preview/PreviewWindow.h"
+#include "window/preview/PreviewWindows.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+using quillet::window::preview::PreviewWindow;
+using quillet::window::preview::PreviewWindows;
+
+namespace {
+
+QByteArray pair(int code, const QByteArray& value) {
+    return QByteArray::number(code).rightJustified(3, ' ') + "\r\n" + value + "\r\n";
+}
+
+// Our classic drawing: two texts, one far to the right of the other.
+QByteArray classicDrawing() {
+    QByteArray bytes = pair(0, "SECTION") + pair(2, "ENTITIES");
+    for (const auto& [x, text] : {std::pair{" 0 ", "配管"}, std::pair{" 1000 ", "東京"}})
+        bytes += pair(0, "TEXT") + pair(8, "0") + pair(10, x) + pair(20, " 0 ") + pair(30, "0") +
+                 pair(40, " 100 ") + pair(1, text);
+    return bytes + pair(0, "ENDSEC") + pair(0, "EOF");
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Returns the share of pixels in r of image that are not white.
+double inkIn(const QImage& image, const QRect& r) {
+    int dark = 0, all = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x, ++all)
+            dark += qGray(image.pixel(x, y)) < 160;
+    return all ? double(dark) / all : 0;
+}
+
+} // namespace
+
+class PreviewTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir folder_;
+    QStringList messages_;
+    std::unique_ptr<QWidget> owner_;
+    std::unique_ptr<PreviewWindows> previews_;
+
+    QString path(const QString& name) const { return folder_.filePath(name); }
+
+    PreviewWindow* openAndWait(const QString& file) {
+        PreviewWindow* window = previews_->open(file);
+        if (window && !QTest::qWaitFor([window] { return !window->loading(); }, 10000))
+            return nullptr;
+        return window;
+    }
+
+  private slots:
+    void init() {
+        messages_.clear();
+        owner_ = std::make_unique<QWidget>();
+        previews_ = std::make_unique<PreviewWindows>(
+            owner_.get(), [this](QWidget*, const QString& m) { messages_ << m; });
+        writeBytes(path(QStringLiteral("図面.dxf")), classicDrawing());
+    }
+    void cleanup() {
+        previews_.reset();
+        QTest::qWait(10); // the closed windows go
+        owner_.reset();
+    }
+
+    void opensTitledWindowWithInkWhereTheTextsAre() {
+        PreviewWindow* window = openAndWait(path(QStringLiteral("図面.dxf")));
+        QVERIFY(window);
+        QVERIFY(messages_.isEmpty());
+        QVERIFY(window->windowTitle().contains(QStringLiteral("図面.dxf")));
+        const QImage shot = window->view()->grab().toImage();
+        const auto& t = window->view()->transform();
+        // Each text's first character, and the empty strip between them.
+        const QPointF first = t.toScreen(0, 0), second = t.toScreen(1000, 0);
+        const int h = static_cast<int>(100 * t.scale);
+        QVERIFY(h > 10);
+        QVERIFY(inkIn(shot, QRect(first.toPoint() - QPoint(0, h), QSize(h, h))) > 0.05);
+        QVERIFY(inkIn(shot, QRect(second.toPoint() - QPoint(0, h), QSize(h, h))) > 0.05);
+        const int gapLeft = static_cast<int>(first.x()) + 3 * h,
+                  gapRight = static_cast<int>(second.x()) - 5;
+        QCOMPARE(inkIn(shot, QRect(QPoint(gapLeft, 0), QPoint(gapRight, shot.height() - 1))), 0.0);
+    }
+
+    void exportsPngSvgAndPdf() {
+        PreviewWindow* window = openAndWait(path(QStringLiteral("図面.dxf")));
+        QVERIFY(window);
+        QVERIFY(
+            window->proposedExportName(QStringLiteral("png")).endsWith(QStringLiteral("図面.png")));
+        for (const char* suffix : {"png", "svg", "pdf"}) {
+            for (bool whole : {false, true}) {
+                const QString out = path(QStringLiteral("out-%1.%2").arg(whole).arg(suffix));
+                QCOMPARE(window->exportTo(out, whole), QString());
+                QVERIFY2(QFileInfo(out).size() > 500, qPrintable(out));
+            }
+        }
+        QImage png(path(QStringLiteral("out-1.png")));
+        QVERIFY(!png.isNull());
+        QVERIFY(inkIn(png, png.rect()) > 0.001);
+        QFile svg(path(QStringLiteral("out-0.svg")));
+        QVERIFY(svg.open(QIODevice::ReadOnly));
+        QVERIFY(svg.readAll().contains("<svg"));
+    }
+
+    void missingFileReportsErrorAndOpensNothing() {
+        QVERIFY(!previews_->open(path(QStringLiteral("ない.dxf"))));
+        QCOMPARE(messages_.size(), 1);
+        QVERIFY(messages_[0].contains(QStringLiteral("実行時エラー 53")));
+        QVERIFY(previews_->windows().empty());
+    }
+
+    void nonDrawingReportsAndOpensNothing() {
+        writeBytes(path(QStringLiteral("input.csv")), "配管,東京\r\n");
+        writeBytes(path(QStringLiteral("binary.dxf")),
+                   QByteArray("AutoCAD Binary DXF\r\n\x1a\0", 22));
+        QVERIFY(!previews_->open(path(QStringLiteral("input.csv"))));
+        QVERIFY(!previews_->open(path(QStringLiteral("binary.dxf"))));
+        QCOMPARE(messages_.size(), 2);
+        QVERIFY(messages_[0].contains(QStringLiteral("DXF 図面ではありません")));
+        QVERIFY(messages_[1].contains(QStringLiteral("バイナリ")));
+        QVERIFY(previews_->windows().empty());
+    }
+
+    void brokenDrawingReportsAndClosesItsWindow() {
+        writeBytes(path(QStringLiteral("cut.dxf")), classicDrawing().left(60));
+        PreviewWindow* window = previews_->open(path(QStringLiteral("cut.dxf")));
+        QVERIFY(window);
+        QTRY_COMPARE(messages_.size(), 1);
+        QVERIFY(messages_[0].contains(QStringLiteral("EOF")));
+        QTRY_VERIFY(previews_->windows().empty());
+    }
+
+    void sameFileTwiceKeepsOneWindowAndReloads() {
+        PreviewWindow* first = openAndWait(path(QStringLiteral("図面.dxf")));
+        QVERIFY(first);
+        QVERIFY(QFile::link(path(QStringLiteral("図面.dxf")), path(QStringLiteral("link.dxf"))));
+        QSignalSpy reloaded(first, &PreviewWindow::loaded);
+        PreviewWindow* second = previews_->open(path(QStringLiteral("link.dxf")));
+        QCOMPARE(second, first);
+        QTRY_COMPARE(reloaded.size(), 1);
+        QCOMPARE(previews_->windows().size(), std::size_t{1});
+    }
+
+    void escapeCloses() {
+        PreviewWindow* window = openAndWait(path(QStringLiteral("図面.dxf")));
+        QVERIFY(window);
+        QApplication::setActiveWindow(window);
+        QTest::keyClick(window->view(), Qt::Key_Escape);
+        QTRY_VERIFY(previews_->windows().empty());
+    }
+};
+
+QTEST_MAIN(PreviewTest)
+#include "PreviewTest.moc"
