@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillet needs to build, test and run, when any is missing.
-# Usage: tools/install-deps.sh [run|test|package]
-#   test also brings what the test suite uses, package what tools/package.sh needs
+# Usage: tools/install-deps.sh [run|test|package|windows]
+#   test also brings what the test suite uses, package what tools/package.sh needs, windows
+#   the mingw-w64 cross compiler, wine and GoogleTest's sources (tools/test-windows.sh)
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev fonts-noto-cjk)
@@ -11,6 +12,8 @@ if [[ "${1:-run}" == test ]]; then
     packages+=(dpkg-dev file desktop-file-utils appstream lintian groff-base man-db)
 elif [[ "${1:-run}" == package ]]; then
     packages+=(dpkg-dev file)
+elif [[ "${1:-run}" == windows ]]; then
+    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev)
 fi
 
 missing=()

@@ -4,6 +4,7 @@
 #include "platform/Checked.h"
 #include "platform/Cp932.h"
 #include "platform/InputFile.h"
+#include "platform/OsError.h"
 #include "platform/OutputFile.h"
 #include "platform/StreamOutput.h"
 
@@ -14,7 +15,7 @@ namespace quillet::conversion {
 
 std::string composePath(std::string_view folder, std::string_view name) {
     std::string path(folder);
-    if (!path.empty() && path.back() != '/')
+    if (!path.empty() && !platform::isPathSeparator(path.back()))
         path += '/';
     path += name;
     return path;

@@ -33,7 +33,8 @@ class RunView {
     virtual void setReport(std::string_view report) = 0;
 };
 
-// Returns folder and name joined by one "/" (none added when folder already ends with it).
+// Returns folder and name joined by one "/" (none added when folder already ends with a
+// separator).
 std::string composePath(std::string_view folder, std::string_view name);
 
 // What a run did: the texts it placed, and in a declared drawing the characters code page

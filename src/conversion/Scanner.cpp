@@ -3,6 +3,7 @@
 #include "platform/Checked.h"
 #include "platform/Cp932.h"
 
+#include <bit>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -66,7 +67,7 @@ void forEachCommaBackward(const char* data, std::size_t end, OnComma onComma) {
         auto chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + high - 16));
         auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, comma)));
         while (mask) {
-            const unsigned bit = 31u - static_cast<unsigned>(__builtin_clz(mask));
+            const unsigned bit = 31u - static_cast<unsigned>(std::countl_zero(mask));
             onComma(high - 16 + bit);
             mask &= ~(1u << bit);
         }

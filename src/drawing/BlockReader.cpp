@@ -18,12 +18,20 @@
 #include <exception>
 #include <mutex>
 #include <new>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 namespace quillet::drawing {
 
 namespace {
+
+// Returns the last LF in the size bytes at data, or null: memrchr, which not every C library
+// has.
+const char* lastLineFeed(const char* data, std::size_t size) noexcept {
+    const std::size_t at = std::string_view(data, size).rfind('\n');
+    return at == std::string_view::npos ? nullptr : data + at;
+}
 
 constexpr std::size_t kBlockBytes = std::size_t{8} << 20;
 // A file smaller than this is parsed on the reading thread alone.
@@ -284,7 +292,7 @@ void BlockLoop::run() {
             if (buffer[filled - 1] != '\n')
                 buffer[cut++] = '\n';
         } else {
-            const void* lf = ::memrchr(buffer.data() + begin, '\n', filled - begin);
+            const void* lf = lastLineFeed(buffer.data() + begin, filled - begin);
             if (!lf)
                 throw DrawingError("行が長すぎます (" + std::to_string(blockBytes_ >> 10) +
                                        " KiB を超えています)。",
@@ -365,7 +373,7 @@ const char* lastEntityStart(const char* begin, const char* end) noexcept {
         // p is one past an LF (or end); find the start of the line that ends at p - 1.
         const char* lineEnd = p - 1;
         const void* lf = lineEnd > begin
-                             ? ::memrchr(begin, '\n', static_cast<std::size_t>(lineEnd - begin))
+                             ? lastLineFeed(begin, static_cast<std::size_t>(lineEnd - begin))
                              : nullptr;
         const char* lineStart = lf ? static_cast<const char*>(lf) + 1 : begin;
         if (!lf && lineStart != begin)

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <numbers>
 #include <string_view>
 
 namespace quillet::drawing {
@@ -130,7 +131,7 @@ inline double estimatedEms(std::string_view bytes) noexcept {
 inline Box placedBox(const TextRecord& t, const Box& local) {
     if (t.angle == 0)
         return {t.x + local.minX, t.y + local.minY, t.x + local.maxX, t.y + local.maxY};
-    const double a = t.rotationDegrees() * (M_PI / 180.0);
+    const double a = t.rotationDegrees() * (std::numbers::pi / 180.0);
     const double c = std::cos(a), s = std::sin(a);
     Box b;
     for (double x : {local.minX, local.maxX})

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -520,7 +521,7 @@ void PairParser::finishText(bool mtext) {
     if (mtext) {
         flags = TextRecord::kMText;
         if (haveSecond_ && (x2_ != 0 || y2_ != 0)) // the text's direction wins over 50
-            rotation = std::atan2(y2_, x2_) * (180.0 / M_PI);
+            rotation = std::atan2(y2_, x2_) * (180.0 / std::numbers::pi);
         const int a = attachment_ >= 1 && attachment_ <= 9 ? attachment_ - 1 : 0;
         flags |= static_cast<std::uint8_t>(a % 3);            // left, center, right
         flags |= static_cast<std::uint8_t>((3 - a / 3) << 3); // top, middle, bottom
@@ -535,7 +536,7 @@ void PairParser::finishText(bool mtext) {
             if (h == 3 || h == 5) {
                 const double dx = x2_ - x_, dy = y2_ - y_;
                 if (dx != 0 || dy != 0)
-                    rotation = std::atan2(dy, dx) * (180.0 / M_PI);
+                    rotation = std::atan2(dy, dx) * (180.0 / std::numbers::pi);
                 const double length = std::hypot(dx, dy);
                 const double natural =
                     0.6 * t.height *

@@ -9,7 +9,6 @@
 #include "platform/RunError.h"
 
 #include <cstring>
-#include <sys/stat.h>
 
 namespace quillet::drawing {
 
@@ -84,10 +83,7 @@ std::string readStart(const std::string& path, std::size_t max) {
 
 std::unique_ptr<Drawing> readDrawing(const std::string& path, const ReadOptions& options) {
     platform::InputFile file(path);
-    struct stat st {};
-    std::int64_t total = 0;
-    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        total = st.st_size;
+    const std::int64_t total = file.size().value_or(0);
     try {
         return readDrawing(file, total, options);
     } catch (const DrawingError& error) {

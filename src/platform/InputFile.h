@@ -2,15 +2,17 @@
 
 #include "LineReader.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
-#include <sys/types.h>
 
 namespace quillet::platform {
 
-// Identity of an open file, to tell whether two names lead to one file.
+// Identity of an open file, to tell whether two names lead to one file: the device and inode
+// numbers on POSIX, the volume serial number and file index on Windows.
 struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
     bool operator==(const FileIdentity&) const = default;
 };
 
@@ -33,13 +35,17 @@ class InputFile final : public ByteSource {
     const std::string& path() const noexcept { return path_; }
     FileIdentity identity() const noexcept { return identity_; }
 
+    // Returns the size in bytes of a regular file; nothing for a pipe, a device or standard
+    // input that is no file.
+    std::optional<std::int64_t> size() const noexcept;
+
     // Closes the file; throws nothing (a file only read loses nothing on close).
     void close() noexcept;
 
   private:
     std::string path_;
-    int fd_ = -1;
-    bool owned_ = true; // standard input is not ours to close
+    std::intptr_t handle_ = -1; // a file descriptor, or a HANDLE on Windows
+    bool owned_ = true;         // standard input is not ours to close
     FileIdentity identity_;
 };
 

@@ -3,6 +3,7 @@
 #include "RunError.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -25,7 +26,7 @@ std::size_t findLineEnd(const char* data, std::size_t from, std::size_t to) {
         int hits =
             _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
         if (hits)
-            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+            return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(hits)));
     }
 #endif
     while (i < to && data[i] != '\r' && data[i] != '\n')

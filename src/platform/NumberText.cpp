@@ -2,11 +2,10 @@
 
 #include "RunError.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
-#include <locale.h>
 #include <string>
 #include <system_error>
 
@@ -47,6 +46,37 @@ bool isBlank(char c) {
 }
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// Tells whether the number plain ([-]digits[.digits][e[-]digits], not all zeros) is at least
+// 1 in size. A value out of the double range is either far above it or far below it, so this
+// tells an overflow from an underflow without parsing the number again.
+bool isBeyondOne(std::string_view plain) {
+    std::size_t i = plain.front() == '-' ? 1 : 0;
+    std::int64_t magnitude = 0; // the power of ten of the first digit that is not 0
+    bool found = false;
+    std::int64_t place = 0; // digits before the point, then how far after it
+    for (; i < plain.size() && isDigit(plain[i]); ++i, ++place)
+        if (!found && plain[i] != '0') {
+            found = true;
+            magnitude = -place;
+        }
+    magnitude += place - 1;
+    if (i < plain.size() && plain[i] == '.') {
+        for (std::int64_t after = 1; ++i < plain.size() && isDigit(plain[i]); ++after)
+            if (!found && plain[i] != '0') {
+                found = true;
+                magnitude = -after;
+            }
+    }
+    if (i < plain.size() && plain[i] == 'e') {
+        const bool negative = ++i < plain.size() && plain[i] == '-';
+        std::int64_t exponent = 0;
+        for (i += negative; i < plain.size(); ++i)
+            exponent = std::min<std::int64_t>(exponent * 10 + (plain[i] - '0'), 1'000'000'000);
+        magnitude += negative ? -exponent : exponent;
+    }
+    return magnitude >= 0;
 }
 
 [[noreturn]] void typeMismatch() {
@@ -120,15 +150,11 @@ double textToNumber(std::string_view text, NumberSeparators separators) {
     auto [end, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
     if (ec == std::errc::result_out_of_range) {
         // from_chars reports underflow the same way; a tiny value is a number, not an overflow.
-        static const locale_t cLocale = ::newlocale(LC_NUMERIC_MASK, "C", locale_t{});
-        double probe = ::strtod_l(plain.c_str(), nullptr, cLocale);
-        if (std::isinf(probe))
+        if (isBeyondOne(plain))
             throw RunError(ErrorNumber::Overflow);
         // Keep the sign of a value too small to hold, so that rounding down stays exact.
-        if (probe == 0)
-            return plain.front() == '-' ? -std::numeric_limits<double>::denorm_min()
-                                        : std::numeric_limits<double>::denorm_min();
-        return probe;
+        return plain.front() == '-' ? -std::numeric_limits<double>::denorm_min()
+                                    : std::numeric_limits<double>::denorm_min();
     }
     if (ec != std::errc{} || end != plain.data() + plain.size())
         typeMismatch();

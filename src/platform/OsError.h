@@ -4,16 +4,21 @@
 
 #include <string>
 
+// What the program was doing when the system refused, and the parts of a path; the numbers
+// for the system's own error codes are in posix/ErrnoError.h and win32/Win32Error.h.
 namespace quillet::platform {
 
 // What the program was doing when the operating system refused.
 enum class OsAction { Open, Read, Write };
 
-// Returns the run-time error for the errno value err met while acting on path. ENOENT names
-// a missing file (53) when the folder exists and a missing folder (76) when it does not.
-RunError errorFromErrno(int err, const std::string& path, OsAction action);
+// Tells whether c separates folders in a path: "/", and on Windows "\" too.
+bool isPathSeparator(char c) noexcept;
 
-// Returns the folder part of path ("." when it has none, "/" for a file in the root).
+// Returns the folder part of path ("." when it has none, "/" for a file in the root; on
+// Windows "\" separates too, and "C:\" and "C:" are folders of their own).
 std::string folderOf(const std::string& path);
+
+// Returns the last part of path, after its folder.
+std::string baseNameOf(const std::string& path);
 
 } // namespace quillet::platform

@@ -2,21 +2,24 @@
 
 #include "BlockSink.h"
 #include "InputFile.h"
+#include "WriterThread.h"
 
 #include <array>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
-#include <pthread.h>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace quillet::platform {
 
-// An output file that appears only when it is complete. Bytes go to an unnamed file in the
-// output's folder (a named temporary file where the file system cannot make unnamed ones),
+class TempOutput;
+
+// An output file that appears only when it is complete. Bytes go to a temporary file in the
+// output's folder (unnamed on Linux where the file system can make one, hidden otherwise),
 // written by a background thread while the next block is filled; commit() flushes it to disk
 // and gives it the output's name. Until then an existing file of that name stays as it was,
 // and a writer that is destroyed uncommitted leaves nothing behind. A symbolic link at the
@@ -66,39 +69,23 @@ class OutputFile final : public BlockSink {
         }
     };
 
-    void prepareTarget(std::optional<FileIdentity> input);
-    void createFile();
     void startWriting();
     void writerLoop() noexcept;
     void stopWriter() noexcept;
     void throwIfFailed();
-    void keepOwnerAndMode();
-    void giveName();
-    void discard() noexcept;
 
-    std::string path_;   // as the caller named it
-    std::string folder_; // of the file replaced: the link's target when path is a link
-    std::string name_;
-    int dirFd_ = -1;
-    int fd_ = -1;
-    std::string tempName_;
-    bool tempNamed_ = false;
-    bool replacing_ = false;
-    uid_t keepUid_ = 0;
-    gid_t keepGid_ = 0;
-    mode_t keepMode_ = 0; // the replaced file's permissions, without setuid, setgid or sticky
-    bool committed_ = false;
+    std::string path_; // as the caller named it
+    std::unique_ptr<TempOutput> file_;
 
     std::vector<Block> blocks_;
     std::size_t filling_ = 0; // index of the block the writer is filling
     BlockQueue toWrite_;
     BlockQueue free_;
     bool stopping_ = false;
-    int writeErrno_ = 0;
+    std::uint32_t writeFailure_ = 0; // the system's error code of the first failed write
     std::mutex mutex_;
     std::condition_variable changed_;
-    pthread_t writer_{};
-    bool writerRunning_ = false;
+    WriterThread writer_;
 };
 
 } // namespace quillet::platform

@@ -3,6 +3,7 @@
 #include "CodePages.h"
 #include "Cp932.h"
 
+#include <bit>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -38,14 +39,14 @@ std::size_t nextHighByte(std::string_view bytes, std::size_t from) noexcept {
     for (; i + 16 <= bytes.size(); i += 16) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
         if (const int high = _mm_movemask_epi8(chunk))
-            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+            return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(high)));
     }
 #endif
     for (; i + 8 <= bytes.size(); i += 8) {
         std::uint64_t word;
         std::memcpy(&word, bytes.data() + i, 8);
         if (const std::uint64_t high = word & 0x8080808080808080ull)
-            return i + static_cast<std::size_t>(__builtin_ctzll(high)) / 8;
+            return i + static_cast<std::size_t>(std::countr_zero(high)) / 8;
     }
     while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80)
         ++i;

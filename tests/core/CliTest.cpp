@@ -1,12 +1,12 @@
 // quillet-convert: its command line, and the program end to end.
 #include "TestSupport.h"
 
+#include "ConverterRun.h"
 #include "cli/Options.h"
 
-#include <fcntl.h>
+#include <algorithm>
+#include <clocale>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
 
 namespace quillet::testing {
 namespace {
@@ -86,55 +86,6 @@ TEST(ParseOptionsTest, DefaultOutputAppendsDxf) {
     EXPECT_EQ(cli::defaultOutputFor("dir/data"), "dir/data.dxf");
 }
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs the converter in dir with args, the C locale and nothing else in its environment,
-// standard input read from the file input when one is named.
-Outcome runConverter(const TempDir& dir, std::vector<std::string> args,
-                     const std::string& locale = "C", const std::string& input = {}) {
-    std::vector<std::string> argv{QUILLET_CONVERT_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> argp;
-    for (auto& arg : argv)
-        argp.push_back(arg.data());
-    argp.push_back(nullptr);
-    std::string lcAll = "LC_ALL=" + locale;
-    char* envp[] = {lcAll.data(), nullptr};
-
-    const std::string outPath = dir / ".stdout";
-    const std::string errPath = dir / ".stderr";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    if (!input.empty())
-        posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
-    // Relative input names are relative to dir, as in a shell that changed into it.
-    posix_spawn_file_actions_addchdir_np(&actions, dir.str().c_str());
-    pid_t pid = 0;
-    Outcome outcome;
-    int spawned = posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << argp[0];
-        return outcome;
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.out = readFile(outPath);
-    outcome.err = readFile(errPath);
-    fs::remove(outPath);
-    fs::remove(errPath);
-    return outcome;
-}
-
 const std::string kReport2 = "処理した文字数 : 2\n処理終了\n";
 
 TEST(ConverterProgramTest, ConvertsNextToInput) {
@@ -147,6 +98,27 @@ TEST(ConverterProgramTest, ConvertsNextToInput) {
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(readFile(dir / "sub/in.csv.dxf"),
               dxfOf(textEntity(0, 0, 100, "CD") + textEntity(0, -200, 100, "AB")));
+}
+
+// Japanese names on the command line and on disk: UTF-8 inside the program, UTF-16 on
+// Windows' side, whatever the system's code page; the messages name them as given.
+TEST(ConverterProgramTest, JapaneseNamesInAndOut) {
+    TempDir dir;
+    fs::create_directory(pathOf(dir / "図面"));
+    writeFile(dir / "図面/配管.csv", "配管,東京\r\n");
+    Outcome run = runConverter(dir, {"--code-page", "932", "-o", "図面/出力.dxf", "図面/配管.csv"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(readFile(dir / "図面/出力.dxf"),
+              declaredDxfOf(declaredTextEntity(0, 0, 100, "\x93\x8C\x8B\x9E") +
+                            declaredTextEntity(0, -200, 100, "\x94\x7A\x8A\xC7")));
+    Outcome missing = runConverter(dir, {"図面/無い.csv"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("図面/無い.csv: 実行時エラー 53"), std::string::npos) << missing.err;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(pathOf(dir / "図面")))
+        names.push_back(utf8Of(entry.path().filename()));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"出力.dxf", "配管.csv"}));
 }
 
 TEST(ConverterProgramTest, HeightAndOutputOptions) {

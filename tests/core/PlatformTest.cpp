@@ -6,7 +6,6 @@
 #include "platform/PaddedNumber.h"
 #include "platform/RunError.h"
 
-#include <cerrno>
 #include <climits>
 #include <set>
 #include <string_view>
@@ -51,31 +50,6 @@ TEST(FolderOfTest, FolderPartOfPath) {
     EXPECT_EQ(platform::folderOf("in.csv"), ".");
     EXPECT_EQ(platform::folderOf("/in.csv"), "/");
     EXPECT_EQ(platform::folderOf("dir/"), "dir");
-}
-
-TEST(ErrorFromErrnoTest, NumbersForOsErrors) {
-    TempDir dir;
-    using platform::OsAction;
-    const std::string inFolder = dir / "missing.csv";
-    const std::string inMissingFolder = dir / "nowhere/missing.csv";
-    struct Case {
-        int err;
-        const std::string& path;
-        OsAction action;
-        int number;
-    } cases[] = {
-        {ENOENT, inFolder, OsAction::Open, 53},  {ENOENT, inMissingFolder, OsAction::Open, 76},
-        {ENOTDIR, inFolder, OsAction::Open, 76}, {EACCES, inFolder, OsAction::Open, 70},
-        {EROFS, inFolder, OsAction::Write, 70},  {EISDIR, inFolder, OsAction::Open, 75},
-        {ENOSPC, inFolder, OsAction::Write, 61}, {EDQUOT, inFolder, OsAction::Write, 61},
-        {EFBIG, inFolder, OsAction::Write, 61},  {EIO, inFolder, OsAction::Write, 57},
-        {EIO, inFolder, OsAction::Read, 57},
-    };
-    for (const Case& c : cases) {
-        platform::RunError error = platform::errorFromErrno(c.err, c.path, c.action);
-        EXPECT_EQ(error.code(), c.number) << "errno " << c.err;
-        EXPECT_EQ(error.path(), c.path);
-    }
 }
 
 // The table is the one place numbers meet their descriptions: each number once, each with

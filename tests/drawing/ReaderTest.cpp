@@ -311,7 +311,8 @@ TEST(ReaderTest, PiecesReadAsOneParser) {
     EXPECT_EQ(lines[0], lines[1]);
 }
 
-// Drawings written by other programs, made at test time.
+#ifndef QUILLET_NO_PYTHON
+// Drawings written by other programs, made at test time (not in a build without Python).
 TEST(ReaderTest, PeerDrawings) {
     quillet::testing::TempDir dir;
     const std::string command =
@@ -339,5 +340,6 @@ TEST(ReaderTest, PeerDrawings) {
         EXPECT_EQ(d->extents().maxX, 10);
     }
 }
+#endif
 
 } // namespace

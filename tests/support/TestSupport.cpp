@@ -1,17 +1,34 @@
 #include "TestSupport.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace quillet::testing {
 
+std::filesystem::path pathOf(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    static std::mt19937_64 random{std::random_device{}()};
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path candidate =
+            base / ("quillet-test-" + std::to_string(random() % 1000000000));
+        // Only a folder this call made is ours.
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a test folder");
 }
 
 TempDir::~TempDir() {
@@ -26,19 +43,19 @@ TempDir::~TempDir() {
 std::vector<std::string> TempDir::entries() const {
     std::vector<std::string> names;
     for (auto& entry : std::filesystem::directory_iterator(path_))
-        names.push_back(entry.path().filename().string());
+        names.push_back(utf8Of(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }
 
 void writeFile(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(pathOf(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << "cannot write " << path;
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(pathOf(path), std::ios::binary);
     EXPECT_TRUE(in.good()) << "cannot read " << path;
     std::ostringstream bytes;
     bytes << in.rdbuf();

@@ -21,6 +21,12 @@
 
 namespace quillet::testing {
 
+// Returns the path named by the UTF-8 text utf8 (on POSIX its bytes, whatever they are).
+std::filesystem::path pathOf(std::string_view utf8);
+
+// Returns path as UTF-8 text (on POSIX its bytes), as the program takes paths.
+std::string utf8Of(const std::filesystem::path& path);
+
 // A fresh folder, removed with everything in it when the object goes.
 class TempDir {
   public:
@@ -30,9 +36,9 @@ class TempDir {
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::string str() const { return path_.string(); }
-    // Returns the path of name inside the folder.
-    std::string operator/(std::string_view name) const { return (path_ / name).string(); }
+    std::string str() const { return utf8Of(path_); }
+    // Returns the path of name (UTF-8) inside the folder, as UTF-8.
+    std::string operator/(std::string_view name) const { return utf8Of(path_ / pathOf(name)); }
     // Returns the names of the folder's entries, sorted, hidden ones included.
     std::vector<std::string> entries() const;
 

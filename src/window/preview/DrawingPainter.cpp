@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <numbers>
 #include <vector>
 
 namespace quillet::window::preview {
@@ -193,7 +194,8 @@ PaintStats DrawingPainter::paint(QPainter& painter, const Drawing& drawing,
                     const int steps = 1440;
                     QPointF last;
                     for (int k = 0; k <= steps; ++k) {
-                        const double t = (a.startDegrees + span * k / steps) * (M_PI / 180.0);
+                        const double t =
+                            (a.startDegrees + span * k / steps) * (std::numbers::pi / 180.0);
                         const QPointF p = view.toScreen(a.center.x + a.radius * std::cos(t),
                                                         a.center.y + a.radius * std::sin(t));
                         if (k)

@@ -1,6 +1,8 @@
-#include "TempFileCleanup.h"
+// The cleanup on POSIX signals.
+#include "platform/TempFileCleanup.h"
 
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -21,6 +23,8 @@ std::atomic<int> gState{kNone};
 std::atomic<bool> gEnding{false}; // a cleanup signal is ending the process
 int gDirFd = -1;
 char gName[256];
+// The mask a step put aside; steps do not nest, so one per thread is enough.
+thread_local sigset_t tPrevious;
 
 extern "C" void removeTempAndDie(int sig) {
     gEnding.store(true);
@@ -64,11 +68,11 @@ TempNameStep::TempNameStep(int dirFd, const char* name) noexcept {
     sigemptyset(&held);
     for (int sig : kCleanupSignals)
         sigaddset(&held, sig);
-    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+    ::pthread_sigmask(SIG_BLOCK, &held, &tPrevious);
     // Once a signal is ending the process, no name changes hands any more: the drawing must
     // not take the output's place after the handler has looked. The end is moments away.
     if (gEnding.load()) {
-        ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+        ::pthread_sigmask(SIG_SETMASK, &tPrevious, nullptr);
         for (;;)
             ::pause();
     }
@@ -84,7 +88,7 @@ void TempNameStep::finish(bool nameIsOurs) noexcept {
         return;
     finished_ = true;
     gState.store(nameIsOurs ? kOurs : kNone);
-    ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    ::pthread_sigmask(SIG_SETMASK, &tPrevious, nullptr);
 }
 
 TempNameStep::~TempNameStep() {

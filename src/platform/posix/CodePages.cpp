@@ -1,8 +1,8 @@
 // The code page conversions on iconv. Each converter is opened once and kept: opening one
 // reads the system's tables, and the program asks for single characters many times.
-#include "CodePages.h"
+#include "platform/CodePages.h"
 
-#include "RunError.h"
+#include "platform/RunError.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -1,6 +1,7 @@
-#include "StreamOutput.h"
+// Standard output on POSIX: write(2) on descriptor 1.
+#include "platform/StreamOutput.h"
 
-#include "OsError.h"
+#include "ErrnoError.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -13,7 +14,8 @@ StreamOutput::StreamOutput(std::string name, std::optional<FileIdentity> input)
     struct stat st {};
     // Appending to the file being read would never end.
     if (input && ::fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode) &&
-        FileIdentity{st.st_dev, st.st_ino} == *input)
+        FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                     static_cast<std::uint64_t>(st.st_ino)} == *input)
         throw RunError(ErrorNumber::FileAlreadyOpen, name_, 0, kOutputIsInput);
 }
 

@@ -1,9 +1,14 @@
-#include "OsError.h"
+// The POSIX side of the error numbers: errno values, and paths with "/" alone.
+#include "ErrnoError.h"
 
 #include <cerrno>
 #include <sys/stat.h>
 
 namespace quillet::platform {
+
+bool isPathSeparator(char c) noexcept {
+    return c == '/';
+}
 
 std::string folderOf(const std::string& path) {
     auto slash = path.find_last_of('/');
@@ -12,6 +17,11 @@ std::string folderOf(const std::string& path) {
     if (slash == 0)
         return "/";
     return path.substr(0, slash);
+}
+
+std::string baseNameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 namespace {

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "InputFile.h"
+#include "RunError.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+// The system's part of a safe replacement: the temporary file an OutputFile writes, and how it
+// takes the output's place. posix/TempOutput.cpp and win32/TempOutput.cpp make it.
+namespace quillet::platform {
+
+class TempOutput {
+  public:
+    // Checks what path names, with every check OutputFile's constructor lists, and creates
+    // the temporary file in the folder of the file that will be replaced. Throws RunError.
+    TempOutput(const std::string& path, std::optional<FileIdentity> input);
+    // Removes the temporary file unless it has taken the output's place; throws nothing.
+    ~TempOutput();
+    TempOutput(const TempOutput&) = delete;
+    TempOutput& operator=(const TempOutput&) = delete;
+
+    // Writes all of data; returns 0, or the system's error code (errno, GetLastError) when
+    // writing failed. Allocates nothing, for the writing thread.
+    std::uint32_t write(const char* data, std::size_t size) noexcept;
+
+    // Returns the run-time error for a write that failed with the system's code failure.
+    RunError writeError(std::uint32_t failure) const;
+
+    // Flushes the file to disk and puts it in place of the output name, keeping what the
+    // replaced file's owner set; throws RunError 61, 57 or 70 (nothing is left behind then).
+    void commit();
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+} // namespace quillet::platform
