@@ -190,7 +190,31 @@ const char* PairParser::ownText(const char* p, const char* end) {
     out_.textBytes.append({text, static_cast<std::size_t>(lf - 1 - text)});
     haveText_ = true;
     line_ += 14;
-    return lf + 1;
+    const char* next = lf + 1;
+    // A style line (ours names KST32B) changes nothing drawn.
+    if (startsWith(next, end, "  7\r\n")) {
+        const char* style = next + 5;
+        const char* styleEnd = static_cast<const char*>(
+            std::memchr(style, '\n', std::min<std::ptrdiff_t>(end - style, 64)));
+        if (styleEnd && startsWith(styleEnd + 1, end, "  0\r\n")) {
+            next = styleEnd + 1;
+            line_ += 2;
+        }
+    }
+    // When the next entity follows, this one is complete: a plain text, kept at once.
+    if (startsWith(next, end, "  0\r\n")) {
+        kind_ = Kind::None;
+        TextRecord t;
+        t.x = x;
+        t.y = y;
+        t.height = static_cast<float>(std::fabs(height));
+        t.widthMilli = 1000;
+        t.packed = out_.textBytes.currentOffset() |
+                   static_cast<std::uint64_t>(out_.textBytes.currentLength())
+                       << TextRecord::kLengthShift;
+        out_.texts.push_back(t);
+    }
+    return next;
 }
 
 void PairParser::parse(const char* begin, const char* end) {

@@ -12,14 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> errorLines(const Outcome& outcome) {
-    std::vector<std::string> lines;
-    std::istringstream in(outcome.errors);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 const std::string kDrawingOfA = testing::dxfOf(testing::textEntity(0, 0, 100, "a"));
 
 class LimitsTest : public FaultTest {
@@ -34,6 +26,14 @@ class LimitsTest : public FaultTest {
 };
 
 #ifndef QUILLET_SANITIZED // the sanitizers reserve more address space than any limit here
+std::vector<std::string> errorLines(const Outcome& outcome) {
+    std::vector<std::string> lines;
+    std::istringstream in(outcome.errors);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 // Short of memory, each input ends in 7 or converts; the converter goes on with the next one.
 TEST_F(LimitsTest, AddressSpaceLimitIsErrorSevenAndTheNextInputStillRuns) {
     writeLongInput(dir / "first.csv", 20);

@@ -63,6 +63,21 @@ void installSignalCleanup() noexcept {
     }
 }
 
+namespace {
+
+// Tells whether a cleanup signal waits for delivery that the mask before would let through.
+bool cleanupSignalPending(const sigset_t& before) noexcept {
+    sigset_t pending;
+    if (::sigpending(&pending) != 0)
+        return false;
+    for (int sig : kCleanupSignals)
+        if (sigismember(&pending, sig) == 1 && sigismember(&before, sig) != 1)
+            return true;
+    return false;
+}
+
+} // namespace
+
 TempNameStep::TempNameStep(int dirFd, const char* name) noexcept {
     sigset_t held;
     sigemptyset(&held);
@@ -71,7 +86,8 @@ TempNameStep::TempNameStep(int dirFd, const char* name) noexcept {
     ::pthread_sigmask(SIG_BLOCK, &held, &tPrevious);
     // Once a signal is ending the process, no name changes hands any more: the drawing must
     // not take the output's place after the handler has looked. The end is moments away.
-    if (gEnding.load()) {
+    // A signal sent but not yet taken by any thread counts too: it is on its way.
+    if (gEnding.load() || cleanupSignalPending(tPrevious)) {
         ::pthread_sigmask(SIG_SETMASK, &tPrevious, nullptr);
         for (;;)
             ::pause();
