@@ -11,14 +11,6 @@
 #include <algorithm>
 #include <new>
 
-namespace {
-
-void say(quillet::platform::MessageStream stream, const std::string& text) {
-    quillet::platform::writeMessage(stream, text);
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     using namespace quillet;
     // Before anything else, so that no signal finds the program without its cleanup.
@@ -31,15 +23,17 @@ int main(int argc, char** argv) {
     try {
         options = cli::parseOptions(args);
     } catch (const cli::UsageError& error) {
-        say(MessageStream::Err, program + ": " + error.message + "\n" + cli::usageText(program));
+        platform::writeMessage(MessageStream::Err,
+                               program + ": " + error.message + "\n" + cli::usageText(program));
         return 2;
     }
     if (options.help) {
-        say(MessageStream::Out, cli::usageText(program));
+        platform::writeMessage(MessageStream::Out, cli::usageText(program));
         return 0;
     }
     if (options.version) {
-        say(MessageStream::Out, "quillet-convert " + std::string(kVersion) + "\n");
+        platform::writeMessage(MessageStream::Out,
+                               "quillet-convert " + std::string(kVersion) + "\n");
         return 0;
     }
 
@@ -66,9 +60,10 @@ int main(int argc, char** argv) {
             // The report's lines end in CR LF in the window; a terminal wants LF alone.
             std::string text = conversion::reportText(result);
             std::erase(text, '\r');
-            say(report, text);
+            platform::writeMessage(report, text);
         } catch (const platform::RunError& error) {
-            say(MessageStream::Err, program + ": " + input + ": " + error.what() + "\n");
+            platform::writeMessage(MessageStream::Err,
+                                   program + ": " + input + ": " + error.what() + "\n");
             status = 1;
         } catch (const std::bad_alloc&) {
             // Composing a message may need memory there is none of; this one needs none.

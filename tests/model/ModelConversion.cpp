@@ -118,6 +118,14 @@ class Drawing {
         bytes += "\r\n";
     }
 
+    // The four closing lines.
+    void close() {
+        line("  0");
+        line("ENDSEC");
+        line("  0");
+        line("EOF");
+    }
+
     void emptyLine() {
         itemNo_ = 0;
         mustFit16(blockNo_ + 1);
@@ -211,10 +219,7 @@ Conversion convert(std::string_view file, std::int16_t height) {
             else
                 drawing.textLine(line);
         }
-        drawing.line("  0");
-        drawing.line("ENDSEC");
-        drawing.line("  0");
-        drawing.line("EOF");
+        drawing.close();
     } catch (const Overflow&) {
         result.error = kOverflow;
     }
@@ -412,10 +417,7 @@ Conversion convertDeclared(std::string_view file, std::int16_t height, Encoding 
             }
             drawing.fieldsOf(cp932);
         }
-        drawing.line("  0");
-        drawing.line("ENDSEC");
-        drawing.line("  0");
-        drawing.line("EOF");
+        drawing.close();
     } catch (const Overflow&) {
         result.error = kOverflow;
     } catch (const NotText&) {
