@@ -55,15 +55,18 @@ TEST(Listing, TellsAFolderThatIsNotReady) {
 
 TEST(Listing, ListsFilesAndFoldersApartInOneOrder) {
     TempDir dir;
-    for (const char* name : {"b.csv", "A.csv", "a.csv", ".hidden"})
+    for (const char* name : {"c.csv", "B.csv", "a.csv", ".hidden"})
         writeFile(dir / name, "");
     for (const char* name : {"Zeta", "alpha", ".git"})
         std::filesystem::create_directory(dir.path() / name);
     std::vector<std::string> files;
     for (const ListedName& file : filesOf(dir.str()))
         files.push_back(file.shown);
-    // Letters of either case alike, then by the bytes: "A.csv" before "a.csv".
-    EXPECT_EQ(files, (std::vector<std::string>{"A.csv", "a.csv", "b.csv"}));
+    // Letters of either case alike: "B.csv" after "a.csv", as the bytes would not have it.
+    EXPECT_EQ(files, (std::vector<std::string>{"a.csv", "B.csv", "c.csv"}));
+    // Then by the bytes; and a character beyond ASCII after every ASCII one.
+    EXPECT_TRUE(listedBefore({"a.csv", "A.csv"}, {"a.csv", "a.csv"}));
+    EXPECT_TRUE(listedBefore({"z", "z"}, {"é", "é"}));
     const std::vector<ListedName> folders = foldersOf(dir.str());
     ASSERT_EQ(folders.size(), 2u);
     EXPECT_EQ(folders[0].shown, "alpha");
