@@ -9,7 +9,7 @@
 #include "platform/NumberText.h"
 #include "platform/OsError.h"
 #include "platform/RunError.h"
-#include "preview/PreviewWindows.h"
+#include "window/qt/preview/PreviewWindows.h"
 
 #include <QApplication>
 #include <QHeaderView>
