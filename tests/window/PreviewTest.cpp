@@ -1,8 +1,8 @@
 // The preview windows: one per drawing, ink where the texts are, exports, and the files that
 // open no window.
-#include "window/preview/DrawingView.h"
-#include "window/preview/PreviewWindow.h"
-#include "window/preview/PreviewWindows.h"
+#include "window/qt/preview/DrawingView.h"
+#include "window/qt/preview/PreviewWindow.h"
+#include "window/qt/preview/PreviewWindows.h"
 
 #include <QApplication>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "FileList.h"
 #include "FolderTreeModel.h"
 #include "form/Controls.h"
-#include "window/preview/PreviewWindows.h"
+#include "window/qt/preview/PreviewWindows.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -4,9 +4,10 @@
 #include "drawing/DrawingError.h"
 #include "drawing/Reader.h"
 
+#include <algorithm>
 #include <exception>
 
-namespace quillet::window::preview {
+namespace quillet::scene {
 
 DrawingLoad::DrawingLoad(std::string path) : state_(std::make_shared<State>()) {
     thread_ = std::thread([state = state_, path = std::move(path)] {
@@ -21,8 +22,7 @@ DrawingLoad::DrawingLoad(std::string path) : state_(std::make_shared<State>()) {
                 state->total = total;
                 state->indexing = total > 0 && done >= total;
             };
-            auto read = drawing::readDrawing(path, options);
-            result = std::move(read);
+            result = drawing::readDrawing(path, options);
         } catch (const drawing::ReadCancelled&) {
             cancelled = true;
         } catch (const std::exception& e) {
@@ -42,14 +42,26 @@ DrawingLoad::~DrawingLoad() {
         thread_.join();
 }
 
+double DrawingLoad::fraction() const noexcept {
+    const std::int64_t total = state_->total;
+    if (total <= 0)
+        return 0;
+    return std::clamp(static_cast<double>(state_->done) / static_cast<double>(total), 0.0, 1.0);
+}
+
 std::shared_ptr<drawing::Drawing> DrawingLoad::takeDrawing() {
     std::lock_guard hold(state_->lock);
     return std::move(state_->drawing);
 }
 
-QString DrawingLoad::error() const {
+std::string DrawingLoad::error() const {
     std::lock_guard hold(state_->lock);
-    return QString::fromStdString(state_->error);
+    return state_->error;
 }
 
-} // namespace quillet::window::preview
+bool DrawingLoad::cancelled() const noexcept {
+    std::lock_guard hold(state_->lock);
+    return state_->wasCancelled;
+}
+
+} // namespace quillet::scene

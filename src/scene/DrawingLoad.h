@@ -1,10 +1,9 @@
 // Reading a drawing on a thread of its own: the window polls its progress and takes the
-// result when it is there, so neither side needs the other to outlive it.
+// result when it is there, so neither side needs the other to outlive it. Any front end polls
+// it from its own timer.
 #pragma once
 
 #include "drawing/Drawing.h"
-
-#include <QString>
 
 #include <atomic>
 #include <cstdint>
@@ -13,11 +12,12 @@
 #include <string>
 #include <thread>
 
-namespace quillet::window::preview {
+namespace quillet::scene {
 
 class DrawingLoad {
   public:
-    // Starts reading path (as the file system spells it) on a new thread.
+    // Starts reading path (as the file system spells it) on a new thread. Throws
+    // std::system_error when no thread can be started.
     explicit DrawingLoad(std::string path);
     // Asks the thread to stop and waits for it.
     ~DrawingLoad();
@@ -30,11 +30,14 @@ class DrawingLoad {
     std::int64_t done() const noexcept { return state_->done; }
     std::int64_t total() const noexcept { return state_->total; }
     bool indexing() const noexcept { return state_->indexing; }
+    // Returns the share read so far, 0..1 (0 while the size is unknown).
+    double fraction() const noexcept;
 
-    // Once finished: the drawing (null when reading failed or was cancelled), and why not.
+    // Once finished: the drawing (null when reading failed or was cancelled), and why not
+    // (UTF-8, the error's own message; empty when cancelled).
     std::shared_ptr<drawing::Drawing> takeDrawing();
-    QString error() const;
-    bool cancelled() const noexcept { return state_->wasCancelled; }
+    std::string error() const;
+    bool cancelled() const noexcept;
 
   private:
     struct State {
@@ -43,7 +46,7 @@ class DrawingLoad {
         std::atomic<bool> indexing = false;
         std::atomic<std::int64_t> done = 0;
         std::atomic<std::int64_t> total = 0;
-        std::mutex lock;
+        mutable std::mutex lock;
         std::shared_ptr<drawing::Drawing> drawing;
         std::string error;
         bool wasCancelled = false;
@@ -52,4 +55,4 @@ class DrawingLoad {
     std::thread thread_;
 };
 
-} // namespace quillet::window::preview
+} // namespace quillet::scene

@@ -1,0 +1,33 @@
+// What an export of a preview decides before any toolkit draws: the format a name asks for,
+// the name proposed, and the view of a whole drawing.
+#pragma once
+
+#include "ViewTransform.h"
+
+#include "drawing/Geometry.h"
+
+#include <filesystem>
+#include <string_view>
+
+namespace quillet::scene {
+
+enum class ExportFormat { Png, Svg, Pdf };
+
+// The longer side of a whole drawing's image, in pixels, and of an SVG's or PDF's frame.
+inline constexpr double kWholeImagePixels = 3000;
+inline constexpr double kWholeVectorPixels = 1600;
+
+// Returns the format a file name's extension names, in any case (PNG when it names none
+// known).
+ExportFormat formatOf(const std::filesystem::path& path);
+
+// Returns the name proposed for exporting the drawing at path: the same folder and name, the
+// last extension replaced by suffix ("png", no dot).
+std::filesystem::path proposedExportName(const std::filesystem::path& path,
+                                         std::string_view suffix);
+
+// Returns the view of the whole drawing with extents, in a frame of the drawing's
+// proportions whose longer side is longSide pixels (the shorter one at least 64).
+ViewTransform wholeDrawingView(const drawing::Box& extents, double longSide);
+
+} // namespace quillet::scene

@@ -1,0 +1,68 @@
+// The status line's texts.
+#include "StatusText.h"
+
+#include <cstdio>
+
+namespace quillet::scene {
+
+namespace {
+
+const char* const kSeparator = "   ";
+
+} // namespace
+
+std::string groupedNumber(std::uint64_t n) {
+    const std::string digits = std::to_string(n);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i && (digits.size() - i) % 3 == 0)
+            out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+std::string coordinateText(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", v);
+    return text;
+}
+
+std::string cursorText(double x, double y) {
+    return "X " + coordinateText(x) + "  Y " + coordinateText(y);
+}
+
+std::string StatusText::joined() const {
+    std::string line = counts;
+    for (const std::string* part : {&notDrawn, &extents})
+        if (!part->empty())
+            line += kSeparator + *part;
+    return line;
+}
+
+StatusText statusOf(const drawing::Drawing& drawing) {
+    const auto& e = drawing.entities;
+    StatusText status;
+    status.counts = "文字 " + groupedNumber(e.texts.size()) + kSeparator + "線・円・弧 " +
+                    groupedNumber(e.lines.size() + e.arcs.size() + e.polylines.size());
+    std::string kinds;
+    auto addKind = [&](std::string_view kind, std::int64_t count) {
+        if (!kinds.empty())
+            kinds += ", ";
+        kinds.append(kind);
+        kinds += ' ' + std::to_string(count);
+    };
+    for (const auto& [kind, count] : e.notDrawn)
+        addKind(kind, count);
+    if (e.skipped)
+        addKind("座標が不正", e.skipped);
+    if (!kinds.empty())
+        status.notDrawn = "描かないもの: " + kinds;
+    const drawing::Box& x = drawing.extents();
+    if (!x.empty())
+        status.extents = "範囲 (" + coordinateText(x.minX) + ", " + coordinateText(x.minY) +
+                         ") - (" + coordinateText(x.maxX) + ", " + coordinateText(x.maxY) + ")";
+    return status;
+}
+
+} // namespace quillet::scene
