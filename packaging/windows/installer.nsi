@@ -136,10 +136,6 @@ Section "Quillet" SecMain
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
-!ifdef WITH_WINDOW
-  ; Explorer learns of the new "Open with" entries without a restart.
-  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
-!endif
 SectionEnd
 
 Section "Uninstall"
@@ -159,5 +155,4 @@ Section "Uninstall"
   DeleteRegKey HKLM "${CLASSES}\Applications\quillet.exe"
   DeleteRegKey HKLM "Software\Microsoft\Windows\CurrentVersion\App Paths\quillet.exe"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
-  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd
