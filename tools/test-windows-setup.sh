@@ -158,7 +158,7 @@ if [[ -n "$linux" ]]; then
 fi
 if ((with_window)); then
     check "installed window answers --version" eval \
-        'wine "$install_dir\quillet.exe" --version | tee /dev/stderr | grep -q "$version"'
+        'timeout 60 wine "$install_dir\quillet.exe" --version | tee /dev/stderr | grep -q "$version"'
 fi
 
 run_end_to_end

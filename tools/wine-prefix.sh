@@ -90,6 +90,10 @@ wine_server_begin() {
     # A server left from making the prefix ends within seconds; this one stays until killed.
     timeout 30 wineserver -w || wineserver -k || true
     wineserver -p
+    # Wine's own services start with the session's first program and live as long as the server;
+    # started by one whose output is a pipe ($(...), ctest's test listing), they would hold that
+    # pipe open for good. Start them here with no pipe to inherit.
+    wineboot </dev/null >/dev/null 2>&1 || true
     export QUILLET_WINE_SESSION=$$
     on_exit "wineserver -k >/dev/null 2>&1; wineserver -w"
 }
