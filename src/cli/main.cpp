@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
         // With the drawing on standard output, the report must not mix into it.
         const MessageStream report = ends.standardOutput ? MessageStream::Err : MessageStream::Out;
         try {
-            const conversion::RunResult result =
-                conversion::convert(ends, options.heightText, separators, state, options.drawing);
+            const conversion::RunResult result = conversion::convert(
+                ends, options.heightText, separators, state, options.drawing, {options.backup});
             // The report's lines end in CR LF in the window; a terminal wants LF alone.
             std::string text = conversion::reportText(result);
             std::erase(text, '\r');

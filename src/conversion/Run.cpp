@@ -3,6 +3,7 @@
 #include "Scanner.h"
 #include "platform/Checked.h"
 #include "platform/Cp932.h"
+#include "platform/FolderListing.h"
 #include "platform/InputFile.h"
 #include "platform/OsError.h"
 #include "platform/OutputFile.h"
@@ -26,6 +27,10 @@ std::string reportText(const RunResult& result) {
     if (result.escaped > 0 || result.replaced > 0)
         report += "コードページ 932 にない文字 : \\U+XXXX で " + std::to_string(result.escaped) +
                   " 文字、〓 で " + std::to_string(result.replaced) + " 文字\r\n";
+    if (result.trashed.moved)
+        report +=
+            "以前の図面はごみ箱に移しました : " + platform::displayName(result.trashedDrawing) +
+            "\r\n";
     return report + "処理終了\r\n";
 }
 
@@ -67,7 +72,7 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
 
 RunResult convert(const RunEnds& ends, std::string_view heightText,
                   platform::NumberSeparators separators, ConversionState& state,
-                  DrawingOptions options) {
+                  DrawingOptions options, const RunControl& control) {
     const std::string& inPath = ends.inPath;
     try {
         std::optional<platform::InputFile> input;
@@ -102,8 +107,11 @@ RunResult convert(const RunEnds& ends, std::string_view heightText,
         }
         writer.flush();
         input->close();
-        if (file)
-            file->commit();
+        if (file) {
+            result.trashed = file->commit(control.backup);
+            if (result.trashed.moved)
+                result.trashedDrawing = ends.outPath;
+        }
         result.escaped = text->escaped();
         result.replaced = text->replaced();
         return result;
@@ -115,17 +123,18 @@ RunResult convert(const RunEnds& ends, std::string_view heightText,
 
 RunResult convertFile(const std::string& inPath, const std::string& outPath,
                       std::string_view heightText, platform::NumberSeparators separators,
-                      ConversionState& state, DrawingOptions options) {
-    return convert({inPath, outPath}, heightText, separators, state, options);
+                      ConversionState& state, DrawingOptions options, const RunControl& control) {
+    return convert({inPath, outPath}, heightText, separators, state, options, control);
 }
 
 void runConversion(const RunInputs& inputs, platform::NumberSeparators separators,
-                   ConversionState& state, RunView& view, DrawingOptions options) {
+                   ConversionState& state, RunView& view, DrawingOptions options,
+                   const RunControl& control) {
     const std::string inPath = composePath(inputs.directory, inputs.inputName);
     const std::string outPath = composePath(inputs.directory, inputs.outputName);
     view.setCaption(kCaptionReading);
     const RunResult result =
-        convertFile(inPath, outPath, inputs.heightText, separators, state, options);
+        convertFile(inPath, outPath, inputs.heightText, separators, state, options, control);
     view.setReport(reportText(result));
     view.setCaption(kCaptionDone);
 }

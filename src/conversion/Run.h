@@ -6,6 +6,7 @@
 #include "InputText.h"
 #include "platform/LineReader.h"
 #include "platform/NumberText.h"
+#include "platform/Trash.h"
 
 #include <cstdint>
 #include <string>
@@ -37,16 +38,26 @@ class RunView {
 // separator).
 std::string composePath(std::string_view folder, std::string_view name);
 
-// What a run did: the texts it placed, and in a declared drawing the characters code page
-// 932 could not hold, written as escapes or replaced by 〓.
+// What a run did: the texts it placed, in a declared drawing the characters code page 932
+// could not hold, written as escapes or replaced by 〓, and whether the drawing it replaced
+// went to the trash.
 struct RunResult {
     std::int64_t placed = 0;
     std::int64_t escaped = 0;
     std::int64_t replaced = 0;
+    std::string trashedDrawing; // the replaced drawing's name as the run was given it, if trashed
+    platform::Trashed trashed;
 };
 
-// Returns the report of a run: two lines, each ended by CR LF, with a line between them that
-// counts the escaped and replaced characters when there were any.
+// How a run is steered beside its inputs.
+struct RunControl {
+    // A drawing the run replaces goes to the desktop's trash (where one can be had).
+    bool backup = false;
+};
+
+// Returns the report of a run: two lines, each ended by CR LF, with lines between them that
+// count the escaped and replaced characters when there were any, and name the replaced
+// drawing when it went to the trash.
 std::string reportText(const RunResult& result);
 
 // Writes the drawing of every line of lines to out, between its opening and closing lines,
@@ -69,7 +80,7 @@ struct RunEnds {
 // goes straight through: what a failed run wrote is already in the pipe.
 RunResult convert(const RunEnds& ends, std::string_view heightText,
                   platform::NumberSeparators separators, ConversionState& state,
-                  DrawingOptions options = {});
+                  DrawingOptions options = {}, const RunControl& control = {});
 
 // Converts the file inPath into the drawing outPath with the height read from heightText;
 // returns what the run did. The drawing appears only when complete: on any error an
@@ -79,13 +90,15 @@ RunResult convert(const RunEnds& ends, std::string_view heightText,
 // naming the file and, for the scan, the line.
 RunResult convertFile(const std::string& inPath, const std::string& outPath,
                       std::string_view heightText, platform::NumberSeparators separators,
-                      ConversionState& state, DrawingOptions options = {});
+                      ConversionState& state, DrawingOptions options = {},
+                      const RunControl& control = {});
 
 // Runs the conversion the way the execute buttons do (実行1 the classic drawing, 実行２ the
 // declared one): composes both paths, shows the reading caption, converts, then shows the
 // report and the finished caption. Throws RunError as convertFile does, with the reading
 // caption still shown.
 void runConversion(const RunInputs& inputs, platform::NumberSeparators separators,
-                   ConversionState& state, RunView& view, DrawingOptions options = {});
+                   ConversionState& state, RunView& view, DrawingOptions options = {},
+                   const RunControl& control = {});
 
 } // namespace quillet::conversion

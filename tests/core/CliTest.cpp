@@ -56,6 +56,8 @@ TEST(ParseOptionsTest, Accepted) {
     EXPECT_EQ(declared.drawing.drawing, conversion::Drawing::Declared);
     EXPECT_EQ(declared.drawing.encoding, conversion::InputEncoding::Cp932);
     EXPECT_EQ(cli::parseOptions({"a"}).drawing.drawing, conversion::Drawing::Classic);
+    EXPECT_TRUE(cli::parseOptions({"--backup", "a"}).backup);
+    EXPECT_FALSE(cli::parseOptions({"a"}).backup);
 }
 
 TEST(ParseOptionsTest, UsageErrors) {
