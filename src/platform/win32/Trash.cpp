@@ -5,8 +5,10 @@
 
 #include <cwchar>
 #include <random>
-#include <shellapi.h>
+// windows.h first: shellapi.h needs its definitions.
 #include <windows.h>
+
+#include <shellapi.h>
 
 namespace quillet::platform {
 
