@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
     // Made while there is memory, for when there is none.
     const std::string outOfMemory =
         program + ": " + platform::RunError(platform::ErrorNumber::OutOfMemory).what() + "\n";
+    conversion::RunControl control;
+    control.backup = options.backup;
     int status = 0;
     for (const std::string& input : options.inputs) {
         conversion::RunEnds ends;
@@ -56,7 +58,7 @@ int main(int argc, char** argv) {
         const MessageStream report = ends.standardOutput ? MessageStream::Err : MessageStream::Out;
         try {
             const conversion::RunResult result = conversion::convert(
-                ends, options.heightText, separators, state, options.drawing, {options.backup});
+                ends, options.heightText, separators, state, options.drawing, control);
             // The report's lines end in CR LF in the window; a terminal wants LF alone.
             std::string text = conversion::reportText(result);
             std::erase(text, '\r');

@@ -34,8 +34,56 @@ std::string reportText(const RunResult& result) {
     return report + "処理終了\r\n";
 }
 
+// Counts the bytes read from a source.
+class CountingSource final : public platform::ByteSource {
+  public:
+    explicit CountingSource(platform::ByteSource& source) : source_(source) {}
+    std::size_t read(char* into, std::size_t max) override {
+        const std::size_t got = source_.read(into, max);
+        count_ += static_cast<std::int64_t>(got);
+        return got;
+    }
+    std::int64_t count() const noexcept { return count_; }
+
+  private:
+    platform::ByteSource& source_;
+    std::int64_t count_ = 0;
+};
+
+// Watches a run's lines for RunControl: a cancel flag looked at every line, progress reported
+// whenever another megabyte has been read.
+class RunMonitor {
+  public:
+    RunMonitor(const RunControl& control, const CountingSource& input, std::int64_t totalBytes)
+        : control_(control), input_(input), totalBytes_(totalBytes) {}
+
+    void atLine(std::int64_t placed) {
+        checkCancel();
+        if (control_.progress && input_.count() >= nextReport_) {
+            nextReport_ = input_.count() + kStep;
+            control_.progress({input_.count(), totalBytes_, placed});
+        }
+    }
+    void atEnd(std::int64_t placed) {
+        checkCancel();
+        if (control_.progress)
+            control_.progress({input_.count(), totalBytes_, placed});
+    }
+    void checkCancel() const {
+        if (control_.cancel && control_.cancel->load(std::memory_order_relaxed))
+            throw RunCancelled();
+    }
+
+  private:
+    static constexpr std::int64_t kStep = 1024 * 1024;
+    const RunControl& control_;
+    const CountingSource& input_;
+    std::int64_t totalBytes_;
+    std::int64_t nextReport_ = kStep;
+};
+
 std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, ConversionState& state,
-                          InputText* text) {
+                          InputText* text, RunMonitor* monitor) {
     if (text && !text->transcodes())
         text = nullptr;
     state.itemNo = 0;
@@ -51,6 +99,8 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
     };
     try {
         while (lines.readLine(line)) {
+            if (monitor)
+                monitor->atLine(placed + state.itemNo);
             if (line.empty()) {
                 placed += state.itemNo;
                 state.itemNo = 0;
@@ -66,6 +116,8 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
         throw error.withContext({}, lines.lineNumber());
     }
     keepLastLine();
+    if (monitor)
+        monitor->atEnd(placed + state.itemNo);
     out.PutDxfTrailer();
     return placed + state.itemNo;
 }
@@ -83,9 +135,11 @@ RunResult convert(const RunEnds& ends, std::string_view heightText,
         // The height and the input's encoding are known before the output is touched: a run
         // that fails on them creates nothing.
         state.textHeight = platform::floorTo16(platform::textToNumber(heightText, separators));
+        CountingSource counted(*input);
+        RunMonitor monitor(control, counted, input->size().value_or(-1));
         std::optional<InputText> text;
         try {
-            text.emplace(*input, options);
+            text.emplace(counted, options);
         } catch (const platform::RunError& error) {
             throw error.withContext(inPath, 0);
         }
@@ -101,12 +155,14 @@ RunResult convert(const RunEnds& ends, std::string_view heightText,
         DxfWriter writer(*sink, options.drawing);
         RunResult result;
         try {
-            result.placed = convertLines(lines, writer, state, &*text);
+            result.placed = convertLines(lines, writer, state, &*text, &monitor);
         } catch (const platform::RunError& error) {
             throw error.withContext(inPath, 0);
         }
         writer.flush();
         input->close();
+        // The last moment a cancel is heeded: after it the drawing takes its name.
+        monitor.checkCancel();
         if (file) {
             result.trashed = file->commit(control.backup);
             if (result.trashed.moved)

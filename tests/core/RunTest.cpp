@@ -4,6 +4,7 @@
 
 #include "conversion/Run.h"
 
+#include <atomic>
 #include <filesystem>
 
 namespace quillet::testing {
@@ -161,6 +162,79 @@ TEST(RunConversionTest, CurLineHoldsLineReadLast) {
         }
         EXPECT_EQ(state.curLine.size(), c.lastLine.size());
         EXPECT_TRUE(state.curLine == c.lastLine);
+    }
+}
+
+} // namespace
+} // namespace quillet::testing
+
+namespace quillet::testing {
+namespace {
+
+// An input of several megabytes: progress comes more than once.
+std::string longInput() {
+    std::string input;
+    for (int line = 0; line < 200000; ++line)
+        input += "field," + std::to_string(line) + "\r\n" + (line % 1000 == 999 ? "\r\n" : "");
+    return input;
+}
+
+TEST(RunControlTest, ProgressCountsBytesReadAndTextsPlaced) {
+    TempDir dir;
+    const std::string input = longInput();
+    writeFile(dir / "in.csv", input);
+    std::vector<conversion::RunProgress> seen;
+    conversion::RunControl control;
+    control.progress = [&](const conversion::RunProgress& p) { seen.push_back(p); };
+    conversion::ConversionState state;
+    const auto result =
+        conversion::convertFile(dir / "in.csv", dir / "out.dxf", "10", {}, state, {}, control);
+    ASSERT_GE(seen.size(), 3u);
+    const auto size = static_cast<std::int64_t>(input.size());
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+        EXPECT_GE(seen[i].bytesRead, seen[i - 1].bytesRead);
+        EXPECT_GE(seen[i].placed, seen[i - 1].placed);
+        EXPECT_EQ(seen[i].totalBytes, size);
+    }
+    // Not once a line: a report about every megabyte, and one at the end.
+    EXPECT_LE(seen.size(), input.size() / (1024 * 1024) + 2);
+    EXPECT_EQ(seen.back().bytesRead, size);
+    EXPECT_EQ(seen.back().placed, result.placed);
+    EXPECT_EQ(result.placed, 400000);
+}
+
+// Ended while it reads, or at the last moment before the drawing takes its name: the folder
+// is as it was.
+TEST(RunControlTest, CancelledRunLeavesTheFolderAsItWas) {
+    for (const bool atTheEnd : {false, true}) {
+        SCOPED_TRACE(atTheEnd ? "at the end" : "while reading");
+        TempDir dir;
+        writeFile(dir / "in.csv", longInput());
+        writeFile(dir / "out.dxf", "the drawing before");
+        std::atomic<bool> cancel = false;
+        conversion::RunControl control;
+        control.backup = true;
+        control.cancel = &cancel;
+        int reports = 0;
+        control.progress = [&](const conversion::RunProgress& p) {
+            ++reports;
+            if (!atTheEnd || p.bytesRead == p.totalBytes)
+                cancel = true;
+        };
+        conversion::ConversionState state;
+        EXPECT_THROW(
+            conversion::convertFile(dir / "in.csv", dir / "out.dxf", "10", {}, state, {}, control),
+            conversion::RunCancelled);
+        if (!atTheEnd) {
+            EXPECT_EQ(reports, 1);
+        }
+        EXPECT_EQ(readFile(dir / "out.dxf"), "the drawing before");
+        EXPECT_EQ(dir.entries(), (std::vector<std::string>{"in.csv", "out.dxf"}));
+        // A new name is not created either.
+        EXPECT_THROW(
+            conversion::convertFile(dir / "in.csv", dir / "new.dxf", "10", {}, state, {}, control),
+            conversion::RunCancelled);
+        EXPECT_EQ(dir.entries(), (std::vector<std::string>{"in.csv", "out.dxf"}));
     }
 }
 

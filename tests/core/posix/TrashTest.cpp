@@ -35,8 +35,9 @@ class TrashTest : public ::testing::Test {
 
     conversion::RunResult run(bool backup, const std::string& input = "in.csv") {
         conversion::ConversionState state;
-        return conversion::convertFile(dir / input, dir / "out.dxf", "100", {}, state, {},
-                                       {backup});
+        conversion::RunControl control;
+        control.backup = backup;
+        return conversion::convertFile(dir / input, dir / "out.dxf", "100", {}, state, {}, control);
     }
     std::vector<std::string> trashed(const std::string& part) const {
         std::vector<std::string> names;
