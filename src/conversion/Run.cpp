@@ -1,6 +1,7 @@
 #include "Run.h"
 
 #include "Scanner.h"
+#include "platform/AbsolutePath.h"
 #include "platform/Checked.h"
 #include "platform/Cp932.h"
 #include "platform/FolderListing.h"
@@ -15,6 +16,8 @@
 namespace quillet::conversion {
 
 std::string composePath(std::string_view folder, std::string_view name) {
+    if (platform::isAbsolutePath(name))
+        return std::string(name);
     std::string path(folder);
     if (!path.empty() && !platform::isPathSeparator(path.back()))
         path += '/';

@@ -38,7 +38,8 @@ class RunView {
 };
 
 // Returns folder and name joined by one "/" (none added when folder already ends with a
-// separator).
+// separator); a name that is a path on its own on this system (platform::isAbsolutePath) is
+// returned as it is.
 std::string composePath(std::string_view folder, std::string_view name);
 
 // What a run did: the texts it placed, in a declared drawing the characters code page 932

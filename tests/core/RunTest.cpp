@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "conversion/Run.h"
+#include "platform/AbsolutePath.h"
 
 #include <atomic>
 #include <filesystem>
@@ -83,6 +84,42 @@ TEST(ComposePathTest, OneSlashBetweenFolderAndName) {
     EXPECT_EQ(conversion::composePath("dir", ""), "dir/");
 }
 
+TEST(ComposePathTest, PathOfItsOwnIsUsedAsItIs) {
+    using platform::PathStyle;
+    const struct {
+        std::string_view name;
+        bool posix;
+        bool windows;
+    } cases[] = {
+        {"/data/out/x.dxf", true, true}, // on Windows: the current drive's root
+        {"x.dxf", false, false},
+        {"sub/x.dxf", false, false},
+        {"./x.dxf", false, false},
+        {"../x.dxf", false, false},
+        {"", false, false},
+        {" /x.dxf", false, false},
+        {"C:\\out\\x.dxf", false, true},
+        {"c:/out/x.dxf", false, true},
+        {"C:x.dxf", false, false}, // relative to the drive's current folder
+        {"C:", false, false},
+        {"1:\\x.dxf", false, false},
+        {"\\\\server\\share\\x.dxf", false, true},
+        {"//server/share/x.dxf", true, true},
+        {"\\\\?\\C:\\x.dxf", false, true},
+        {"\\x.dxf", false, true},
+        {"図面\\x.dxf", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name));
+        EXPECT_EQ(platform::isAbsolutePath(c.name, PathStyle::Posix), c.posix);
+        EXPECT_EQ(platform::isAbsolutePath(c.name, PathStyle::Windows), c.windows);
+    }
+    // The folder is not glued on, for the output name or the input name.
+    const std::string own = platform::isAbsolutePath("C:\\x.dxf") ? "C:\\x.dxf" : "/data/x.dxf";
+    EXPECT_EQ(conversion::composePath("/data/ro", own), own);
+    EXPECT_EQ(conversion::composePath("/data/ro", "x.dxf"), "/data/ro/x.dxf");
+}
+
 class RecordingView final : public conversion::RunView {
   public:
     void setCaption(std::string_view caption) override { captions.emplace_back(caption); }
@@ -90,6 +127,18 @@ class RecordingView final : public conversion::RunView {
     std::vector<std::string> captions;
     std::vector<std::string> reports;
 };
+
+TEST(RunConversionTest, AbsoluteOutputNameWritesThere) {
+    TempDir dir;
+    TempDir elsewhere;
+    writeFile(dir / "in.csv", kInput);
+    conversion::ConversionState state;
+    RecordingView view;
+    conversion::runConversion({dir.str(), dir / "in.csv", elsewhere / "out.dxf", "100"}, {}, state,
+                              view);
+    EXPECT_EQ(readFile(elsewhere / "out.dxf"), kDrawing);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.csv"});
+}
 
 TEST(RunConversionTest, ShowsCaptionsAndReport) {
     TempDir dir;
