@@ -1,6 +1,7 @@
 // quillet-convert: the window's conversion for scripts and batches.
 #include "Options.h"
 #include "Version.h"
+#include "conversion/Advice.h"
 #include "conversion/Run.h"
 #include "platform/CommandLine.h"
 #include "platform/OsError.h"
@@ -66,6 +67,11 @@ int main(int argc, char** argv) {
         } catch (const platform::RunError& error) {
             platform::writeMessage(MessageStream::Err,
                                    program + ": " + input + ": " + error.what() + "\n");
+            const std::string advice =
+                conversion::adviceFor(error, {input, ends.outPath, state.textHeight});
+            if (!advice.empty())
+                platform::writeMessage(MessageStream::Err,
+                                       program + ": " + input + ": " + advice + "\n");
             status = 1;
         } catch (const std::bad_alloc&) {
             // Composing a message may need memory there is none of; this one needs none.

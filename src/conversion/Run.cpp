@@ -1,5 +1,6 @@
 #include "Run.h"
 
+#include "Advice.h"
 #include "Scanner.h"
 #include "platform/AbsolutePath.h"
 #include "platform/Checked.h"
@@ -27,6 +28,8 @@ std::string composePath(std::string_view folder, std::string_view name) {
 
 std::string reportText(const RunResult& result) {
     std::string report = "処理した文字数 : " + std::to_string(result.placed) + "\r\n";
+    if (!result.heightNote.empty())
+        report += result.heightNote + "\r\n";
     if (result.escaped > 0 || result.replaced > 0)
         report += "コードページ 932 にない文字 : \\U+XXXX で " + std::to_string(result.escaped) +
                   " 文字、〓 で " + std::to_string(result.replaced) + " 文字\r\n";
@@ -107,7 +110,10 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
             if (line.empty()) {
                 placed += state.itemNo;
                 state.itemNo = 0;
-                state.blockNo = platform::checked::add16(state.blockNo, 1);
+                if (state.blockNo == INT16_MAX)
+                    throw platform::RunError(platform::ErrorNumber::Overflow)
+                        .withCause(platform::OverflowCause::EmptyLines);
+                ++state.blockNo;
             } else if (text) {
                 ScanCountedLine(state, out, text->prepare(line));
             } else {
@@ -171,6 +177,7 @@ RunResult convert(const RunEnds& ends, std::string_view heightText,
             if (result.trashed.moved)
                 result.trashedDrawing = ends.outPath;
         }
+        result.heightNote = heightNote(heightText, separators, state.textHeight);
         result.escaped = text->escaped();
         result.replaced = text->replaced();
         return result;

@@ -51,6 +51,7 @@ struct RunResult {
     std::int64_t replaced = 0;
     std::string trashedDrawing; // the replaced drawing's name as the run was given it, if trashed
     platform::Trashed trashed;
+    std::string heightNote; // which height was used, when the one given has a fraction
 };
 
 // How far a run has come: the input's bytes read (of totalBytes, -1 when its size is not
@@ -84,8 +85,8 @@ class RunCancelled : public std::runtime_error {
 class RunMonitor;
 
 // Returns the report of a run: two lines, each ended by CR LF, with lines between them that
-// count the escaped and replaced characters when there were any, and name the replaced
-// drawing when it went to the trash.
+// say which height was used when the one given had a fraction, count the escaped and replaced
+// characters when there were any, and name the replaced drawing when it went to the trash.
 std::string reportText(const RunResult& result);
 
 // Writes the drawing of every line of lines to out, between its opening and closing lines,
