@@ -128,6 +128,7 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
     if (monitor)
         monitor->atEnd(placed + state.itemNo);
     out.PutDxfTrailer();
+    out.finish();
     return placed + state.itemNo;
 }
 
