@@ -57,6 +57,8 @@ TEST(ParseOptionsTest, Accepted) {
     EXPECT_EQ(declared.drawing.encoding, conversion::InputEncoding::Cp932);
     EXPECT_EQ(cli::parseOptions({"a"}).drawing.drawing, conversion::Drawing::Classic);
     EXPECT_TRUE(cli::parseOptions({"--backup", "a"}).backup);
+    EXPECT_TRUE(cli::parseOptions({"--quotes", "a"}).drawing.quotes);
+    EXPECT_FALSE(cli::parseOptions({"a"}).drawing.quotes);
     EXPECT_FALSE(cli::parseOptions({"a"}).backup);
 }
 
@@ -140,7 +142,8 @@ TEST(ConverterProgramTest, RunErrorGoesOnWithNextInput) {
     writeFile(dir / "long.csv", std::string(32768, 'x'));
     Outcome run = runConverter(dir, {"missing.csv", "long.csv", "good.csv"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, kReport2);
+    // With several inputs each report names its input.
+    EXPECT_EQ(run.out, "入力ファイル : good.csv\n" + kReport2);
     EXPECT_NE(run.err.find("missing.csv"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("実行時エラー 53"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("実行時エラー 6"), std::string::npos) << run.err;
