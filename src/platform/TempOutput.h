@@ -2,6 +2,7 @@
 
 #include "InputFile.h"
 #include "RunError.h"
+#include "Trash.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -27,12 +28,18 @@ class TempOutput {
     // writing failed. Allocates nothing, for the writing thread.
     std::uint32_t write(const char* data, std::size_t size) noexcept;
 
+    // Writes all of data at offset, over bytes written before; returns 0 or the system's
+    // error code.
+    std::uint32_t writeAt(std::uint64_t offset, const char* data, std::size_t size) noexcept;
+
     // Returns the run-time error for a write that failed with the system's code failure.
     RunError writeError(std::uint32_t failure) const;
 
     // Flushes the file to disk and puts it in place of the output name, keeping what the
-    // replaced file's owner set; throws RunError 61, 57 or 70 (nothing is left behind then).
-    void commit();
+    // replaced file's owner set; with toTrash, a replaced file goes to the desktop's trash
+    // (where none can be had it is replaced as without). Returns what became of the replaced
+    // file; throws RunError 61, 57 or 70 (nothing is left behind then, in the trash neither).
+    Trashed commit(bool toTrash = false);
 
   private:
     struct State;

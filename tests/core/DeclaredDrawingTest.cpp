@@ -32,7 +32,8 @@ TEST(DeclaredDrawingTest, HeaderStyleAndEveryTextInItsStyle) {
     const MemoryRun run = convertText("AB,CD\r\n", 100, 64 * 1024, kDeclared);
     ASSERT_FALSE(run.error) << run.error->what();
     EXPECT_EQ(run.bytes, declaredDxfOf(declaredTextEntity(0, 0, 100, "CD") +
-                                       declaredTextEntity(0, -200, 100, "AB")));
+                                           declaredTextEntity(0, -200, 100, "AB"),
+                                       {0, -200, 200, 100}));
     // The same line in the classic drawing keeps its bytes exactly.
     EXPECT_EQ(convertText("AB,CD\r\n", 100).bytes,
               dxfOf(textEntity(0, 0, 100, "CD") + textEntity(0, -200, 100, "AB")));
@@ -124,8 +125,12 @@ TEST(DeclaredDrawingTest, InputNotValidInItsEncodingIsRefusedWithItsLine) {
 }
 
 TEST(DeclaredDrawingTest, ReportCountsEscapedAndReplacedCharacters) {
-    EXPECT_EQ(conversion::reportText({3, 0, 0}), "処理した文字数 : 3\r\n処理終了\r\n");
-    EXPECT_EQ(conversion::reportText({3, 2, 1}),
+    conversion::RunResult result;
+    result.placed = 3;
+    EXPECT_EQ(conversion::reportText(result), "処理した文字数 : 3\r\n処理終了\r\n");
+    result.escaped = 2;
+    result.replaced = 1;
+    EXPECT_EQ(conversion::reportText(result),
               "処理した文字数 : 3\r\nコードページ 932 にない文字 : \\U+XXXX で 2 文字、〓 で 1 "
               "文字\r\n処理終了\r\n");
 }

@@ -9,6 +9,7 @@
 #include "platform/TempOutput.h"
 
 #include "FileInfo.h"
+#include "Trash.h"
 #include "WideText.h"
 #include "Win32Error.h"
 #include "platform/TempFileCleanup.h"
@@ -230,6 +231,24 @@ std::uint32_t TempOutput::write(const char* data, std::size_t left) noexcept {
     return 0;
 }
 
+std::uint32_t TempOutput::writeAt(std::uint64_t offset, const char* data,
+                                  std::size_t left) noexcept {
+    // The last write of the run: that it moves the file's position does not matter.
+    while (left > 0) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD done = 0;
+        const DWORD chunk = static_cast<DWORD>(left < (1u << 30) ? left : (1u << 30));
+        if (!::WriteFile(state_->file, data, chunk, &done, &at))
+            return ::GetLastError();
+        data += done;
+        offset += done;
+        left -= done;
+    }
+    return 0;
+}
+
 RunError TempOutput::writeError(std::uint32_t failure) const {
     return errorFromWin32(failure, state_->path, OsAction::Write);
 }
@@ -271,14 +290,26 @@ void TempOutput::State::giveName() {
     step.finish(false);
 }
 
-void TempOutput::commit() {
+Trashed TempOutput::commit(bool toTrash) {
     State& s = *state_;
     s.keepAttributesAndAccess();
     if (!::FlushFileBuffers(s.file))
         throw errorFromWin32(::GetLastError(), s.path, OsAction::Write);
-    s.giveName();
+    // The old file gets a second name while it still has its own; only once the move has
+    // put the new file in its place does that second name go to the Recycle Bin.
+    std::optional<RecycleCopy> copy;
+    if (toTrash && s.replacing)
+        copy = RecycleCopy::make(s.folder, s.target, namePart(s.target));
+    try {
+        s.giveName();
+    } catch (...) {
+        if (copy)
+            copy->undo();
+        throw;
+    }
     ::CloseHandle(s.file);
     s.file = INVALID_HANDLE_VALUE;
+    return copy ? copy->recycle() : Trashed{};
 }
 
 void TempOutput::State::discard() noexcept {
