@@ -51,10 +51,13 @@ class Walker {
             const Look look = inherited(r.look, parent);
             if (!block || d_.hidden(look))
                 continue;
+            // Each copy counts against the limit too: an array of empty blocks is no free loop.
             for (int col = 0; col < r.columns && left_ > 0; ++col)
-                for (int row = 0; row < r.rows && left_ > 0; ++row)
+                for (int row = 0; row < r.rows && left_ > 0; ++row) {
+                    --left_;
                     walk(*block->entities, m * insertTransform(r, block->base, col, row), &look,
                          depth + 1);
+                }
         }
     }
 

@@ -21,7 +21,8 @@ struct PlacedText {
 };
 
 // Calls each for every text drawn, the drawing's first, then each insert's block's, nested
-// inserts and arrays expanded (at most limit texts, 32 levels deep). Throws what each throws.
+// inserts and arrays expanded (at most limit texts and block copies together, 32 levels
+// deep). Throws what each throws.
 void forEachPlacedText(const Drawing& drawing, const std::function<void(const PlacedText&)>& each,
                        std::uint64_t limit = 50'000'000);
 

@@ -124,7 +124,11 @@ def agree(peer, mine):
 def peer_main(path):
     # ezdxf in a child of its own, its memory bounded: some drawings make it expand forever.
     resource.setrlimit(resource.RLIMIT_AS, (3 << 30, 3 << 30))
-    doc, _ = recover.readfile(path)
+    # recover reads broken drawings but not the binary form, and stumbles on some escapes.
+    try:
+        doc, _ = recover.readfile(path)
+    except Exception:
+        doc = ezdxf.readfile(path)
     hidden = hidden_layers(doc)
     texts = peer_texts([e for e in doc.modelspace() if e.dxf.get("layer", "0") not in hidden])
     json.dump(texts, sys.stdout)
