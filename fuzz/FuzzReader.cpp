@@ -1,8 +1,9 @@
-// Fuzz target: any bytes given to the drawing reader end in a drawing or in one of its
-// errors, never in a crash, a hang or unbounded memory; what it reads can be indexed and its
-// texts decoded.
+// Fuzz target: any bytes given to the drawing reader (text or binary) end in a drawing or in
+// one of its errors, never in a crash, a hang or unbounded memory; what it reads can be
+// indexed, its blocks expanded and its texts decoded.
 #include "drawing/DrawingError.h"
 #include "drawing/Reader.h"
+#include "drawing/TextListing.h"
 #include "platform/RunError.h"
 
 #include <cstddef>
@@ -20,6 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             quillet::drawing::readDrawing(source, static_cast<std::int64_t>(size), options);
         for (std::size_t i = 0; i < drawing->entities.texts.size() && i < 64; ++i)
             (void)drawing->decodedText(i);
+        // Blocks expanded, bounded: a drawing may nest arrays of arrays.
+        std::size_t placed = 0;
+        quillet::drawing::forEachPlacedText(
+            *drawing,
+            [&](const quillet::drawing::PlacedText& p) {
+                if (placed++ < 64)
+                    (void)drawing->decodedText(*p.owner, p.index);
+            },
+            4096);
         std::size_t seen = 0;
         drawing->index().query(
             drawing->extents(), 0, [&](std::uint32_t id) { seen += drawing->boundsOf(id).empty(); },

@@ -7,6 +7,7 @@
 // the one a single parser reading the whole file would make.
 #include "BlockReader.h"
 
+#include "BinaryReader.h"
 #include "DrawingError.h"
 #include "Numbers.h"
 
@@ -151,6 +152,7 @@ class BlockLoop {
     void run();
 
   private:
+    void readBinary(std::vector<char>& buffer, std::size_t filled);
     bool fill(std::vector<char>& buffer, std::size_t& filled);
     void parseSequentially(Job& job);
     void mergeFront();
@@ -272,6 +274,21 @@ void BlockLoop::mergeFront() {
     checkLimits();
 }
 
+// A binary drawing is read whole, then parsed pair by pair.
+void BlockLoop::readBinary(std::vector<char>& buffer, std::size_t filled) {
+    std::string bytes(buffer.data(), filled);
+    while (!eof_) {
+        filled = 0;
+        fill(buffer, filled);
+        bytes.append(buffer.data(), filled);
+        if (bytes.size() > options_.memoryLimit)
+            throw DrawingError("図面が大きすぎて読み込めません (メモリの上限 " +
+                               std::to_string(options_.memoryLimit >> 20) + " MiB)。");
+    }
+    sequential_.reset();
+    readBinaryDrawing(bytes, drawing_);
+}
+
 void BlockLoop::run() {
     std::vector<char> buffer = freshBuffer();
     std::size_t filled = 0;
@@ -282,6 +299,10 @@ void BlockLoop::run() {
             first = false;
             const FileKind kind =
                 kindOf(std::string_view(buffer.data(), std::min<std::size_t>(filled, 4096)));
+            if (kind == FileKind::BinaryDrawing) {
+                readBinary(buffer, filled);
+                return;
+            }
             if (kind != FileKind::Drawing)
                 throw DrawingError(refusal(kind));
             if (filled >= 3 && std::memcmp(buffer.data(), "\xEF\xBB\xBF", 3) == 0)
@@ -355,9 +376,12 @@ void BlockLoop::run() {
         throw DrawingError(refusal(FileKind::NotDrawing));
     while (!inFlight_.empty() && !sequential_)
         mergeFront();
-    if (!sequential_)
-        throw DrawingError("図面が途中で終わっています (EOF がありません)。", nextLine_ - 1);
-    sequential_->parser->finishFile();
+    // A drawing cut short shows what was read, with a warning.
+    if (!sequential_) {
+        drawing_.truncated = true;
+        return;
+    }
+    drawing_.truncated = !sequential_->parser->finishFile();
     flushSequential();
 }
 

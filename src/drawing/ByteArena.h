@@ -13,8 +13,9 @@ namespace quillet::drawing {
 class ByteArena {
   public:
     static constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
-    // The most bytes one text keeps; the rest of a longer one is dropped.
-    static constexpr std::size_t kMaxTextBytes = 0xFFFF;
+    // The most bytes one text keeps; the rest of a longer one is dropped, at a UTF-8
+    // character's start.
+    static constexpr std::size_t kMaxTextBytes = kBlockBytes - 64;
 
     // Starts the next text, which takes the bytes appended until the next begin().
     void begin() noexcept { start_ = used_; }
@@ -23,14 +24,40 @@ class ByteArena {
     // std::bad_alloc.
     void append(std::string_view bytes) {
         const std::size_t have = used_ - start_;
-        if (have + bytes.size() > kMaxTextBytes)
-            bytes = bytes.substr(0, kMaxTextBytes - have);
+        if (have + bytes.size() > kMaxTextBytes) {
+            std::size_t keep = kMaxTextBytes - have;
+            while (keep > 0 && (static_cast<unsigned char>(bytes[keep]) & 0xC0) == 0x80)
+                --keep;
+            bytes = bytes.substr(0, keep);
+        }
         if (bytes.empty())
             return;
         if (used_ + bytes.size() > static_cast<std::uint64_t>(blocks_.size()) * kBlockBytes)
             moveTextToNewBlock(have);
         std::memcpy(at(used_), bytes.data(), bytes.size());
         used_ += bytes.size();
+    }
+
+    // Drops the first n bytes of the current text (room reserved that was not needed).
+    void dropFront(std::size_t n) noexcept {
+        const std::size_t have = used_ - start_;
+        if (n > have)
+            n = have;
+        std::memmove(at(start_), at(start_) + n, have - n);
+        used_ -= n;
+    }
+    // Puts n zero bytes before the current text's bytes (n < 64). Throws std::bad_alloc.
+    void prependRoom(std::size_t n) {
+        const std::size_t have = used_ - start_;
+        if (used_ + n > static_cast<std::uint64_t>(blocks_.size()) * kBlockBytes)
+            moveTextToNewBlock(have);
+        std::memmove(at(start_) + n, at(start_), have);
+        std::memset(at(start_), 0, n);
+        used_ += n;
+    }
+    // Overwrites size bytes at offset (inside a text already appended).
+    void overwrite(std::uint64_t offset, const void* data, std::size_t size) noexcept {
+        std::memcpy(at(offset), data, size);
     }
 
     // Returns the offset of the current text.

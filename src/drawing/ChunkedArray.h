@@ -4,12 +4,29 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 namespace quillet::drawing {
 
 template <class T, unsigned BlockBits = 14> class ChunkedArray {
+    // A block's elements are written before they are read: its memory is taken as it comes,
+    // not cleared first (clearing cost as much as the reading that fills it).
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+    struct Free {
+        void operator()(T* p) const noexcept { std::free(p); }
+    };
+    using BlockPtr = std::unique_ptr<T[], Free>;
+    static BlockPtr allocate() {
+        void* p = std::malloc(kBlock * sizeof(T));
+        if (!p)
+            throw std::bad_alloc();
+        return BlockPtr(static_cast<T*>(p));
+    }
+
   public:
     static constexpr std::size_t kBlock = std::size_t{1} << BlockBits;
 
@@ -25,7 +42,7 @@ template <class T, unsigned BlockBits = 14> class ChunkedArray {
     // Appends value; throws std::bad_alloc.
     void push_back(const T& value) {
         if ((size_ & (kBlock - 1)) == 0 && (size_ >> BlockBits) == blocks_.size())
-            blocks_.push_back(std::make_unique_for_overwrite<T[]>(kBlock));
+            blocks_.push_back(allocate());
         (*this)[size_++] = value;
     }
 
@@ -70,7 +87,7 @@ template <class T, unsigned BlockBits = 14> class ChunkedArray {
     }
 
   private:
-    std::vector<std::unique_ptr<T[]>> blocks_;
+    std::vector<BlockPtr> blocks_;
     std::size_t size_ = 0;
 };
 

@@ -1,5 +1,9 @@
-// Items of a drawing: their kinds, boxes and texts.
+// Items of a drawing: their kinds, boxes and texts; blocks found by name once read.
 #include "Drawing.h"
+
+#include <cmath>
+#include <numbers>
+#include <unordered_map>
 
 namespace quillet::drawing {
 
@@ -9,7 +13,7 @@ namespace {
 template <class F> void forEachMTextLine(std::string_view text, F&& line) {
     std::size_t from = 0;
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] == '\\' && (text[i + 1] == 'P' || text[i + 1] == 'X')) {
+        if (text[i] == '\\' && (text[i + 1] == 'P' || text[i + 1] == 'X' || text[i + 1] == 'N')) {
             line(text.substr(from, i - from));
             from = i + 2;
             ++i;
@@ -22,9 +26,121 @@ template <class F> void forEachMTextLine(std::string_view text, F&& line) {
 
 } // namespace
 
+Affine insertTransform(const InsertRecord& r, Point base, int col, int row) noexcept {
+    const double t = r.rotationDegrees * (std::numbers::pi / 180);
+    const double cs = std::cos(t), sn = std::sin(t);
+    const double ox = col * static_cast<double>(r.columnSpacing);
+    const double oy = row * static_cast<double>(r.rowSpacing);
+    Affine m;
+    m.a = cs * r.xScale;
+    m.b = sn * r.xScale;
+    m.c = -sn * r.yScale;
+    m.d = cs * r.yScale;
+    // The base point goes to the insertion point, the array's offset turned with the block.
+    m.e = r.x + cs * ox - sn * oy - (m.a * base.x + m.c * base.y);
+    m.f = r.y + sn * ox + cs * oy - (m.b * base.x + m.d * base.y);
+    return m;
+}
+
 std::uint64_t Drawing::itemCount() const noexcept {
     return entities.texts.size() + entities.lines.size() + entities.arcs.size() +
-           entities.polylines.size();
+           entities.polylines.size() + entities.inserts.size();
+}
+
+namespace {
+
+Box boxOfEntities(const Drawing& d, const Entities& e, const std::vector<Box>& blockBoxes) {
+    Box b;
+    for (std::size_t i = 0; i < e.texts.size(); ++i)
+        b.add(e.texts[i].x, e.texts[i].y);
+    for (std::size_t i = 0; i < e.lines.size(); ++i) {
+        b.add(e.lines[i].a.x, e.lines[i].a.y);
+        b.add(e.lines[i].b.x, e.lines[i].b.y);
+    }
+    for (std::size_t i = 0; i < e.arcs.size(); ++i) {
+        const ArcRecord& a = e.arcs[i];
+        b.add(a.center.x - a.radius, a.center.y - a.radius);
+        b.add(a.center.x + a.radius, a.center.y + a.radius);
+    }
+    for (std::size_t i = 0; i < e.polylines.size(); ++i) {
+        const PolylineRecord& p = e.polylines[i];
+        const std::uint64_t n =
+            p.flags() & (PolylineRecord::kXLine | PolylineRecord::kRay) ? 1 : p.count;
+        for (std::uint64_t k = 0; k < n; ++k)
+            b.add(e.vertices[p.first + k].x, e.vertices[p.first + k].y);
+    }
+    (void)d;
+    (void)blockBoxes;
+    return b;
+}
+
+// Returns the box of box mapped by m.
+Box mapped(const Affine& m, const Box& box) {
+    Box out;
+    if (box.empty())
+        return out;
+    for (double x : {box.minX, box.maxX})
+        for (double y : {box.minY, box.maxY}) {
+            const Point p = m({x, y});
+            out.add(p.x, p.y);
+        }
+    return out;
+}
+
+} // namespace
+
+Box Drawing::insertBounds(const InsertRecord& r) const noexcept {
+    const Block* block = blockOf(r);
+    if (!block || r.block >= blockBoxes_.size())
+        return {};
+    const Box& inner = blockBoxes_[r.block];
+    Box out;
+    // The corner copies of an array bound all of it.
+    for (int col : {0, r.columns - 1})
+        for (int row : {0, r.rows - 1})
+            out.add(mapped(insertTransform(r, block->base, col, row), inner));
+    return out;
+}
+
+void Drawing::resolveBlocks() {
+    std::unordered_map<std::string_view, std::uint32_t> byName;
+    auto& blocks = entities.blocks;
+    for (std::size_t b = 0; b < blocks.size(); ++b)
+        byName.emplace(blocks[b].name, static_cast<std::uint32_t>(b));
+    auto resolve = [&](Entities& e) {
+        for (std::size_t i = 0; i < e.inserts.size(); ++i) {
+            const auto it = byName.find(e.insertName(i));
+            e.inserts[i].block = it == byName.end() ? InsertRecord::kNoBlock : it->second;
+        }
+    };
+    resolve(entities);
+    for (Block& b : blocks)
+        resolve(*b.entities);
+    blockBoxes_.assign(blocks.size(), Box{});
+    std::vector<std::uint8_t> state(blocks.size(), 0); // 0 to do, 1 under way, 2 done
+    for (std::size_t b = 0; b < blocks.size(); ++b)
+        computeBlockBox(b, 0, state);
+}
+
+Box Drawing::computeBlockBox(std::size_t b, int depth, std::vector<std::uint8_t>& state) {
+    if (state[b] == 2)
+        return blockBoxes_[b];
+    if (state[b] == 1 || depth > 32)
+        return {}; // a block inside itself draws nothing more
+    state[b] = 1;
+    const Entities& e = *entities.blocks[b].entities;
+    Box box = boxOfEntities(*this, e, blockBoxes_);
+    for (std::size_t i = 0; i < e.inserts.size(); ++i) {
+        const InsertRecord& r = e.inserts[i];
+        if (r.block >= entities.blocks.size())
+            continue;
+        computeBlockBox(r.block, depth + 1, state);
+        if (state[r.block] == 2)
+            box.add(insertBounds(r));
+    }
+    blockBoxes_[b] = box;
+    state[b] = 2;
+    return box;
 }
 
 ItemKind Drawing::kindOf(std::uint32_t id, std::size_t& local) const noexcept {
@@ -43,8 +159,13 @@ ItemKind Drawing::kindOf(std::uint32_t id, std::size_t& local) const noexcept {
         local = n;
         return ItemKind::Arc;
     }
-    local = n - entities.arcs.size();
-    return ItemKind::Polyline;
+    n -= entities.arcs.size();
+    if (n < entities.polylines.size()) {
+        local = n;
+        return ItemKind::Polyline;
+    }
+    local = n - entities.polylines.size();
+    return ItemKind::Insert;
 }
 
 int Drawing::lineCount(std::size_t i) const noexcept {
@@ -88,6 +209,8 @@ Point Drawing::positionOf(std::uint32_t id) const noexcept {
         return entities.arcs[i].center;
     case ItemKind::Polyline:
         return entities.vertices[entities.polylines[i].first];
+    case ItemKind::Insert:
+        return {entities.inserts[i].x, entities.inserts[i].y};
     default:
         return {};
     }
@@ -112,9 +235,14 @@ Box Drawing::boundsOf(std::uint32_t id) const noexcept {
         b.add(a.center.x + a.radius, a.center.y + a.radius);
         return b;
     }
+    case ItemKind::Insert:
+        return insertBounds(entities.inserts[i]);
     case ItemKind::Polyline: {
         const PolylineRecord& p = entities.polylines[i];
-        for (std::uint64_t k = 0; k < p.count; ++k) {
+        // An endless line is indexed by its base point; the painter clips it to the view.
+        const std::uint64_t n =
+            p.flags() & (PolylineRecord::kXLine | PolylineRecord::kRay) ? 1 : p.count;
+        for (std::uint64_t k = 0; k < n; ++k) {
             const Point& v = entities.vertices[p.first + k];
             b.add(v.x, v.y);
         }
@@ -126,14 +254,15 @@ Box Drawing::boundsOf(std::uint32_t id) const noexcept {
 
 void Drawing::buildIndex(const std::atomic<bool>* cancel) {
     encoding = encodingOf(header);
+    resolveBlocks();
     const std::uint64_t count = itemCount();
     index_.build(
         static_cast<std::uint32_t>(count), [this](std::uint32_t id) { return positionOf(id); },
         [this](std::uint32_t id) { return boundsOf(id); }, cancel);
 }
 
-std::string Drawing::decodedText(std::size_t i) const {
-    return decodeText(entities.bytesOf(i), encoding, entities.texts[i].isMText());
+std::string Drawing::decodedText(const Entities& owner, std::size_t i) const {
+    return decodeText(owner.bytesOf(i), encoding, owner.texts[i].isMText());
 }
 
 } // namespace quillet::drawing

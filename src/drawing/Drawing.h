@@ -11,17 +11,37 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quillet::drawing {
 
 // What an item number of the index stands for.
-enum class ItemKind { Text, Line, Arc, Polyline };
+enum class ItemKind { Text, Line, Arc, Polyline, Insert };
+
+// A 2D affine map: x' = a x + c y + e, y' = b x + d y + f.
+struct Affine {
+    double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
+    Point operator()(Point p) const noexcept {
+        return {a * p.x + c * p.y + e, b * p.x + d * p.y + f};
+    }
+    // Returns this after other (other applied first).
+    Affine operator*(const Affine& o) const noexcept {
+        return {a * o.a + c * o.b, b * o.a + d * o.b,     a * o.c + c * o.d,
+                b * o.c + d * o.d, a * o.e + c * o.f + e, b * o.e + d * o.f + f};
+    }
+};
+
+// Returns the map that places the block copy in column col and row row of insert r, whose
+// block has base point base.
+Affine insertTransform(const InsertRecord& r, Point base, int col = 0, int row = 0) noexcept;
 
 class Drawing {
   public:
     HeaderInfo header;
     TextEncoding encoding = TextEncoding::Undeclared;
     Entities entities;
+    // The file ended before its EOF marker: what was read is shown, with a warning.
+    bool truncated = false;
 
     // Builds the index and the extents; call once after reading. Throws ReadCancelled and
     // std::bad_alloc.
@@ -43,13 +63,33 @@ class Drawing {
     // Returns the text of text i as UTF-8 (code page and escapes decoded, an MTEXT's
     // formatting dropped). Throws platform::RunError 5 when the code page's converter is
     // missing.
-    std::string decodedText(std::size_t i) const;
+    std::string decodedText(std::size_t i) const { return decodedText(entities, i); }
+    // The same for text i of entities (the drawing's or a block's).
+    std::string decodedText(const Entities& owner, std::size_t i) const;
+
+    // Returns the block insert r refers to, or null when the drawing has no such block.
+    const Block* blockOf(const InsertRecord& r) const noexcept {
+        return r.block < entities.blocks.size() ? &entities.blocks[r.block] : nullptr;
+    }
+    // Returns the box of block b's entities in its own coordinates, inserts inside included
+    // (empty for an empty block or one that refers to itself).
+    const Box& blockExtents(std::size_t b) const noexcept { return blockBoxes_[b]; }
+    // Returns the box of insert r, every column and row.
+    Box insertBounds(const InsertRecord& r) const noexcept;
+    // Returns whether a record of look lies on a layer that is off or frozen.
+    bool hidden(const Look& look) const noexcept {
+        return look.layer < entities.layers.size() && entities.layers[look.layer].hidden();
+    }
 
     // Returns how many lines text i has (1 for a TEXT, one more per "\P" for an MTEXT).
     int lineCount(std::size_t i) const noexcept;
 
   private:
     Box textBounds(std::size_t i) const noexcept;
+    void resolveBlocks();
+    Box computeBlockBox(std::size_t b, int depth, std::vector<std::uint8_t>& state);
+
+    std::vector<Box> blockBoxes_;
 
     SpatialIndex index_;
 };

@@ -1,7 +1,73 @@
-// Counting and joining entity arrays.
+// Counting, naming and joining entity arrays.
 #include "Entities.h"
 
 namespace quillet::drawing {
+
+namespace {
+
+// Renumbers the layers of every record of e (and of its blocks) by map.
+void renumberLayers(Entities& e, const std::vector<std::uint16_t>& map) {
+    auto fix = [&](Look& look) {
+        if (look.layer < map.size())
+            look.layer = map[look.layer];
+    };
+    for (std::size_t i = 0; i < e.texts.size(); ++i) {
+        if (!e.texts[i].hasExtra())
+            continue;
+        TextExtra x = e.textExtra(i);
+        fix(x.look);
+        e.textBytes.overwrite(e.texts[i].offset(), &x, sizeof x);
+    }
+    for (std::size_t i = 0; i < e.lines.size(); ++i)
+        fix(e.lines[i].look);
+    for (std::size_t i = 0; i < e.arcs.size(); ++i)
+        fix(e.arcs[i].look);
+    for (std::size_t i = 0; i < e.polylines.size(); ++i)
+        fix(e.polylines[i].look);
+    for (std::size_t i = 0; i < e.inserts.size(); ++i)
+        fix(e.inserts[i].look);
+    for (Block& b : e.blocks)
+        renumberLayers(*b.entities, map);
+}
+
+} // namespace
+
+std::size_t Entities::memoryBytes() const noexcept {
+    std::size_t bytes = texts.memoryBytes() + lines.memoryBytes() + arcs.memoryBytes() +
+                        polylines.memoryBytes() + inserts.memoryBytes() + vertices.memoryBytes() +
+                        textBytes.memoryBytes();
+    for (const Block& b : blocks)
+        bytes += b.entities->memoryBytes();
+    return bytes;
+}
+
+TextExtra Entities::textExtra(std::size_t i) const noexcept {
+    const TextRecord& t = texts[i];
+    TextExtra e;
+    if (!t.hasExtra()) {
+        e.length = static_cast<std::uint32_t>(t.length());
+        return e;
+    }
+    std::memcpy(&e, textBytes.view(t.offset(), sizeof e).data(), sizeof e);
+    return e;
+}
+
+std::uint16_t Entities::layerNumber(std::string_view name) {
+    // Few layers, looked up from the last one found: entities of a layer come together.
+    const std::size_t n = layers.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t at = (lastLayer_ + k) % n;
+        if (layers[at].name == name) {
+            lastLayer_ = at;
+            return static_cast<std::uint16_t>(at);
+        }
+    }
+    if (n >= 0xFFFF)
+        return 0;
+    layers.push_back({std::string(name.substr(0, 255))});
+    lastLayer_ = n;
+    return static_cast<std::uint16_t>(n);
+}
 
 void Entities::countNotDrawn(std::string_view kind) {
     auto it = notDrawn.find(kind);
@@ -16,19 +82,39 @@ void Entities::countNotDrawn(std::string_view kind) {
 }
 
 void Entities::append(Entities&& other) {
+    // Layers by name: other's numbers become this one's.
+    std::vector<std::uint16_t> map(other.layers.size());
+    bool same = true;
+    for (std::size_t k = 0; k < other.layers.size(); ++k) {
+        const Layer& l = other.layers[k];
+        map[k] = layerNumber(l.name);
+        Layer& mine = layers[map[k]];
+        if (l.defined && !mine.defined)
+            mine = l;
+        same = same && map[k] == k;
+    }
+    if (!same)
+        renumberLayers(other, map);
     const std::uint64_t shift = textBytes.append(std::move(other.textBytes));
-    if (shift)
+    if (shift) {
         for (std::size_t i = 0; i < other.texts.size(); ++i)
             other.texts[i].packed += shift;
+        for (std::size_t i = 0; i < other.inserts.size(); ++i)
+            other.inserts[i].name += shift;
+    }
     texts.append(std::move(other.texts));
     lines.append(std::move(other.lines));
     arcs.append(std::move(other.arcs));
+    inserts.append(std::move(other.inserts));
     const std::uint64_t firstVertex = vertices.size();
     if (firstVertex)
         for (std::size_t i = 0; i < other.polylines.size(); ++i)
             other.polylines[i].first += firstVertex;
     polylines.append(std::move(other.polylines));
     vertices.append(std::move(other.vertices));
+    for (Block& b : other.blocks)
+        blocks.push_back(std::move(b));
+    other.blocks.clear();
     for (const auto& [kind, count] : other.notDrawn)
         notDrawn[kind] += count;
     skipped += other.skipped;

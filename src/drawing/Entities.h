@@ -1,14 +1,18 @@
 // The drawn entities of a drawing in compact arrays: one record per entity, no object of its
-// own, the texts' bytes in one arena.
+// own, the texts' bytes in one arena. Blocks hold the same arrays and are kept once; an insert
+// refers to its block by number.
 #pragma once
 
 #include "ByteArena.h"
 #include "ChunkedArray.h"
 
 #include <cstdint>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillet::drawing {
 
@@ -17,11 +21,49 @@ struct Point {
     double y = 0;
 };
 
+// A colour as an entity names it, in 32 bits: the top byte says which kind (kByLayer,
+// kByBlock, kIndex with the ACI number 1..255 in the low byte, kTrue with 0xRRGGBB in the low
+// three bytes). Colour.h turns it into RGB.
+struct Colour {
+    static constexpr std::uint32_t kByLayer = 0x00000000;
+    static constexpr std::uint32_t kByBlock = 0x01000000;
+    static constexpr std::uint32_t kIndex = 0x02000000;
+    static constexpr std::uint32_t kTrue = 0x03000000;
+    std::uint32_t value = kByLayer;
+
+    std::uint32_t kind() const noexcept { return value & 0xFF000000u; }
+    static Colour index(int aci) noexcept {
+        return {kIndex | static_cast<std::uint32_t>(aci & 0xFF)};
+    }
+    static Colour rgb(std::uint32_t rgb) noexcept { return {kTrue | (rgb & 0xFFFFFF)}; }
+    bool operator==(const Colour&) const = default;
+};
+
+// What every drawn record carries besides its geometry, 8 bytes: its colour and its layer
+// (a number into Entities::layers).
+struct Look {
+    Colour colour;
+    std::uint16_t layer = 0;
+    std::uint16_t spare = 0; // flags of the record that owns it
+};
+
 // Where a text's anchor lies on it, across and up.
 enum class HAlign : std::uint8_t { Left, Center, Right, Aligned, Middle, Fit };
 enum class VAlign : std::uint8_t { Baseline, Bottom, Middle, Top };
 
-// One TEXT or MTEXT, 32 bytes.
+// What a text has beyond its record, kept in the arena just before its bytes when the text
+// needs it (flag kExtra): 24 bytes, read with textExtra().
+struct TextExtra {
+    std::uint32_t length = 0; // the text's whole length in bytes
+    Look look;
+    float obliqueDegrees = 0; // TEXT's slant (51)
+    float wrapWidth = 0;      // MTEXT's reference width (41); 0: no wrapping
+    float lineSpacing = 0;    // MTEXT's line spacing factor (44); 0: the usual 1
+    std::uint8_t mirror = 0;  // TEXT's 71: 2 backwards, 4 upside down
+};
+static_assert(sizeof(TextExtra) == 28);
+
+// One TEXT, MTEXT or attribute, 32 bytes.
 struct TextRecord {
     double x = 0; // where the text stands: its insertion point, or its alignment point
     double y = 0;
@@ -33,11 +75,15 @@ struct TextRecord {
     static constexpr unsigned kLengthShift = 40;
     static constexpr unsigned kFlagShift = 56;
     static constexpr std::uint8_t kMText = 0x80;
+    // The text's TextExtra stands at its offset and its bytes follow; the 16-bit length then
+    // holds the length only up to 0xFFFF.
+    static constexpr std::uint8_t kExtra = 0x40;
 
     std::uint64_t offset() const noexcept { return packed & ((std::uint64_t{1} << 40) - 1); }
     std::size_t length() const noexcept { return (packed >> kLengthShift) & 0xFFFF; }
     std::uint8_t flags() const noexcept { return static_cast<std::uint8_t>(packed >> kFlagShift); }
     bool isMText() const noexcept { return flags() & kMText; }
+    bool hasExtra() const noexcept { return flags() & kExtra; }
     HAlign halign() const noexcept { return static_cast<HAlign>(flags() & 7); }
     VAlign valign() const noexcept { return static_cast<VAlign>((flags() >> 3) & 3); }
     double rotationDegrees() const noexcept { return angle * (360.0 / 65536.0); }
@@ -47,21 +93,73 @@ static_assert(sizeof(TextRecord) == 32);
 
 struct LineRecord {
     Point a, b;
+    Look look;
 };
 
-// A circle is an arc from 0 to 360 degrees.
+// A circle is an arc from 0 to 360 degrees, counterclockwise in the world's plan.
 struct ArcRecord {
     Point center;
     double radius = 0;
     float startDegrees = 0;
     float endDegrees = 360;
+    Look look;
 };
 
-// A run of vertices in the drawing's vertex array.
+// A run of vertices in the drawing's vertex array: polylines (bulges already made arcs),
+// ellipses, splines, leaders, the outlines of solids, faces and hatches.
 struct PolylineRecord {
     std::uint64_t first = 0;
     std::uint32_t count = 0;
-    bool closed = false;
+    bool closed = false; // the last vertex joins the first (also flag kClosed)
+    Look look;           // look.spare holds the flags below
+
+    static constexpr std::uint16_t kClosed = 1;
+    static constexpr std::uint16_t kFilled = 2;    // a solid fill (SOLID, TRACE, solid HATCH)
+    static constexpr std::uint16_t kLightFill = 4; // a pattern hatch: a light fill suffices
+    static constexpr std::uint16_t kPoint = 8;     // a POINT: one vertex
+    // XLINE (both ways) and RAY (one way): two vertices, the base and base + direction; the
+    // painter clips them to the view. Indexed by their base point alone.
+    static constexpr std::uint16_t kXLine = 16;
+    static constexpr std::uint16_t kRay = 32;
+    // Filled polygons of one hatch follow each other; this one is a hole or island of the
+    // one before (filled even-odd with it).
+    static constexpr std::uint16_t kContinues = 64;
+
+    std::uint16_t flags() const noexcept { return look.spare; }
+};
+
+// A block reference (INSERT, DIMENSION, ACAD_TABLE), 72 bytes. The block is drawn at
+// (x, y) + column * columnSpacing and row * rowSpacing along the rotated axes, scaled, with
+// its base point at the insertion point; mirrored in plan for a negative extrusion already
+// (xScale negated, rotation mirrored).
+struct InsertRecord {
+    double x = 0, y = 0;
+    double xScale = 1, yScale = 1;
+    double rotationDegrees = 0;
+    float columnSpacing = 0, rowSpacing = 0;
+    std::uint16_t columns = 1, rows = 1;
+    std::uint32_t block = kNoBlock; // number in Entities::blocks, resolved after reading
+    std::uint64_t name = 0;         // offset (40 bits) and length (16) of the name in textBytes
+    Look look;
+    static constexpr std::uint32_t kNoBlock = 0xFFFFFFFF;
+};
+
+struct Layer {
+    std::string name;
+    Colour colour = Colour::index(7);
+    bool off = false;     // a negative colour
+    bool frozen = false;  // 70 bit 1
+    bool defined = false; // named in the layer table, not only by an entity
+    bool hidden() const noexcept { return off || frozen; }
+};
+
+struct Entities;
+
+// A block definition: its base point and entities, kept once however often inserted.
+struct Block {
+    std::string name;
+    Point base;
+    std::unique_ptr<Entities> entities;
 };
 
 // The entities one reader (or one piece of a file) produced.
@@ -70,8 +168,13 @@ struct Entities {
     ChunkedArray<LineRecord> lines;
     ChunkedArray<ArcRecord> arcs;
     ChunkedArray<PolylineRecord> polylines;
+    ChunkedArray<InsertRecord, 8> inserts;
     ChunkedArray<Point> vertices;
     ByteArena textBytes;
+    // The layers records name by number (the top-level entities' table serves their blocks
+    // too), and the blocks.
+    std::vector<Layer> layers;
+    std::vector<Block> blocks;
     // Entities that are not drawn, by kind, and those left out for a coordinate that is not
     // a finite number of sensible size.
     std::map<std::string, std::int64_t, std::less<>> notDrawn;
@@ -79,23 +182,38 @@ struct Entities {
 
     // Returns the number of records kept, vertices included.
     std::uint64_t records() const noexcept {
-        return texts.size() + lines.size() + arcs.size() + polylines.size() + vertices.size();
+        return texts.size() + lines.size() + arcs.size() + polylines.size() + inserts.size() +
+               vertices.size();
     }
     // Returns the bytes the arrays take.
-    std::size_t memoryBytes() const noexcept {
-        return texts.memoryBytes() + lines.memoryBytes() + arcs.memoryBytes() +
-               polylines.memoryBytes() + vertices.memoryBytes() + textBytes.memoryBytes();
-    }
+    std::size_t memoryBytes() const noexcept;
     // Returns the bytes of text i.
     std::string_view bytesOf(std::size_t i) const noexcept {
         const TextRecord& t = texts[i];
-        return textBytes.view(t.offset(), t.length());
+        if (!t.hasExtra())
+            return textBytes.view(t.offset(), t.length());
+        const TextExtra e = textExtra(i);
+        return textBytes.view(t.offset() + sizeof(TextExtra), e.length);
     }
+    // Returns what text i has beyond its record (defaults when it has nothing more).
+    TextExtra textExtra(std::size_t i) const noexcept;
+    // Returns the look of text i.
+    Look textLook(std::size_t i) const noexcept { return textExtra(i).look; }
+    // Returns the name insert i refers to.
+    std::string_view insertName(std::size_t i) const noexcept {
+        const std::uint64_t n = inserts[i].name;
+        return textBytes.view(n & ((std::uint64_t{1} << 40) - 1), (n >> 40) & 0xFFFF);
+    }
+    // Returns the number of layer name, adding it when new.
+    std::uint16_t layerNumber(std::string_view name);
     // Counts one more entity of kind that is not drawn.
     void countNotDrawn(std::string_view kind);
 
     // Moves everything of other to the end of this.
     void append(Entities&& other);
+
+  private:
+    std::size_t lastLayer_ = 0;
 };
 
 } // namespace quillet::drawing

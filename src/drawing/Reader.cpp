@@ -58,9 +58,8 @@ FileKind kindOf(std::string_view start) noexcept {
 std::string refusal(FileKind kind) {
     switch (kind) {
     case FileKind::Drawing:
-        return {};
     case FileKind::BinaryDrawing:
-        return "バイナリ形式の DXF は表示できません。ASCII 形式で保存した図面を開いてください。";
+        return {}; // both forms are read
     case FileKind::NotDrawing:
         break;
     }

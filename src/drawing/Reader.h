@@ -1,5 +1,5 @@
-// Reading a drawing file (ASCII DXF) into a Drawing, streamed block by block, on the calling
-// thread (which may be a worker: progress and cancellation are for that).
+// Reading a drawing file (ASCII or binary DXF) into a Drawing, streamed block by block, on the
+// calling thread (which may be a worker: progress and cancellation are for that).
 #pragma once
 
 #include "Drawing.h"
@@ -36,12 +36,14 @@ FileKind kindOf(std::string_view start) noexcept;
 // Returns the first bytes of path (up to max). Throws platform::RunError 53, 70, 75 or 76.
 std::string readStart(const std::string& path, std::size_t max = 4096);
 
-// Returns the message for a file of kind that cannot be read (Japanese), empty for Drawing.
+// Returns the message for a file of kind that cannot be read (Japanese), empty for a drawing
+// in either form.
 std::string refusal(FileKind kind);
 
 // Reads the drawing at path. Throws platform::RunError when the file cannot be opened or
-// read (53, 70, 75, 76, 57), DrawingError when it is no drawing this reader takes (binary,
-// broken, truncated, too large), ReadCancelled, and std::bad_alloc.
+// read (53, 70, 75, 76, 57), DrawingError when it is no drawing this reader takes (broken,
+// too large; one cut short is read, with Drawing::truncated set), ReadCancelled, and
+// std::bad_alloc.
 std::unique_ptr<Drawing> readDrawing(const std::string& path, const ReadOptions& options = {});
 
 // Reads a drawing from source, of total bytes (0 when unknown); throws as above.

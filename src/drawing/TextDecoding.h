@@ -1,5 +1,6 @@
-// Turning a text's bytes into UTF-8 for showing: the drawing's code page, then the
-// "\U+XXXX" escapes; for an MTEXT also its formatting codes.
+// Turning a text's bytes into UTF-8 for showing: the drawing's code page, then the special
+// codes ("%%c", "^J"), the "\U+XXXX" and "\M+nXXXX" escapes; for an MTEXT also its formatting
+// codes.
 #pragma once
 
 #include <string>
@@ -9,12 +10,13 @@ namespace quillet::drawing {
 
 struct HeaderInfo;
 
-// How a drawing's texts are encoded.
-enum class TextEncoding {
-    Utf8,       // declared by the version: R2007 (AC1021) and later
-    Cp932,      // $DWGCODEPAGE ANSI_932
-    Cp1252,     // $DWGCODEPAGE ANSI_1252 (and the other Western pages, read as this one)
-    Undeclared, // no code page: each text is UTF-8 when it is valid UTF-8, code page 932 else
+// How a drawing's texts are encoded: any other value is the number of the Windows or DOS
+// code page $DWGCODEPAGE names (874, 936, 949, 950, 1250..1258, 437, 850 ...).
+enum class TextEncoding : int {
+    Utf8 = -1,      // declared by the version: R2007 (AC1021) and later
+    Undeclared = 0, // no code page: each text is UTF-8 when it is valid UTF-8, code page 932 else
+    Cp932 = 932,    // $DWGCODEPAGE ANSI_932
+    Cp1252 = 1252,  // $DWGCODEPAGE ANSI_1252
 };
 
 // Returns the encoding a drawing's header declares.
@@ -25,7 +27,18 @@ TextEncoding encodingOf(const HeaderInfo& header);
 // converter.
 std::string decodeText(std::string_view bytes, TextEncoding encoding, bool mtext = false);
 
-// Returns an MTEXT's plain text: formatting codes dropped, "\P" as a line feed, braces gone,
+// Returns text with the special codes of TEXT and MTEXT turned into characters: "%%c" Ø,
+// "%%d" °, "%%p" ±, "%%%" %, "%%nnn" character nnn, "%%u", "%%o", "%%k" (underline,
+// overline, strike-through toggles) dropped; "^I" a tab, "^J" and "^M" line feeds, "^ " a
+// caret.
+std::string specialCodes(std::string_view text);
+
+// Returns text with every "\M+nXXXX" escape (n: 1 code page 932, 2 950, 3 949, 4 1361, 5 936;
+// XXXX the character's two bytes in hex) replaced by its character. Throws as decodeText.
+std::string decodeMifEscapes(std::string_view text);
+
+// Returns an MTEXT's plain text: formatting codes dropped, "\P" and the column break "\N" as
+// a line feed, braces gone,
 // "\~" as a space and "\\", "\{", "\}" as their characters. Works on UTF-8 or ASCII-compatible
 // bytes.
 std::string plainMText(std::string_view text);

@@ -24,4 +24,9 @@ std::string toUtf8(std::string_view bytes, CodePage page);
 // Throws RunError 5 when the system has no converter for page.
 std::optional<std::string> toUtf8Exactly(std::string_view bytes, CodePage page);
 
+// Returns bytes of the Windows or DOS code page numbered windowsPage (874, 936, 1250, 437 ...)
+// as UTF-8, a byte or pair with no character as U+FFFD. Throws RunError 5 when the system has
+// no converter for that page.
+std::string toUtf8(std::string_view bytes, int windowsPage);
+
 } // namespace quillet::platform::codepage

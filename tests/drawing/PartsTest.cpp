@@ -130,7 +130,7 @@ TEST(PartsTest, JoinedPiecesKeepEveryElementAndText) {
             e->texts.push_back(t);
         }
         e->vertices.push_back({1, 2});
-        e->polylines.push_back({e->vertices.size() - 1, 1, false});
+        e->polylines.push_back({e->vertices.size() - 1, 1, false, {}});
         e->countNotDrawn("INSERT");
     }
     x.append(std::move(y));

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <iconv.h>
+#include <map>
+#include <memory>
 #include <mutex>
 
 namespace quillet::platform::codepage {
@@ -119,6 +121,38 @@ std::optional<std::string> toUtf8Exactly(std::string_view bytes, CodePage page) 
     std::lock_guard hold(c.lock);
     if (!c.convert(bytes, out))
         return std::nullopt;
+    return out;
+}
+
+std::string toUtf8(std::string_view bytes, int windowsPage) {
+    if (windowsPage == 932)
+        return toUtf8(bytes, CodePage::Cp932);
+    if (windowsPage == 1252)
+        return toUtf8(bytes, CodePage::Cp1252);
+    // One converter per page, opened when a drawing first names it.
+    static std::mutex tableLock;
+    static std::map<int, std::unique_ptr<Converter>> table;
+    Converter* c = nullptr;
+    {
+        std::lock_guard hold(tableLock);
+        auto& slot = table[windowsPage];
+        if (!slot) {
+            const std::string name = "CP" + std::to_string(windowsPage);
+            slot = std::make_unique<Converter>("UTF-8", name.c_str());
+        }
+        c = slot.get();
+    }
+    if (!c->available())
+        throw RunError(ErrorNumber::InvalidCall, {}, 0,
+                       "このシステムには CP" + std::to_string(windowsPage) +
+                           " から UTF-8 への変換がありません");
+    std::string out;
+    out.reserve(bytes.size() * 3 / 2);
+    std::lock_guard hold(c->lock);
+    while (!c->convert(bytes, out)) {
+        out += "\xEF\xBF\xBD";
+        bytes.remove_prefix(1);
+    }
     return out;
 }
 

@@ -114,4 +114,44 @@ std::optional<std::string> toUtf8Exactly(std::string_view bytes, CodePage page) 
     return out;
 }
 
+std::string toUtf8(std::string_view bytes, int windowsPage) {
+    if (windowsPage == 932)
+        return toUtf8(bytes, CodePage::Cp932);
+    if (windowsPage == 1252)
+        return toUtf8(bytes, CodePage::Cp1252);
+    std::string out;
+    const UINT page = static_cast<UINT>(windowsPage);
+    // Character by character where the whole refuses: a lead byte takes its trail along.
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t length =
+            ::IsDBCSLeadByteEx(page, static_cast<BYTE>(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
+        const int size = static_cast<int>(i == 0 ? bytes.size() : length);
+        const int units =
+            ::MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, bytes.data() + i, size, nullptr, 0);
+        if (units <= 0) {
+            if (i == 0 && size != static_cast<int>(length)) {
+                // Retry the first character alone.
+                const int one = ::MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                      static_cast<int>(length), nullptr, 0);
+                if (one > 0) {
+                    std::wstring wide(static_cast<std::size_t>(one), L'\0');
+                    ::MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(length),
+                                          wide.data(), one);
+                    out += win32::toUtf8(wide);
+                    i += length;
+                    continue;
+                }
+            }
+            out += "\xEF\xBF\xBD";
+            ++i;
+            continue;
+        }
+        std::wstring wide(static_cast<std::size_t>(units), L'\0');
+        ::MultiByteToWideChar(page, 0, bytes.data() + i, size, wide.data(), units);
+        out += win32::toUtf8(wide);
+        i += static_cast<std::size_t>(size);
+    }
+    return out;
+}
+
 } // namespace quillet::platform::codepage
