@@ -171,6 +171,8 @@ PaintStats Scene::draw(const drawing::Drawing& drawing, const ViewTransform& vie
                 strokes.flush();
                 return;
             }
+            case ItemKind::Insert:
+                return; // a block reference: not drawn yet
             }
         },
         [&](const drawing::NodeBox& b) {

@@ -36,7 +36,7 @@ PreviewWindow* PreviewWindows::open(const QByteArray& path) {
         identity = file.identity();
         const std::string start = drawing::readStart(name);
         const drawing::FileKind kind = drawing::kindOf(start);
-        if (kind != drawing::FileKind::Drawing) {
+        if (kind == drawing::FileKind::NotDrawing) {
             reporter_(owner_,
                       QStringLiteral("%1\n%2").arg(QString::fromStdString(drawing::refusal(kind)),
                                                    QFile::decodeName(path)));
