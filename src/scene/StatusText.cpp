@@ -33,30 +33,39 @@ std::string cursorText(double x, double y) {
 }
 
 std::string StatusText::joined() const {
-    std::string line = counts;
-    for (const std::string* part : {&notDrawn, &extents})
+    std::string line;
+    for (const std::string* part : {&warning, &counts, &extents, &notDrawn})
         if (!part->empty())
-            line += kSeparator + *part;
+            line += (line.empty() ? "" : kSeparator) + *part;
     return line;
 }
 
 StatusText statusOf(const drawing::Drawing& drawing) {
     const auto& e = drawing.entities;
     StatusText status;
+    if (drawing.truncated)
+        status.warning = "⚠ 図面が途中で終わっています（読めた所まで表示）";
     status.counts = "文字 " + groupedNumber(e.texts.size()) + kSeparator + "線・円・弧 " +
                     groupedNumber(e.lines.size() + e.arcs.size() + e.polylines.size());
+    if (e.inserts.size())
+        status.counts +=
+            std::string(kSeparator) + "ブロック参照 " + groupedNumber(e.inserts.size());
     std::string kinds;
+    std::size_t named = 0;
     auto addKind = [&](std::string_view kind, std::int64_t count) {
-        if (!kinds.empty())
-            kinds += ", ";
-        kinds.append(kind);
-        kinds += ' ' + std::to_string(count);
+        const std::string one =
+            std::string(kind) + ' ' + groupedNumber(static_cast<std::uint64_t>(count));
+        kinds += (named ? ", " : "") + one;
+        status.notDrawnDetail += (named ? "\n" : "") + one;
+        ++named;
     };
     for (const auto& [kind, count] : e.notDrawn)
         addKind(kind, count);
     if (e.skipped)
         addKind("座標が不正", e.skipped);
-    if (!kinds.empty())
+    if (named > kKindsNamed)
+        status.notDrawn = "描かないもの: " + std::to_string(named) + " 種類";
+    else if (named)
         status.notDrawn = "描かないもの: " + kinds;
     const drawing::Box& x = drawing.extents();
     if (!x.empty())

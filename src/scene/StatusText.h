@@ -1,5 +1,6 @@
-// The texts of a preview's status line: what the drawing holds, what is not drawn, its
-// extents, and the cursor's place; UTF-8, the same for every front end.
+// The texts of a preview's status line: a warning for a drawing cut short, what the drawing
+// holds, its extents, what is not drawn, and the cursor's place; UTF-8, the same for every
+// front end.
 #pragma once
 
 #include "drawing/Drawing.h"
@@ -10,13 +11,20 @@
 namespace quillet::scene {
 
 struct StatusText {
-    std::string counts;   // "文字 1,234   線・円・弧 56"
-    std::string notDrawn; // "描かないもの: INSERT 3, 座標が不正 1", or empty
+    std::string warning; // "⚠ 図面が途中で終わっています（読めた所まで表示）", or empty
+    std::string counts;   // "文字 1,234   線・円・弧 56   ブロック参照 7"
     std::string extents;  // "範囲 (0, 0) - (1000, 100)", or empty for an empty drawing
+    std::string notDrawn; // "描かないもの: IMAGE 3", "描かないもの: 12 種類", or empty
+    // Every kind not drawn with its count, one a line, for a tooltip (empty when none).
+    std::string notDrawnDetail;
 
-    // Returns the parts that are there, three spaces apart, as one line.
+    // Returns the parts that are there, three spaces apart, as one line: the warning, the
+    // counts and the extents before the kinds, so that a long list never pushes them out.
     std::string joined() const;
 };
+
+// The most kinds the status line names one by one; past it, it only counts them.
+inline constexpr std::size_t kKindsNamed = 3;
 
 // Returns the status line's texts for drawing.
 StatusText statusOf(const drawing::Drawing& drawing);

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -47,17 +48,43 @@ TEST(StatusTextTest, NumbersAreWrittenAsTheStatusLineShowsThem) {
 }
 
 TEST(StatusTextTest, CountsKindsNotDrawnAndExtents) {
-    std::string entities = textEntity(0, 0, 100, "A") + textEntity(1000, 0, 100, "B") +
-                           "  0\r\nLINE\r\n 10\r\n0\r\n 20\r\n-50\r\n 11\r\n10\r\n 21\r\n-50\r\n" +
-                           "  0\r\nINSERT\r\n  2\r\nB\r\n  0\r\nPOINT\r\n  0\r\nINSERT\r\n";
-    const StatusText s = statusOf(*drawingOf(entities));
-    EXPECT_EQ(s.counts, "文字 2   線・円・弧 1");
-    EXPECT_EQ(s.notDrawn, "描かないもの: INSERT 2, POINT 1");
-    EXPECT_EQ(s.extents.rfind("範囲 (0, -50) - (", 0), 0u) << s.extents;
-    EXPECT_EQ(s.joined(), s.counts + "   " + s.notDrawn + "   " + s.extents);
+    const std::string lineAndInsert =
+        "  0\r\nLINE\r\n 10\r\n0\r\n 20\r\n-50\r\n 11\r\n10\r\n 21\r\n-50\r\n"
+        "  0\r\nINSERT\r\n  2\r\nB\r\n";
+    const std::string texts = textEntity(0, 0, 100, "A") + textEntity(1000, 0, 100, "B");
+    auto kinds = [](std::initializer_list<const char*> names) {
+        std::string out;
+        for (const char* name : names)
+            out += std::string("  0\r\n") + name + "\r\n";
+        return out;
+    };
+    const StatusText few =
+        statusOf(*drawingOf(texts + lineAndInsert + kinds({"IMAGE", "MESH", "IMAGE"})));
+    EXPECT_EQ(few.counts, "文字 2   線・円・弧 1   ブロック参照 1");
+    EXPECT_EQ(few.notDrawn, "描かないもの: IMAGE 2, MESH 1");
+    EXPECT_EQ(few.notDrawnDetail, "IMAGE 2\nMESH 1");
+    EXPECT_EQ(few.extents.rfind("範囲 (0, -50) - (", 0), 0u) << few.extents;
+    EXPECT_EQ(few.joined(), few.counts + "   " + few.extents + "   " + few.notDrawn);
+    EXPECT_TRUE(few.warning.empty());
+
+    // However many kinds there are, the line only counts them and the extents stay in front.
+    const StatusText many =
+        statusOf(*drawingOf(texts + kinds({"IMAGE", "MESH", "REGION", "WIPEOUT", "3DSOLID"})));
+    EXPECT_EQ(many.notDrawn, "描かないもの: 5 種類");
+    EXPECT_EQ(std::count(many.notDrawnDetail.begin(), many.notDrawnDetail.end(), '\n'), 4);
+    EXPECT_LT(many.joined().find("範囲"), many.joined().find("描かないもの"));
 
     const StatusText empty = statusOf(*drawingOf(""));
     EXPECT_EQ(empty.joined(), "文字 0   線・円・弧 0");
+
+    // A drawing cut short is shown as far as it was read, the warning first.
+    const std::string whole = dxfOf(texts);
+    quillet::platform::MemorySource cut(std::string_view(whole).substr(0, whole.size() - 20));
+    const auto read = quillet::drawing::readDrawing(cut, 0);
+    ASSERT_TRUE(read->truncated);
+    const StatusText shortened = statusOf(*read);
+    EXPECT_EQ(shortened.joined().rfind("⚠ 図面が途中で終わっています", 0), 0u)
+        << shortened.joined();
 }
 
 TEST(ExportTest, FormatNameAndWholeView) {

@@ -136,13 +136,21 @@ class PreviewTest : public QObject {
         QVERIFY(previews_->open(path(QStringLiteral("binary.dxf"))));
     }
 
-    void brokenDrawingReportsAndClosesItsWindow() {
-        writeBytes(path(QStringLiteral("cut.dxf")), classicDrawing().left(60));
-        PreviewWindow* window = previews_->open(path(QStringLiteral("cut.dxf")));
+    void drawingCutShortShowsWhatWasReadWithAWarning() {
+        writeBytes(path(QStringLiteral("cut.dxf")), classicDrawing().chopped(40));
+        PreviewWindow* window = openAndWait(path(QStringLiteral("cut.dxf")));
         QVERIFY(window);
-        QTRY_COMPARE(messages_.size(), 1);
-        QVERIFY(messages_[0].contains(QStringLiteral("EOF")));
-        QTRY_VERIFY(previews_->windows().empty());
+        QVERIFY(messages_.isEmpty());
+        QCOMPARE(previews_->windows().size(), std::size_t{1});
+        QVERIFY(window->view()->drawing());
+        QVERIFY(window->view()->drawing()->truncated);
+        QVERIFY2(window->statusLine().startsWith(QStringLiteral("⚠ 図面が途中で終わっています")),
+                 qPrintable(window->statusLine()));
+        // The first text, read in full, is drawn.
+        const QImage shot = window->view()->grab().toImage();
+        const QPointF first = window->view()->transform().toScreen(0, 0);
+        const int h = static_cast<int>(100 * window->view()->transform().scale);
+        QVERIFY(inkIn(shot, QRect(first.toPoint() - QPoint(0, h), QSize(h, h))) > 0.05);
     }
 
     void sameFileTwiceKeepsOneWindowAndReloads() {

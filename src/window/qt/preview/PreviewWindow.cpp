@@ -166,7 +166,13 @@ void PreviewWindow::cancelLoad() {
 }
 
 void PreviewWindow::showCounts() {
-    counts_->setText(qText(scene::statusOf(*view_->drawing()).joined()));
+    const scene::StatusText status = scene::statusOf(*view_->drawing());
+    counts_->setText(qText(status.joined()));
+    counts_->setToolTip(qText(status.notDrawnDetail));
+}
+
+QString PreviewWindow::statusLine() const {
+    return counts_->text();
 }
 
 void PreviewWindow::showCursor(double x, double y) {

@@ -48,6 +48,8 @@ class PreviewWindow : public QMainWindow {
     QString proposedExportName(const QString& suffix) const;
 
     const QByteArray& path() const noexcept { return path_; }
+    // Returns what the status line says about the drawing (warning, counts, extents, kinds).
+    QString statusLine() const;
     DrawingView* view() const noexcept { return view_; }
 
   signals:
