@@ -52,7 +52,7 @@ namespace {
 Box boxOfEntities(const Drawing& d, const Entities& e, const std::vector<Box>& blockBoxes) {
     Box b;
     for (std::size_t i = 0; i < e.texts.size(); ++i)
-        b.add(e.texts[i].x, e.texts[i].y);
+        b.add(estimatedTextBox(e, i));
     for (std::size_t i = 0; i < e.lines.size(); ++i) {
         b.add(e.lines[i].a.x, e.lines[i].a.y);
         b.add(e.lines[i].b.x, e.lines[i].b.y);
@@ -176,22 +176,42 @@ int Drawing::lineCount(std::size_t i) const noexcept {
     return lines;
 }
 
-Box Drawing::textBounds(std::size_t i) const noexcept {
-    const TextRecord& t = entities.texts[i];
-    const std::string_view bytes = entities.bytesOf(i);
+Box estimatedTextBox(const Entities& e, std::size_t i) noexcept {
+    const TextRecord& t = e.texts[i];
+    const std::string_view bytes = e.bytesOf(i);
     double ems = 0;
     int lines = 1;
+    double spacing = kMTextLineSpacing;
     if (t.isMText()) {
+        const TextExtra extra = e.textExtra(i);
+        const double wrap = t.height > 0 ? extra.wrapWidth / t.height : 0;
+        if (extra.lineSpacing > 0)
+            spacing *= extra.lineSpacing;
         lines = 0;
         forEachMTextLine(bytes, [&](std::string_view line) {
-            ems = std::max(ems, estimatedEms(line));
-            ++lines;
+            const double lineEms = estimatedEms(line);
+            // A wrapped paragraph takes the width and as many lines as it needs.
+            const int wrapped = wrap > 0 && lineEms > wrap ? static_cast<int>(lineEms / wrap) : 0;
+            ems = std::max(ems, wrapped ? wrap : lineEms);
+            lines += 1 + wrapped;
         });
     } else {
         ems = estimatedEms(bytes);
     }
     const double width = ems * t.height * (t.isMText() ? 1.0 : t.widthFactor());
-    return placedBox(t, textFrame(t, width, lines).box);
+    Box local = textFrame(t, width, lines, spacing).box;
+    if (!t.isMText() && t.hasExtra()) {
+        const TextExtra extra = e.textExtra(i);
+        if (extra.mirror & 2)
+            local = {-local.maxX, local.minY, -local.minX, local.maxY};
+        if (extra.mirror & 4)
+            local = {local.minX, -local.maxY, local.maxX, -local.minY};
+    }
+    return placedBox(t, local);
+}
+
+Box Drawing::textBounds(std::size_t i) const noexcept {
+    return estimatedTextBox(entities, i);
 }
 
 Point Drawing::positionOf(std::uint32_t id) const noexcept {

@@ -35,6 +35,10 @@ struct Affine {
 // block has base point base.
 Affine insertTransform(const InsertRecord& r, Point base, int col = 0, int row = 0) noexcept;
 
+// Returns the box of text i of e, its width estimated from its bytes (an MTEXT wrapped at its
+// width, its lines at its spacing).
+Box estimatedTextBox(const Entities& e, std::size_t i) noexcept;
+
 class Drawing {
   public:
     HeaderInfo header;

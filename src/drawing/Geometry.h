@@ -56,8 +56,9 @@ struct TextFrame {
 };
 
 // Returns the frame of a text of height h whose widest line is width units wide (width
-// factor applied) and that has lines lines.
-inline TextFrame textFrame(const TextRecord& t, double width, int lines) {
+// factor applied) and that has lines lines, spacing heights from baseline to baseline.
+inline TextFrame textFrame(const TextRecord& t, double width, int lines,
+                           double spacing = kMTextLineSpacing) {
     const double h = t.height;
     TextFrame f;
     switch (t.halign()) {
@@ -71,7 +72,7 @@ inline TextFrame textFrame(const TextRecord& t, double width, int lines) {
     default:
         f.left = 0;
     }
-    const double block = h + (lines - 1) * kMTextLineSpacing * h; // first cap to last baseline
+    const double block = h + (lines - 1) * spacing * h; // first cap to last baseline
     VAlign v = t.valign();
     if (t.halign() == HAlign::Middle && v == VAlign::Baseline)
         v = VAlign::Middle;

@@ -1,13 +1,15 @@
 // Draws one view of a drawing through a Painter: what meets the view, found through the
-// drawing's index; below a pixel or two as dots, small texts as translucent boxes, and only
-// the largest texts up to a budget in the font. Every front end and every export draws
-// through this, so these rules live here once.
+// drawing's index; block references by walking their block through the insert's map (never a
+// copy per insert); below a pixel or two as dots, small texts and block copies as translucent
+// boxes, and only the largest texts and copies up to a budget. Every record in its colour.
+// Every front end and every export draws through this, so these rules live here once.
 #pragma once
 
 #include "Device.h"
 #include "DotMask.h"
 #include "Painter.h"
 #include "TextCache.h"
+#include "TextLayout.h"
 #include "ViewTransform.h"
 
 #include "drawing/Drawing.h"
@@ -24,12 +26,15 @@ struct Style {
     Color line{0x1f, 0x3a, 0x70};
     Color box{0x9a, 0xa0, 0xa8, 150}; // small texts
     Color dot{0x9a, 0xa0, 0xa8};      // items below dust size
+    std::uint8_t lightFill = 60;      // the opacity of a pattern hatch's fill
 };
 
 struct PaintStats {
-    std::size_t textsDrawn = 0; // in the font
-    std::size_t textsBoxed = 0; // as boxes, being small or past the budget
-    std::size_t dots = 0;       // nodes or items below dust size
+    std::size_t textsDrawn = 0;  // in the font
+    std::size_t textsBoxed = 0;  // as boxes, being small or past the budget
+    std::size_t dots = 0;        // nodes or items below dust size
+    std::size_t copiesDrawn = 0; // block copies walked
+    std::size_t copiesBoxed = 0; // block copies drawn as boxes, being small or past the budget
 };
 
 class Scene {
@@ -45,8 +50,15 @@ class Scene {
     // Past this radius in pixels an arc comes as clipped segments: devices' fixed-point
     // coordinates do not reach far past the screen.
     static constexpr double kFarPixels = 1e5;
+    // The most records of blocks drawn in one view (block copies count one each); the
+    // smallest copies past it become boxes, so that a million inserts never freeze a view.
+    static constexpr std::size_t kBlockBudget = 200000;
+    // Block copies smaller than this many pixels both ways are drawn as boxes.
+    static constexpr double kCopyBoxPixels = 4;
+    // The most copies of one array looked at in one view; past it the array is one box.
+    static constexpr std::size_t kMostCopies = 1 << 18;
     // A CJK character fills about this much of the em: a text's em is its height over this.
-    static constexpr double kCapPerEm = 0.88;
+    static constexpr double kCapPerEm = scene::kCapPerEm;
 
     explicit Scene(Style style = {}) : style_(style) {}
 
@@ -59,18 +71,38 @@ class Scene {
     const Style& style() const noexcept { return style_; }
 
   private:
+    struct Pass;
+    // A text to draw in the font: of the drawing (block kTopLevel) or of a block, through map.
     struct Candidate {
+        std::uint32_t block;
         std::uint32_t text;
+        double pixels;
+        drawing::Affine map;
+        Color color;
+        DeviceRect box;
+    };
+    // A copy of a block placed by a top-level insert, to walk largest first.
+    struct Copy {
+        std::uint32_t insert;
+        std::uint32_t column, row;
         double pixels;
     };
 
     Style style_;
     // Buffers of one view, kept so that the next one allocates nothing.
     std::vector<Candidate> readable_;
+    std::vector<Copy> copies_;
     std::vector<DeviceRect> boxes_;
+    std::vector<DeviceRect> copyBoxes_;
     std::vector<DevicePoint> points_;
+    std::vector<DevicePoint> fillPoints_, clipped_, clipScratch_;
+    std::vector<std::uint32_t> rings_;
     std::vector<TextLine> lines_;
     DotMask dots_;
+    // The drawing's endless lines (XLINE, RAY), indexed by their base alone, found once.
+    const drawing::Drawing* endlessOf_ = nullptr;
+    std::size_t endlessPolylines_ = 0;
+    std::vector<std::uint32_t> endless_;
 };
 
 } // namespace quillet::scene

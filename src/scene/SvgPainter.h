@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Painter.h"
+#include "TextLayout.h"
 #include "ViewTransform.h"
 
 #include "drawing/Drawing.h"
@@ -12,9 +13,6 @@
 #include <string_view>
 
 namespace quillet::scene {
-
-// Measures one line of text in ems, as Painter::advance does.
-using TextMeasure = std::function<double(std::u16string_view)>;
 
 // Returns an estimate of a line's advance in ems without a font: half-width characters half
 // an em or a little more, everything else one.

@@ -100,18 +100,22 @@ std::string utf8Of(std::u16string_view utf16) {
     return out;
 }
 
-const std::u16string& TextCache::text(const drawing::Drawing& drawing, std::uint32_t i) {
-    if (auto it = texts_.find(i); it != texts_.end())
+const std::u16string& TextCache::text(const drawing::Drawing& drawing, std::uint32_t block,
+                                      std::uint32_t i) {
+    const std::uint64_t key = (std::uint64_t{block} + 1) << 32 | i;
+    if (auto it = texts_.find(key); it != texts_.end())
         return it->second;
     if (texts_.size() > kMostTexts)
         texts_.clear(); // what was on screen long ago
+    const drawing::Entities& owner =
+        block == kTopLevel ? drawing.entities : *drawing.entities.blocks[block].entities;
     std::u16string decoded;
     try {
-        decoded = utf16Of(drawing.decodedText(i));
+        decoded = utf16Of(drawing.decodedText(owner, i));
     } catch (const std::exception&) {
-        decoded = utf16Of(drawing.entities.bytesOf(i));
+        decoded = utf16Of(owner.bytesOf(i));
     }
-    return texts_.emplace(i, std::move(decoded)).first->second;
+    return texts_.emplace(key, std::move(decoded)).first->second;
 }
 
 } // namespace quillet::scene
