@@ -10,6 +10,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev fonts-noto-cjk)
 if [[ "${1:-run}" == test ]]; then
     packages+=(libgtest-dev python3-ezdxf xvfb xauth clang libclang-rt-14-dev util-linux mount e2fsprogs locales gdal-bin librecad poppler-utils)
+    # Renders of corpus drawings by ezdxf (python3 -m ezdxf draw) to look at beside the preview's.
+    packages+=(python3-matplotlib imagemagick)
     # The package test: making the package, reading it, validating what it installs.
     packages+=(dpkg-dev file desktop-file-utils appstream lintian groff-base man-db)
 elif [[ "${1:-run}" == package ]]; then

@@ -44,6 +44,39 @@ std::string line(double x1, double y1, double x2, double y2) {
                            {21, std::to_string(y2)}});
 }
 
+// A drawing with a layer table and blocks besides its entities.
+std::string drawingBytes(const std::string& layers, const std::string& blocks,
+                         const std::string& entities) {
+    return pair(0, "SECTION") + pair(2, "TABLES") + pair(0, "TABLE") + pair(2, "LAYER") + layers +
+           pair(0, "ENDTAB") + pair(0, "ENDSEC") + pair(0, "SECTION") + pair(2, "BLOCKS") + blocks +
+           pair(0, "ENDSEC") + pair(0, "SECTION") + pair(2, "ENTITIES") + entities +
+           pair(0, "ENDSEC") + pair(0, "EOF");
+}
+
+std::string layer(const std::string& name, int colour, int flags = 0) {
+    return pair(0, "LAYER") + pair(2, name) + pair(62, std::to_string(colour)) +
+           pair(70, std::to_string(flags));
+}
+
+std::string block(const std::string& name, double baseX, double baseY,
+                  const std::string& entities) {
+    return pair(0, "BLOCK") + pair(8, "0") + pair(2, name) + pair(10, std::to_string(baseX)) +
+           pair(20, std::to_string(baseY)) + entities + pair(0, "ENDBLK");
+}
+
+std::string insert(const std::string& name, double x, double y,
+                   const std::vector<std::pair<int, std::string>>& more = {}) {
+    std::vector<std::pair<int, std::string>> codes{
+        {2, name}, {10, std::to_string(x)}, {20, std::to_string(y)}};
+    codes.insert(codes.end(), more.begin(), more.end());
+    return entity("INSERT", codes);
+}
+
+std::unique_ptr<quillet::drawing::Drawing> drawingFrom(const std::string& bytes) {
+    quillet::platform::MemorySource source(bytes);
+    return quillet::drawing::readDrawing(source, static_cast<std::int64_t>(bytes.size()));
+}
+
 std::unique_ptr<quillet::drawing::Drawing> drawingOf(const std::string& entities) {
     const std::string bytes = dxfOf(entities);
     quillet::platform::MemorySource source(bytes);
@@ -58,6 +91,13 @@ struct RecordedRun {
 };
 struct RecordingPainter final : Painter {
     std::vector<std::vector<DevicePoint>> polylines;
+    std::vector<Color> polylineColors;
+    struct Fill {
+        std::vector<DevicePoint> points;
+        std::vector<std::uint32_t> rings;
+        Color color;
+    };
+    std::vector<Fill> fills;
     struct Arc {
         DevicePoint center;
         double radius, start, span;
@@ -69,13 +109,17 @@ struct RecordingPainter final : Painter {
     int dotPixels = 0;
 
     double advance(std::u16string_view t) override { return 0.5 * static_cast<double>(t.size()); }
-    void polyline(std::span<const DevicePoint> p, const Stroke&) override {
+    void polyline(std::span<const DevicePoint> p, const Stroke& s) override {
         polylines.emplace_back(p.begin(), p.end());
+        polylineColors.push_back(s.color);
     }
     void arc(DevicePoint c, double r, double start, double span, const Stroke&) override {
         arcs.push_back({c, r, start, span});
     }
-    void fill(std::span<const DevicePoint>, std::span<const std::uint32_t>, Color) override {}
+    void fill(std::span<const DevicePoint> p, std::span<const std::uint32_t> r,
+              Color color) override {
+        fills.push_back({{p.begin(), p.end()}, {r.begin(), r.end()}, color});
+    }
     void fillRects(std::span<const DeviceRect> r, Color color) override {
         EXPECT_LT(color.a, 255) << "boxes are translucent";
         rects.insert(rects.end(), r.begin(), r.end());
@@ -109,6 +153,14 @@ struct Drawn {
     RecordingPainter painter;
     PaintStats stats;
 };
+
+Drawn drawDrawing(const quillet::drawing::Drawing& drawing, ViewTransform view = smallView()) {
+    Drawn d;
+    TextCache cache;
+    Scene scene;
+    d.stats = scene.draw(drawing, view, cache, d.painter);
+    return d;
+}
 
 Drawn draw(const std::string& entities, ViewTransform view = smallView()) {
     const auto drawing = drawingOf(entities);
@@ -308,6 +360,221 @@ TEST(SceneTest, AViewAllocatesNothingPerItemOnceItsBuffersHaveGrown) {
         EXPECT_GT(painter.calls - calls, 100u);
         EXPECT_EQ(allocationCount() - before, 0u);
     }
+}
+
+// Returns whether recorded holds a polyline from a to b (either way), to a hundredth of a pixel.
+bool hasSegment(const RecordingPainter& recorded, DevicePoint a, DevicePoint b) {
+    auto near = [](DevicePoint p, DevicePoint q) {
+        return std::abs(p.x - q.x) < 0.01 && std::abs(p.y - q.y) < 0.01;
+    };
+    for (const auto& p : recorded.polylines)
+        if (p.size() == 2 && ((near(p[0], a) && near(p[1], b)) || (near(p[0], b) && near(p[1], a))))
+            return true;
+    return false;
+}
+
+TEST(SceneBlockTest, InsertsLandWithTheirScaleTurnMirrorArrayAndNesting) {
+    // Block B: a line from its base point three units along X. The view: (x, y) lands at
+    // (100 + 2x, 50 - 2y).
+    const std::string blocks = block("B", 1, 0, line(1, 0, 4, 0)) +
+                               block("N", 0, 0, insert("B", 0, 10, {{41, "2"}, {42, "2"}}));
+    struct Case {
+        const char* what;
+        std::string inserts;
+        std::vector<std::pair<DevicePoint, DevicePoint>> segments;
+    };
+    const Case cases[] = {
+        {"turned a quarter, twice the size, two columns 10 apart",
+         insert("B", 10, 5, {{41, "2"}, {42, "2"}, {50, "90"}, {70, "2"}, {44, "10"}}),
+         {{{120, 40}, {120, 28}}, {{120, 20}, {120, 8}}}},
+        {"mirrored by a negative scale", insert("B", -20, 0, {{41, "-1"}}), {{{60, 50}, {54, 50}}}},
+        {"three rows 5 apart",
+         insert("B", 0, -10, {{71, "3"}, {45, "5"}}),
+         {{{100, 70}, {106, 70}}, {{100, 60}, {106, 60}}, {{100, 50}, {106, 50}}}},
+        {"a block inside a block, both scaled",
+         insert("N", 5, -20, {{41, "0.5"}, {42, "0.5"}}),
+         {{{110, 80}, {116, 80}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto drawing = drawingFrom(drawingBytes("", blocks, c.inserts));
+        const Drawn d = drawDrawing(*drawing);
+        EXPECT_EQ(d.painter.polylines.size(), c.segments.size());
+        for (const auto& [a, b] : c.segments)
+            EXPECT_TRUE(hasSegment(d.painter, a, b))
+                << a.x << "," << a.y << " " << b.x << "," << b.y;
+    }
+}
+
+TEST(SceneBlockTest, ColoursComeFromTheRecordItsLayerOrItsInsert) {
+    const Style style;
+    const std::string layers =
+        layer("RED", 1) + layer("OFF", -3) + layer("FROZEN", 4, 1) + layer("WHITE", 7);
+    const std::string blocks =
+        block("B", 0, 0,
+              entity("LINE", {{62, "0"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "0"}}) + // BYBLOCK
+                  line(0, 5, 10, 5)); // layer 0: takes the insert's layer, BYLAYER: its colour
+    auto onLayer = [](const std::string& name, double y,
+                      std::vector<std::pair<int, std::string>> more) {
+        more.insert(more.begin(),
+                    {{10, "0"}, {20, std::to_string(y)}, {11, "10"}, {21, std::to_string(y)}});
+        std::string out = pair(0, "LINE") + pair(8, name);
+        for (const auto& [code, value] : more)
+            out += pair(code, value);
+        return out;
+    };
+    const std::string entities = onLayer("RED", -20, {}) + onLayer("RED", -18, {{62, "5"}}) +
+                                 onLayer("WHITE", -16, {}) + onLayer("0", -14, {{420, "1193046"}}) +
+                                 onLayer("0", -12, {{62, "2"}}) + onLayer("OFF", -10, {}) +
+                                 onLayer("FROZEN", -8, {}) + pair(0, "INSERT") + pair(8, "RED") +
+                                 pair(62, "3") + pair(2, "B") + pair(10, "0") + pair(20, "10");
+    const Drawn d = drawDrawing(*drawingFrom(drawingBytes(layers, blocks, entities)));
+    auto colourAt = [&](double y) -> Color {
+        const double deviceY = 50 - 2 * y;
+        for (std::size_t k = 0; k < d.painter.polylines.size(); ++k)
+            if (std::abs(d.painter.polylines[k][0].y - deviceY) < 0.01)
+                return d.painter.polylineColors[k];
+        ADD_FAILURE() << "nothing drawn at " << y;
+        return {};
+    };
+    EXPECT_EQ(colourAt(-20), (Color{255, 0, 0}));        // BYLAYER
+    EXPECT_EQ(colourAt(-18), (Color{0, 0, 255}));        // its own
+    EXPECT_EQ(colourAt(-16), style.line);                // white on a white page: the line ink
+    EXPECT_EQ(colourAt(-14), (Color{0x12, 0x34, 0x56})); // true colour
+    const Color yellow = colourAt(-12);                  // too pale on white: darkened, same hue
+    EXPECT_EQ(yellow.r, yellow.g);
+    EXPECT_LT(yellow.r, 200);
+    EXPECT_EQ(yellow.b, 0);
+    EXPECT_EQ(colourAt(10), (Color{0, 255, 0})); // BYBLOCK: the insert's colour
+    EXPECT_EQ(colourAt(15), (Color{255, 0, 0})); // layer 0 in a block: the insert's layer
+    EXPECT_EQ(d.painter.polylines.size(), 7u);   // nothing of the layers off or frozen
+}
+
+TEST(SceneBlockTest, AMillionCopiesStayWithinTheBudget) {
+    std::string lines;
+    for (int k = 0; k < 100; ++k)
+        lines += line(0, k * 0.02, 1, k * 0.02);
+    // 1000 by 1000 copies, each 10 pixels across: the view sees about 20 by 10 of them; a
+    // second, zoomed out, sees every copy below a box's size.
+    const auto drawing = drawingFrom(drawingBytes(
+        "", block("B", 0, 0, lines),
+        insert("B", -50, -25,
+               {{41, "5"}, {42, "5"}, {70, "1000"}, {71, "1000"}, {44, "5"}, {45, "5"}})));
+    const Drawn near = drawDrawing(*drawing);
+    EXPECT_GT(near.stats.copiesDrawn, 100u);
+    EXPECT_LT(near.stats.copiesDrawn, 400u);
+    EXPECT_LE(near.painter.polylines.size(), Scene::kBlockBudget);
+    ViewTransform far = smallView();
+    far.scale = 0.02;
+    const Drawn away = drawDrawing(*drawing, far);
+    EXPECT_EQ(away.stats.copiesDrawn, 0u);
+    EXPECT_TRUE(away.painter.polylines.empty());
+    EXPECT_GT(away.stats.dots + away.painter.rects.size(), 0u);
+}
+
+TEST(SceneFillTest, SolidsAreFilledAndPatternHatchesLightly) {
+    const Drawn d = draw(entity("SOLID", {{62, "1"},
+                                          {10, "0"},
+                                          {20, "0"},
+                                          {11, "10"},
+                                          {21, "0"},
+                                          {12, "0"},
+                                          {22, "10"},
+                                          {13, "10"},
+                                          {23, "10"}}));
+    ASSERT_EQ(d.painter.fills.size(), 1u);
+    const auto& fill = d.painter.fills[0];
+    EXPECT_EQ(fill.color, (Color{255, 0, 0}));
+    ASSERT_EQ(fill.rings.size(), 1u);
+    ASSERT_EQ(fill.rings[0], 4u);
+    // The square from (0, 0) to (10, 10): the third and fourth corners of a SOLID cross over.
+    double area = 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+        const DevicePoint& p = fill.points[k];
+        const DevicePoint& q = fill.points[(k + 1) % 4];
+        area += p.x * q.y - q.x * p.y;
+    }
+    EXPECT_NEAR(std::abs(area) / 2, 400, 1e-6);
+    // Far larger than the view: what is handed over stays near the screen.
+    const Drawn big = draw(entity("SOLID", {{10, "-1e6"},
+                                            {20, "-1e6"},
+                                            {11, "1e6"},
+                                            {21, "-1e6"},
+                                            {12, "-1e6"},
+                                            {22, "1e6"},
+                                            {13, "1e6"},
+                                            {23, "1e6"}}));
+    ASSERT_EQ(big.painter.fills.size(), 1u);
+    for (const DevicePoint& p : big.painter.fills[0].points) {
+        EXPECT_GE(p.x, -2);
+        EXPECT_LE(p.y, 102);
+    }
+}
+
+TEST(SceneTextTest, MirroredAndSlantedTextsTurnTheirGlyphs) {
+    struct Case {
+        const char* what;
+        std::string entities;
+        double rotation, xScale, oblique, offsetX;
+    };
+    // "ABCD" is two ems: at height 11 and two pixels a unit, 2 * 11 / 0.88 * 2 pixels wide.
+    const double wide = 2 * 11 / Scene::kCapPerEm * 2;
+    const std::string blocks =
+        block("T", 0, 0, text(0, 0, 11, "ABCD", {{72, "2"}, {11, "0"}, {21, "0"}}));
+    const Case cases[] = {
+        {"as written", text(0, 0, 11, "ABCD"), 0, 1, 0, 0},
+        {"backwards", text(0, 0, 11, "ABCD", {{71, "2"}}), 0, -1, 0, 0},
+        {"upside down", text(0, 0, 11, "ABCD", {{71, "4"}}), 180, -1, 0, 0},
+        {"both", text(0, 0, 11, "ABCD", {{71, "6"}}), 180, 1, 0, 0},
+        {"slanted 15 degrees", text(0, 0, 11, "ABCD", {{51, "15"}}), 0, 1, 15, 0},
+        {"slanted and backwards", text(0, 0, 11, "ABCD", {{51, "15"}, {71, "2"}}), 0, -1, -15, 0},
+        // Right-justified in a block mirrored by the insert: it runs the other way from its
+        // anchor, its glyphs mirrored.
+        {"in a mirrored insert", insert("T", 0, 0, {{41, "-1"}}), 360, -1, 0, wide},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Drawn d = drawDrawing(*drawingFrom(drawingBytes("", blocks, c.entities)));
+        ASSERT_EQ(d.painter.runs.size(), 1u);
+        const GlyphRun& run = d.painter.runs[0].run;
+        EXPECT_NEAR(std::fmod(run.rotationDegrees + 360, 360), std::fmod(c.rotation, 360), 1e-9);
+        EXPECT_NEAR(run.xScale, c.xScale, 1e-9);
+        EXPECT_NEAR(run.obliqueDegrees, c.oblique, 1e-6);
+        EXPECT_NEAR(d.painter.runs[0].offsets[0].x, c.offsetX, 1e-9);
+        EXPECT_NEAR(run.origin.x, 100, 1e-9);
+    }
+}
+
+TEST(SceneTextTest, MTextWrapsAtItsWidthByThePaintersMeasure) {
+    // Height 3: an em is 3 / 0.88 units; width 30 holds 8.8 ems, each character half an em.
+    const Drawn d = draw(
+        entity("MTEXT", {{10, "0"},
+                         {20, "0"},
+                         {40, "3"},
+                         {41, "30"},
+                         {44, "2"},
+                         {71, "5"},
+                         {1, "aaa bbb ccc ddd eee\\P配管配管配管配管配管配管配管配管配管配管"}}));
+    ASSERT_EQ(d.painter.runs.size(), 1u);
+    const RecordedRun& r = d.painter.runs[0];
+    ASSERT_EQ(r.texts,
+              (std::vector<std::u16string>{u"aaa bbb ccc ddd", u"eee",
+                                           u"配管配管配管配管配管配管配管配管配", u"管配管"}));
+    const double em = 3 / Scene::kCapPerEm * 2;            // pixels
+    EXPECT_NEAR(r.offsets[0].x, -15 * 0.5 * em / 2, 1e-9); // centred, line by line
+    EXPECT_NEAR(r.offsets[1].x, -3 * 0.5 * em / 2, 1e-9);
+    EXPECT_NEAR(r.offsets[1].y - r.offsets[0].y, 5.0 / 3.0 * 3 * 2 * 2, 1e-9); // spacing 2
+    // Middle: the block of lines is centred on the anchor.
+    EXPECT_NEAR(r.offsets[0].y + r.offsets[3].y, 3 * 2, 1e-9);
+}
+
+TEST(SceneTest, EndlessLinesCrossTheWholeView) {
+    // Their base far off the view: still drawn, clipped to the screen.
+    const Drawn d = draw(entity("XLINE", {{10, "1000"}, {20, "1000"}, {11, "1"}, {21, "1"}}) +
+                         entity("RAY", {{10, "0"}, {20, "0"}, {11, "1"}, {21, "0"}}));
+    ASSERT_EQ(d.painter.polylines.size(), 2u);
+    EXPECT_TRUE(hasSegment(d.painter, {48, 102}, {152, -2}));
+    EXPECT_TRUE(hasSegment(d.painter, {100, 50}, {202, 50}));
 }
 
 } // namespace

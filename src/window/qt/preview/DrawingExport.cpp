@@ -36,10 +36,12 @@ ExportFormat formatOf(const QString& path) {
 QString exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransform& shown,
                       bool whole, const QString& path, ExportFormat format, const QString& title) {
     const QString failed = QStringLiteral("書き出せませんでした: %1").arg(path);
+    const drawing::Box extents =
+        whole ? scene::measuredExtents(drawing, textMeasure()) : drawing::Box{};
     switch (format) {
     case ExportFormat::Png: {
         const scene::ViewTransform view =
-            whole ? scene::wholeDrawingView(drawing.extents(), scene::kWholeImagePixels) : shown;
+            whole ? scene::wholeDrawingView(extents, scene::kWholeImagePixels) : shown;
         QImage image(pixelSize(view), QImage::Format_RGB32);
         if (image.isNull())
             return failed;
@@ -50,7 +52,7 @@ QString exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransfor
     }
     case ExportFormat::Svg: {
         const scene::ViewTransform view =
-            whole ? scene::wholeDrawingView(drawing.extents(), scene::kWholeVectorPixels) : shown;
+            whole ? scene::wholeDrawingView(extents, scene::kWholeVectorPixels) : shown;
         const std::string svg = scene::svgOf(drawing, view, title.toStdString(), textMeasure());
         QFile file(path);
         const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
@@ -61,7 +63,7 @@ QString exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransfor
     }
     case ExportFormat::Pdf: {
         const scene::ViewTransform base =
-            whole ? scene::wholeDrawingView(drawing.extents(), scene::kWholeVectorPixels) : shown;
+            whole ? scene::wholeDrawingView(extents, scene::kWholeVectorPixels) : shown;
         QPdfWriter pdf(path);
         pdf.setTitle(title);
         pdf.setCreator(QStringLiteral("Quillet"));

@@ -21,6 +21,7 @@ DrawingView::DrawingView(QWidget* parent) : QWidget(parent) {
 
 void DrawingView::setDrawing(std::shared_ptr<const drawing::Drawing> drawing) {
     drawing_ = std::move(drawing);
+    fitBox_ = drawing_ ? scene::measuredExtents(*drawing_, textMeasure()) : drawing::Box{};
     cache_.clear();
     message_.clear();
     fitAll();
@@ -32,8 +33,7 @@ void DrawingView::setMessage(const QString& message) {
 }
 
 void DrawingView::fitAll() {
-    const drawing::Box box = drawing_ ? drawing_->extents() : drawing::Box{};
-    view_ = scene::ViewTransform::fitting(box, deviceSize(size()));
+    view_ = scene::ViewTransform::fitting(fitBox_, deviceSize(size()));
     fitScale_ = view_.scale;
     fitted_ = true;
     update();

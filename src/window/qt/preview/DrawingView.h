@@ -29,7 +29,7 @@ class DrawingView : public QWidget {
     // Shows message instead of a drawing while there is none (e.g. while reading).
     void setMessage(const QString& message);
 
-    // Fits the whole drawing into the widget.
+    // Fits the whole drawing, its texts as wide as the font draws them, into the widget.
     void fitAll();
 
     // Zooms by factor about the widget point at.
@@ -51,6 +51,7 @@ class DrawingView : public QWidget {
 
   private:
     std::shared_ptr<const drawing::Drawing> drawing_;
+    drawing::Box fitBox_; // the drawing's extents with its texts measured in the font
     ViewTransform view_;
     double fitScale_ = 1;
     scene::Scene scene_;

@@ -1,5 +1,7 @@
 // quillet-preview: opens each drawing named on the command line in a preview window, for
-// looking at a drawing without the main window.
+// looking at a drawing without the main window; or, with --export or --texts, writes the
+// fitted drawing or lists its texts without a display.
+#include "PreviewCommand.h"
 #include "PreviewReporter.h"
 #include "PreviewWindow.h"
 #include "PreviewWindows.h"
@@ -8,6 +10,8 @@
 #include <QFile>
 
 int main(int argc, char** argv) {
+    if (quillet::window::preview::isCommand(argc, argv))
+        return quillet::window::preview::runCommand(argc, argv);
     QApplication app(argc, argv);
     quillet::window::preview::PreviewWindows previews(
         nullptr, quillet::window::preview::messageBoxReporter());
