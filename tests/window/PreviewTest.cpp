@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -151,6 +153,50 @@ class PreviewTest : public QObject {
         const QPointF first = window->view()->transform().toScreen(0, 0);
         const int h = static_cast<int>(100 * window->view()->transform().scale);
         QVERIFY(inkIn(shot, QRect(first.toPoint() - QPoint(0, h), QSize(h, h))) > 0.05);
+    }
+
+    void commandLineExportsAndListsTextsWithoutADisplay() {
+        const QString drawing = path(QStringLiteral("図面.dxf"));
+        auto run = [](const QStringList& arguments) {
+            QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the program picks offscreen itself
+            env.remove(QStringLiteral("DISPLAY"));
+            env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+            p.setProcessEnvironment(env);
+            p.start(QStringLiteral(QUILLET_PREVIEW_PATH), arguments);
+            p.waitForFinished(60000);
+            return std::tuple{p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+        };
+        const QString png = path(QStringLiteral("cli.png"));
+        auto [code, out, err] = run({QStringLiteral("--export"), png, QStringLiteral("--size"),
+                                     QStringLiteral("400x300"), drawing});
+        QVERIFY2(code == 0, err.constData());
+        const QImage image(png);
+        QCOMPARE(image.size(), QSize(400, 300));
+        // Fitted: both texts show, the second one's end included.
+        QVERIFY(inkIn(image, QRect(0, 0, 60, 300)) > 0.001);
+        QVERIFY(inkIn(image, QRect(300, 0, 100, 300)) > 0.001);
+        for (const char* suffix : {"svg", "pdf"}) {
+            const QString file = path(QStringLiteral("cli.%1").arg(suffix));
+            QCOMPARE(std::get<0>(run({QStringLiteral("--export"), file, drawing})), 0);
+            QVERIFY(QFileInfo(file).size() > 500);
+        }
+        std::tie(code, out, err) = run({QStringLiteral("--texts"), drawing});
+        QCOMPARE(code, 0);
+        QCOMPARE(QString::fromUtf8(out),
+                 QStringLiteral("0\t0\t100\t0\t配管\n1000\t0\t100\t0\t東京\n"));
+        for (const QStringList& arguments :
+             {QStringList{QStringLiteral("--texts"), path(QStringLiteral("ない.dxf"))},
+              QStringList{QStringLiteral("--export"), png, path(QStringLiteral("ない.dxf"))}}) {
+            std::tie(code, out, err) = run(arguments);
+            QCOMPARE(code, 1);
+            QVERIFY2(QString::fromUtf8(err).contains(QStringLiteral("実行時エラー 53")),
+                     err.constData());
+        }
+        QCOMPARE(std::get<0>(run({QStringLiteral("--export"), png, QStringLiteral("--size"),
+                                  QStringLiteral("wide"), drawing})),
+                 2);
     }
 
     void sameFileTwiceKeepsOneWindowAndReloads() {
