@@ -1,0 +1,65 @@
+// What the form logic asks of a window: the small set of calls each toolkit's window
+// implements. Texts are UTF-8; paths are the system's bytes (UTF-8 on Windows, with "/" as the
+// form logic writes them).
+#pragma once
+
+#include "Controls.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillet::form {
+
+// How often the front end calls Form::tick() so that the file lists follow the folder: short
+// enough that a new drawing shows at once to the eye, long enough to cost nothing.
+inline constexpr int kTickMilliseconds = 300;
+
+// The window as the form logic sees it. No call here raises an event back into the form (the
+// front end shows what it is told without calling Form's procedures). Everything runs on the
+// window's thread; a run blocks it for its length, as the window always did.
+class FormView {
+  public:
+    virtual ~FormView() = default;
+
+    // Returns the text of box (txtFileName, txtFileS or txtFileR) as the user left it.
+    virtual std::string text(ControlId box) const = 0;
+    // Replaces the text of box (txtFileName, txtFileS or txtFileR).
+    virtual void setText(ControlId box, std::string_view text) = 0;
+
+    // Sets the window's caption.
+    virtual void setCaption(std::string_view caption) = 0;
+    // Replaces the report box's (txtDis) text; its lines end with CR LF.
+    virtual void setReport(std::string_view report) = 0;
+
+    // Fills Drive1 with drives (paths as Form gets them from its drive list, "/" or "C:/"),
+    // drives[chosen] chosen. The front end may show a drive in its own way ("c:").
+    virtual void showDrives(const std::vector<std::string>& drives, std::size_t chosen) = 0;
+    // Chooses drive in Drive1 again, as after a drive that was not ready.
+    virtual void chooseDrive(std::string_view drive) = 0;
+
+    // Shows folder (absolute) as Dir1's current folder. A flat directory list is filled from
+    // directoryLines(folder) (DirectoryList.h); a tree opens down to it and selects it.
+    virtual void showFolder(std::string_view folder) = 0;
+
+    // Fills list (File1 or File2) with names as shown, in that order, names[*chosen] chosen
+    // (none without chosen).
+    virtual void showFiles(ControlId list, const std::vector<std::string>& names,
+                           std::optional<std::size_t> chosen) = 0;
+    // Chooses entry index of list and brings it into sight.
+    virtual void chooseFile(ControlId list, std::size_t index) = 0;
+
+    // Shows message in a modal error box over the window; returns once the user closed it.
+    virtual void showError(std::string_view message) = 0;
+
+    // Opens the drawing at path in a preview window (one window a drawing); the preview
+    // reports a file it cannot open itself.
+    virtual void openPreview(const std::string& path) = 0;
+
+    // Ends the program.
+    virtual void quit() = 0;
+};
+
+} // namespace quillet::form
