@@ -39,7 +39,7 @@ std::string messageFor(const platform::RunError& error);
 // Returns the output name proposed for an input name: the name followed by ".dxf".
 std::string proposedOutput(std::string_view input);
 
-class Form {
+class Form : private conversion::RunView {
   public:
     // Returns the drives for Drive1 (platform::listDrives on the machine).
     using DriveLister = std::function<std::vector<std::string>()>;
@@ -98,13 +98,17 @@ class Form {
     static DriveLister defaultDrives();
 
   private:
+    void setCaption(std::string_view caption) override;
+    void setReport(std::string_view report) override;
+
     // Moves Dir1 to folder; shows a folder that is not ready and returns false then, moving
     // the view back to the folder shown before when backOnFailure says so.
     bool setDir1Path(std::string_view folder, bool backOnFailure);
     // Lists Dir1's folder into both file lists, keeping each one's chosen entry.
     void listFiles();
     void runButton(conversion::DrawingOptions options);
-    std::optional<std::size_t> indexOf(const std::string& bytes) const;
+    // Returns the index of the file called name (bytes) in the lists; none when not listed.
+    std::optional<std::size_t> indexOf(std::string_view name) const;
 
     FormView& view_;
     DriveLister listDrives_;

@@ -1,0 +1,239 @@
+// The window's state and event procedures, shown through a FormView.
+#include "Form.h"
+
+#include "DirectoryList.h"
+#include "platform/Drives.h"
+#include "platform/FolderListing.h"
+#include "platform/OsError.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace quillet::form {
+
+namespace {
+
+std::vector<std::string> shownNames(const std::vector<ListedName>& files) {
+    std::vector<std::string> shown;
+    shown.reserve(files.size());
+    for (const ListedName& file : files)
+        shown.push_back(file.shown);
+    return shown;
+}
+
+bool namesADrawing(std::string_view file) {
+    if (file.size() < 4)
+        return false;
+    std::string ending(file.substr(file.size() - 4));
+    std::transform(ending.begin(), ending.end(), ending.begin(),
+                   [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    return ending == ".dxf";
+}
+
+} // namespace
+
+conversion::RunInputs runInputs(std::string_view folder, std::string_view txtFileName,
+                                std::string_view txtFileS, std::string_view txtFileR,
+                                const ChosenFile& chosen) {
+    const bool chosenAsShown = !chosen.bytes.empty() && txtFileName == chosen.shown;
+    const bool proposedAsShown = !chosen.bytes.empty() && txtFileS == proposedOutput(chosen.shown);
+    return {std::string(folder), chosenAsShown ? chosen.bytes : std::string(txtFileName),
+            proposedAsShown ? proposedOutput(chosen.bytes) : std::string(txtFileS),
+            std::string(txtFileR)};
+}
+
+std::string messageFor(const platform::RunError& error) {
+    // The file is named as the lists show it, whatever encoding its bytes are in.
+    return platform::RunError(error.number(), platform::displayName(error.path()), error.line(),
+                              error.detail())
+        .what();
+}
+
+std::string proposedOutput(std::string_view input) {
+    return std::string(input) + ".dxf";
+}
+
+Form::Form(FormView& view, DriveLister drives, platform::OwnedSeparators separators)
+    : view_(view), listDrives_(std::move(drives)), separators_(std::move(separators)) {}
+
+Form::DriveLister Form::defaultDrives() {
+    return [] { return platform::listDrives(); };
+}
+
+void Form::Form_Load() {
+    const std::string current = platform::absoluteFolder(".");
+    drives_ = listDrives_();
+    drive1Drive_ = driveRootOf(current, drives_);
+    const auto at = std::find(drives_.begin(), drives_.end(), drive1Drive_);
+    view_.showDrives(drives_, at == drives_.end() ? 0 : std::size_t(at - drives_.begin()));
+    setDir1Path(current, true);
+}
+
+void Form::openGiven(std::string_view file) {
+    const std::string path = platform::absoluteFolder(file);
+    if (namesADrawing(file)) {
+        view_.openPreview(path);
+        return;
+    }
+    // The folder's own rules ("/", "C:/"), not a one-character root.
+    const std::string name = platform::baseNameOf(path);
+    if (!setDir1Path(platform::folderOf(path), true))
+        return;
+    const std::optional<std::size_t> index = indexOf(name);
+    if (!index) {
+        view_.showError(messageFor(platform::RunError(platform::ErrorNumber::FileNotFound, path)));
+        return;
+    }
+    file1Selected_ = name;
+    view_.chooseFile(ControlId::File1, *index);
+    File1_Click(*index);
+}
+
+void Form::tick() {
+    if (!dir1Path_.empty() && platform::folderStamp(dir1Path_) != dir1Stamp_)
+        listFiles();
+}
+
+void Form::Drive1_DropDown() {
+    drives_ = listDrives_();
+    const auto at = std::find(drives_.begin(), drives_.end(), drive1Drive_);
+    // A drive that went away leaves the choice on the first one without opening it: the
+    // folder shown stays until the user picks another drive.
+    if (at == drives_.end() && !drives_.empty())
+        drive1Drive_ = drives_.front();
+    view_.showDrives(drives_, at == drives_.end() ? 0 : std::size_t(at - drives_.begin()));
+}
+
+void Form::Drive1_Change(std::string_view drive) {
+    if (setDir1Path(drive, true)) {
+        drive1Drive_ = drive;
+        return;
+    }
+    // A drive that is not ready leaves the previous one chosen.
+    view_.chooseDrive(drive1Drive_);
+}
+
+void Form::Dir1_Change(std::string_view folder) {
+    // The view moving onto the folder it was just told to show opens nothing again.
+    if (platform::absoluteFolder(folder) != dir1Path_)
+        setDir1Path(folder, false);
+}
+
+void Form::File1_Click(std::size_t index) {
+    if (index >= files_.size())
+        return;
+    file1Selected_ = files_[index].bytes;
+    chosen_ = {files_[index].shown, files_[index].bytes};
+    view_.setText(ControlId::txtFileName, chosen_.shown);
+    view_.setText(ControlId::txtFileS, proposedOutput(chosen_.shown));
+}
+
+void Form::File2_Click(std::size_t index) {
+    if (index >= files_.size())
+        return;
+    // Only what 開く opens; no box changes.
+    file2Selected_ = toOpen_ = files_[index].bytes;
+}
+
+void Form::cmdCul1_Click() {
+    runButton({conversion::Drawing::Classic, conversion::InputEncoding::Auto});
+}
+
+void Form::cmdCul2_Click() {
+    runButton({conversion::Drawing::Declared, conversion::InputEncoding::Auto});
+}
+
+void Form::cmdOpen_Click() {
+    const std::string name =
+        toOpen_.empty()
+            ? runInputs(dir1Path_, view_.text(ControlId::txtFileName),
+                        view_.text(ControlId::txtFileS), view_.text(ControlId::txtFileR), chosen_)
+                  .outputName
+            : toOpen_;
+    // Joined as the run joins, so that 開く opens the very file the run wrote.
+    view_.openPreview(conversion::composePath(dir1Path_, name));
+}
+
+void Form::cmdExit_Click() {
+    view_.quit();
+}
+
+void Form::runButton(conversion::DrawingOptions options) {
+    const conversion::RunInputs inputs =
+        runInputs(dir1Path_, view_.text(ControlId::txtFileName), view_.text(ControlId::txtFileS),
+                  view_.text(ControlId::txtFileR), chosen_);
+    std::string headline;
+    std::string message;
+    try {
+        conversion::runConversion(inputs, separators_.view(), state_, *this, options);
+        // The new drawing shows at once, and is the one 開く opens.
+        listFiles();
+        // A drawing written elsewhere than the folder shown is still the one 開く opens.
+        toOpen_.clear();
+        if (const std::optional<std::size_t> index = indexOf(inputs.outputName)) {
+            file2Selected_ = toOpen_ = inputs.outputName;
+            view_.chooseFile(ControlId::File2, *index);
+        }
+        return;
+    } catch (const platform::RunError& error) {
+        headline = error.headline();
+        message = messageFor(error);
+    } catch (const std::exception& error) {
+        headline = message = error.what();
+    }
+    // The window stays usable, and no report of an earlier run stands beside the failure.
+    view_.setCaption(conversion::kCaptionDone);
+    view_.setReport(headline);
+    view_.showError(message);
+}
+
+bool Form::setDir1Path(std::string_view folder, bool backOnFailure) {
+    const std::string path = platform::absoluteFolder(folder);
+    if (const std::optional<platform::ErrorNumber> notReady = folderNotReady(path)) {
+        view_.showError(messageFor(platform::RunError(*notReady, path)));
+        // From the keys a tree stays on the refused folder, so the next key moves past it.
+        if (backOnFailure && !dir1Path_.empty())
+            view_.showFolder(dir1Path_);
+        return false;
+    }
+    dir1Path_ = path;
+    view_.showFolder(dir1Path_);
+    // Dir1's change: both lists follow, nothing chosen in them, and nothing to open.
+    file1Selected_.clear();
+    file2Selected_.clear();
+    toOpen_.clear();
+    listFiles();
+    return true;
+}
+
+void Form::listFiles() {
+    dir1Stamp_ = platform::folderStamp(dir1Path_);
+    files_ = filesOf(dir1Path_);
+    // A file written meanwhile shows up; the chosen ones stay chosen without being chosen anew.
+    const std::vector<std::string> shown = shownNames(files_);
+    for (auto [list, selected] : {std::pair{ControlId::File1, &file1Selected_},
+                                  std::pair{ControlId::File2, &file2Selected_}}) {
+        const std::optional<std::size_t> index = indexOf(*selected);
+        if (!index)
+            selected->clear();
+        view_.showFiles(list, shown, index);
+    }
+}
+
+std::optional<std::size_t> Form::indexOf(std::string_view name) const {
+    if (name.empty())
+        return std::nullopt;
+    const auto at = std::find_if(files_.begin(), files_.end(),
+                                 [&](const ListedName& file) { return file.bytes == name; });
+    return at == files_.end() ? std::nullopt : std::optional(std::size_t(at - files_.begin()));
+}
+
+void Form::setCaption(std::string_view caption) {
+    view_.setCaption(caption);
+}
+
+void Form::setReport(std::string_view report) {
+    view_.setReport(report);
+}
+
+} // namespace quillet::form
