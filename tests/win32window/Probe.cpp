@@ -128,7 +128,8 @@ int run(const std::vector<std::string>& args) {
     if (args.empty())
         return fail("no command");
     const std::string& command = args[0];
-    const double seconds = args.size() > 1 ? std::stod(args[1]) : 20;
+    const bool waits = command == "wait" || command == "gone" || command == "box";
+    const double seconds = waits && args.size() > 1 ? std::stod(args[1]) : 20;
     if (command == "wait") {
         const auto begin = std::chrono::steady_clock::now();
         if (!waitFor(seconds, [] { return form1() != nullptr; }))

@@ -189,12 +189,30 @@ int Form1Window::run() {
             return 1;
         if (preview::translatePreviewMessage(message))
             continue;
+        if (takeEnterOrEsc(message))
+            continue;
         if (window_ && ::IsDialogMessageW(window_, &message))
             continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
+}
+
+bool Form1Window::takeEnterOrEsc(const MSG& message) {
+    if (message.message != WM_KEYDOWN ||
+        (message.wParam != VK_RETURN && message.wParam != VK_ESCAPE) || !window_ ||
+        (message.hwnd != window_ && !::IsChild(window_, message.hwnd)))
+        return false;
+    // An open drive list takes its Enter and Esc itself.
+    const HWND drive1 = control(ControlId::Drive1);
+    if ((message.hwnd == drive1 || ::IsChild(drive1, message.hwnd)) &&
+        ::SendMessageW(drive1, CB_GETDROPPEDSTATE, 0, 0))
+        return false;
+    // Enter in Dir1 opens its chosen folder, as a double-click does.
+    if (message.wParam == VK_RETURN && message.hwnd == control(ControlId::Dir1))
+        openDir1Line();
+    return true;
 }
 
 LRESULT CALLBACK Form1Window::windowProc(HWND window, UINT message, WPARAM wParam,
@@ -295,13 +313,6 @@ LRESULT Form1Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Form1Window::onCommand(int id, int code) {
-    // Enter and Esc: no button is the default or the cancel one; Enter in Dir1 opens its
-    // chosen folder, as a double-click does.
-    if (id == IDOK) {
-        if (::GetFocus() == control(ControlId::Dir1))
-            openDir1Line();
-        return;
-    }
     if (id < kFirstControlId || id >= kFirstControlId + static_cast<int>(form::kControls.size()))
         return;
     const ControlId source = form::kControls[static_cast<std::size_t>(id - kFirstControlId)].id;

@@ -60,6 +60,10 @@ class Form1Window final : public form::FormView {
     // Places every control and sizes the window for dpi, with a font made for it.
     void layout(int dpi);
     void onCommand(int id, int code);
+    // Takes Enter and Esc meant for this window before IsDialogMessageW would press a
+    // button with them or close the window (as a focused button, or the report box, asks):
+    // here they press nothing; returns whether message was one of them.
+    bool takeEnterOrEsc(const MSG& message);
     // Opens the folder of Dir1's chosen line, as a double-click or Enter does.
     void openDir1Line();
     // Tells the form of a drive chosen in Drive1 once the choice is made.
