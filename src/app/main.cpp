@@ -2,7 +2,7 @@
 #include "AppOptions.h"
 #include "Version.h"
 #include "platform/TempFileCleanup.h"
-#include "window/Form1.h"
+#include "window/qt/Form1.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,17 +1,4 @@
+// The preview finds the error reporter here until it moves beside the main window in qt/.
 #pragma once
 
-#include <QString>
-
-#include <functional>
-
-class QWidget;
-
-namespace quillet::window {
-
-// Shows a failure to the user over parent; the window carries on once it returns.
-using ErrorReporter = std::function<void(QWidget* parent, const QString& message)>;
-
-// Returns the reporter that shows the message in a modal error box.
-ErrorReporter messageBoxReporter();
-
-} // namespace quillet::window
+#include "window/qt/ErrorReporter.h"

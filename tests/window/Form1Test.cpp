@@ -1,8 +1,8 @@
-#include "window/Form1.h"
+#include "window/qt/Form1.h"
 #include "conversion/Run.h"
 #include "platform/RunError.h"
 
-#include "window/FolderTreeModel.h"
+#include "window/qt/FolderTreeModel.h"
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 // land on other than the one that is converting.
 // Usage: quillet-signal-probe FOLDER INPUT OUTPUT
 #include "platform/TempFileCleanup.h"
-#include "window/Form1.h"
+#include "window/qt/Form1.h"
 
 #include <QApplication>
 #include <QDir>

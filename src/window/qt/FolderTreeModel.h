@@ -1,3 +1,4 @@
+// Dir1 in Qt: the folder tree from "/", read through the platform layer.
 #pragma once
 
 #include <QAbstractItemModel>
@@ -17,9 +18,8 @@ class FolderTreeModel : public QAbstractItemModel {
     Q_OBJECT
 
   public:
-    // The folder's path as shown (QString), and as the system's bytes (QByteArray).
+    // The folder's path as shown (QString).
     static constexpr int PathRole = Qt::UserRole + 1;
-    static constexpr int BytesRole = Qt::UserRole + 2;
 
     explicit FolderTreeModel(QObject* parent = nullptr);
     ~FolderTreeModel() override;

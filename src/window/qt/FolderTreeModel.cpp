@@ -1,5 +1,7 @@
+// Dir1 in Qt: folders listed when first opened, kept by their bytes.
 #include "FolderTreeModel.h"
 
+#include "form/Listing.h"
 #include "platform/FolderListing.h"
 #include "platform/RunError.h"
 
@@ -82,8 +84,6 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
         return node->shown;
     case PathRole:
         return shownName(node->path.toStdString());
-    case BytesRole:
-        return node->path;
     default:
         return {};
     }
@@ -119,11 +119,8 @@ void FolderTreeModel::list(Node* node) {
     } catch (const platform::RunError&) {
         // A folder that cannot be read shows nothing inside.
     }
-    struct Found {
-        QByteArray path;
-        QString shown;
-    };
-    std::vector<Found> found;
+    // Each folder's shown name and its path's bytes.
+    std::vector<form::ListedName> found;
     for (const platform::FolderEntry& entry : entries) {
         if (!entry.folder)
             continue;
@@ -131,23 +128,18 @@ void FolderTreeModel::list(Node* node) {
         const QByteArray bytes(path.data(), qsizetype(path.size()));
         if (entry.hidden && !onTheWay(bytes, keptPath_))
             continue;
-        found.push_back({bytes, shownName(entry.name)});
+        found.push_back({platform::displayName(entry.name), path});
     }
-    auto before = [](const QString& a, const QByteArray& aPath, const QString& b,
-                     const QByteArray& bPath) {
-        const int order = a.compare(b, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : aPath < bPath;
-    };
-    std::sort(found.begin(), found.end(), [&](const Found& a, const Found& b) {
-        return before(a.shown, a.path, b.shown, b.path);
-    });
+    // In the order of the file lists.
+    std::sort(found.begin(), found.end(), form::listedBefore);
 
     const QModelIndex parent = indexOfNode(node);
     // Folders that went away leave; the rest keep their nodes, and with them what is open.
     for (int row = int(node->children.size()) - 1; row >= 0; --row) {
         const QByteArray& path = node->children[std::size_t(row)]->path;
-        const bool stays =
-            std::any_of(found.begin(), found.end(), [&](const Found& f) { return f.path == path; });
+        const bool stays = std::any_of(found.begin(), found.end(), [&](const form::ListedName& f) {
+            return f.bytes == path.toStdString();
+        });
         if (!stays) {
             beginRemoveRows(parent, row, row);
             node->children.erase(node->children.begin() + row);
@@ -155,14 +147,15 @@ void FolderTreeModel::list(Node* node) {
         }
     }
     int row = 0;
-    for (const Found& f : found) {
-        if (row < int(node->children.size()) && node->children[std::size_t(row)]->path == f.path) {
+    for (const form::ListedName& f : found) {
+        const QByteArray path(f.bytes.data(), qsizetype(f.bytes.size()));
+        if (row < int(node->children.size()) && node->children[std::size_t(row)]->path == path) {
             ++row;
             continue;
         }
         auto child = std::make_unique<Node>();
-        child->path = f.path;
-        child->shown = f.shown;
+        child->path = path;
+        child->shown = QString::fromStdString(f.shown);
         child->parent = node;
         beginInsertRows(parent, row, row);
         node->children.insert(node->children.begin() + row, std::move(child));

@@ -1,0 +1,71 @@
+// A window without a toolkit for the form logic's tests.
+#include "FakeView.h"
+
+namespace quillet::testing {
+
+using form::ControlId;
+
+void FakeView::setText(ControlId box, std::string_view text) {
+    boxes.at(box) = text;
+    log.push_back("setText " + std::string(form::control(box).name));
+}
+
+void FakeView::setCaption(std::string_view caption) {
+    captions.emplace_back(caption);
+    log.push_back("setCaption " + std::string(caption));
+}
+
+void FakeView::setReport(std::string_view text) {
+    report = text;
+    log.push_back("setReport");
+}
+
+void FakeView::showDrives(const std::vector<std::string>& list, std::size_t index) {
+    drives = list;
+    drive = list.at(index);
+    log.push_back("showDrives");
+}
+
+void FakeView::chooseDrive(std::string_view chosenDrive) {
+    drive = chosenDrive;
+    log.push_back("chooseDrive " + drive);
+}
+
+void FakeView::showFolder(std::string_view shown) {
+    folder = shown;
+    log.push_back("showFolder " + folder);
+}
+
+void FakeView::showFiles(ControlId list, const std::vector<std::string>& names,
+                         std::optional<std::size_t> index) {
+    files[list] = names;
+    chosen[list] = index;
+    log.push_back("showFiles " + std::string(form::control(list).name));
+}
+
+void FakeView::chooseFile(ControlId list, std::size_t index) {
+    chosen[list] = index;
+    log.push_back("chooseFile " + std::string(form::control(list).name));
+}
+
+void FakeView::showError(std::string_view message) {
+    errors.emplace_back(message);
+    log.push_back("showError");
+}
+
+void FakeView::openPreview(const std::string& path) {
+    previews.push_back(path);
+    log.push_back("openPreview");
+}
+
+void FakeView::quit() {
+    quitted = true;
+    log.push_back("quit");
+}
+
+std::string FakeView::chosenIn(ControlId list) const {
+    const auto index = chosen.count(list) ? chosen.at(list) : std::nullopt;
+    return index ? files.at(list).at(*index) : std::string();
+}
+
+} // namespace quillet::testing

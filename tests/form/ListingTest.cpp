@@ -1,0 +1,99 @@
+// Folders for Dir1 and Drive1: roots, the drive of a folder, the flat list and what is ready.
+#include "form/Listing.h"
+#include "TestSupport.h"
+#include "form/DirectoryList.h"
+#include "platform/FolderListing.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace quillet::form {
+namespace {
+
+using quillet::testing::TempDir;
+using quillet::testing::writeFile;
+
+TEST(RootOf, TakesTheWholeRootNotOneCharacter) {
+    EXPECT_EQ(rootOf("/home/ann"), "/");
+    EXPECT_EQ(rootOf("/"), "/");
+    EXPECT_EQ(rootOf("C:/work/x"), "C:/");
+    EXPECT_EQ(rootOf("d:/"), "d:/");
+    EXPECT_EQ(rootOf("//server/share/plans"), "//server/share");
+}
+
+TEST(DriveRootOf, FindsTheDeepestDriveHoldingTheFolder) {
+    const std::vector<std::string> posix{"/", "/home", "/home/ann/usb", "/media/x"};
+    const std::vector<std::string> windows{"C:/", "D:/"};
+    struct Case {
+        const char* folder;
+        const std::vector<std::string>* drives;
+        const char* drive;
+    };
+    const Case cases[] = {
+        {"/home/ann/work", &posix, "/home"},
+        {"/home", &posix, "/home"},
+        {"/homework/x", &posix, "/"},
+        {"/home/ann/usb/photos", &posix, "/home/ann/usb"},
+        {"/", &posix, "/"},
+        {"D:/plans", &windows, "D:/"},
+        {"c:/users", &windows, "C:/"},
+        {"E:/x", &windows, "E:/"},
+        {"//server/share/x", &windows, "//server/share"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(driveRootOf(c.folder, *c.drives), c.drive) << c.folder;
+}
+
+TEST(Listing, TellsAFolderThatIsNotReady) {
+    TempDir dir;
+    writeFile(dir / "plain.txt", "");
+    EXPECT_EQ(folderNotReady(dir.str()), std::nullopt);
+    EXPECT_EQ(folderNotReady(dir / "gone"), platform::ErrorNumber::PathNotFound);
+    EXPECT_EQ(folderNotReady(dir / "plain.txt"), platform::ErrorNumber::PathNotFound);
+}
+
+TEST(Listing, ListsFilesAndFoldersApartInOneOrder) {
+    TempDir dir;
+    for (const char* name : {"c.csv", "B.csv", "a.csv", ".hidden"})
+        writeFile(dir / name, "");
+    for (const char* name : {"Zeta", "alpha", ".git"})
+        std::filesystem::create_directory(dir.path() / name);
+    std::vector<std::string> files;
+    for (const ListedName& file : filesOf(dir.str()))
+        files.push_back(file.shown);
+    // Letters of either case alike: "B.csv" after "a.csv", as the bytes would not have it.
+    EXPECT_EQ(files, (std::vector<std::string>{"a.csv", "B.csv", "c.csv"}));
+    // Then by the bytes; and a character beyond ASCII after every ASCII one.
+    EXPECT_TRUE(listedBefore({"a.csv", "A.csv"}, {"a.csv", "a.csv"}));
+    EXPECT_TRUE(listedBefore({"z", "z"}, {"é", "é"}));
+    const std::vector<ListedName> folders = foldersOf(dir.str());
+    ASSERT_EQ(folders.size(), 2u);
+    EXPECT_EQ(folders[0].shown, "alpha");
+    EXPECT_EQ(folders[1].bytes, platform::entryPath(dir.str(), "Zeta"));
+    EXPECT_TRUE(filesOf(dir / "gone").empty());
+}
+
+TEST(DirectoryLines, ChainDownToTheFolderThenItsFolders) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / ".hidden" / "inner" / "deeper");
+    std::filesystem::create_directory(dir.path() / ".hidden" / "inner" / ".dot");
+    const std::string current = platform::absoluteFolder(dir / ".hidden/inner");
+    const DirectoryList list = directoryLines(current);
+    ASSERT_GE(list.lines.size(), 4u);
+    EXPECT_EQ(list.lines.front().path, rootOf(current));
+    EXPECT_EQ(list.lines.front().indent, 0);
+    // Each step of the chain one further in; a hidden folder on the way is shown.
+    for (std::size_t i = 0; i <= list.current; ++i)
+        EXPECT_EQ(list.lines[i].indent, int(i));
+    EXPECT_EQ(list.lines[list.current].path, current);
+    EXPECT_EQ(list.lines[list.current].shown, "inner");
+    EXPECT_EQ(list.lines[list.current - 1].shown, ".hidden");
+    ASSERT_EQ(list.lines.size(), list.current + 2);
+    EXPECT_EQ(list.lines.back().shown, "deeper");
+    EXPECT_EQ(list.lines.back().indent, int(list.current) + 1);
+    EXPECT_EQ(list.lines.back().path, platform::entryPath(current, "deeper"));
+}
+
+} // namespace
+} // namespace quillet::form
