@@ -35,9 +35,9 @@ std::vector<std::string> arguments() {
 bool writeToParentConsole(const std::string& text) {
     if (!::AttachConsole(ATTACH_PARENT_PROCESS))
         return false;
-    const HANDLE console = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, 0, nullptr);
+    const HANDLE console =
+        ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
     bool written = false;
     if (console != INVALID_HANDLE_VALUE) {
         const std::wstring wide = platform::win32::toWide(text);
@@ -78,8 +78,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const std::vector<std::string> args = arguments();
     std::ostringstream out;
     std::ostringstream err;
-    const app::StartDecision start =
-        app::decideStart({args.begin(), args.end()}, out, err);
+    const app::StartDecision start = app::decideStart({args.begin(), args.end()}, out, err);
     if (start.exitStatus) {
         answer(out.str(), err.str());
         return *start.exitStatus;

@@ -63,8 +63,8 @@ template <class Found> bool waitFor(double seconds, Found found) {
 std::wstring textOf(HWND window) {
     std::wstring text(static_cast<std::size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1,
                       L'\0');
-    text.resize(static_cast<std::size_t>(::SendMessageW(
-        window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    text.resize(static_cast<std::size_t>(
+        ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
 }
 
@@ -140,8 +140,9 @@ int run(const std::vector<std::string>& args) {
         return 0;
     }
     if (command == "gone")
-        return waitFor(seconds, [] { return ::FindWindowW(window::win32::kForm1ClassName,
-                                                          nullptr) == nullptr; })
+        return waitFor(
+                   seconds,
+                   [] { return ::FindWindowW(window::win32::kForm1ClassName, nullptr) == nullptr; })
                    ? 0
                    : fail("the window is still there");
     const HWND form = form1();

@@ -3,49 +3,63 @@
 # would drive it and read back by quillet-probe.exe: choosing files, 実行1 and 実行２ (their
 # drawings byte for byte those of the Linux converter), the Tab walk both ways, the access
 # keys, Enter and Esc pressing nothing, an error box, Dir1, files coming and going, Alt+X.
-# Usage: tests/win32window/e2e.sh BIN_DIR LINUX_CONVERTER [SCREENSHOT.png]
-#   BIN_DIR holds quillet.exe and quillet-probe.exe (build/windows-cross/bin); the wine
-#   prefix is made in BIN_DIR/../e2e-prefix, anew whenever the installed wine changes.
+# Usage: tests/win32window/e2e.sh [BIN_DIR [LINUX_CONVERTER [SCREENSHOT.png]]]
+#   BIN_DIR       where quillet.exe is: by default $QUILLET_INSTALL_DIR_UNIX (the installed
+#                 copy, as the setup program's test gives it), else build/windows-cross/bin
+#   LINUX_CONVERTER  the reference: by default $QUILLET_LINUX_CONVERTER, else
+#                 build/default/src/cli/quillet-convert
+#   quillet-probe.exe comes from BIN_DIR, else build/windows-cross/bin ($QUILLET_PROBE names
+#   another). Inside a wine session (QUILLET_WINE_SESSION set, as tools/test-windows.sh
+#   begins one) the session's display, prefix and wineserver are used; alone, the script
+#   starts a private Xvfb, a persistent wineserver and the prefix build/windows-cross/e2e-prefix
+#   (made anew whenever the installed wine changes).
 # Prints one line a check and the window's start time; exits 1 when a check failed.
 set -euo pipefail
-if [[ -z "${QUILLET_E2E_DISPLAY:-}" ]]; then
+root=$(cd "$(dirname "$0")/../.." && pwd)
+if [[ -z "${QUILLET_WINE_SESSION:-}" && -z "${QUILLET_E2E_DISPLAY:-}" ]]; then
     # Our own X server, whatever display the caller has: 24-bit, large enough for the window
     # at 96 DPI, no window manager.
     export QUILLET_E2E_DISPLAY=1
     exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
 fi
-bin=$(realpath "$1")
-linux=$(realpath "$2")
+bin=$(realpath "${1:-${QUILLET_INSTALL_DIR_UNIX:-$root/build/windows-cross/bin}}")
+linux=$(realpath "${2:-${QUILLET_LINUX_CONVERTER:-$root/build/default/src/cli/quillet-convert}}")
 shot=${3:+$(realpath -m "$3")}
-root=$(cd "$(dirname "$0")/../.." && pwd)
+probe_exe=${QUILLET_PROBE:-$bin/quillet-probe.exe}
+[[ -f "$probe_exe" ]] || probe_exe=$root/build/windows-cross/bin/quillet-probe.exe
+export LC_ALL=C.UTF-8
 
-export WINEPREFIX
-WINEPREFIX=$(realpath -m "$bin/../e2e-prefix")
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-
-# The prefix: made anew when wine changes (a prefix of another wine can fail to start at all),
-# with Noto Sans CJK JP in its fonts, linked behind the faces wine draws its own boxes with.
-wine_id="$(wine --version) $(dpkg-query -W -f='${Package}=${Version} ' 'wine*' 'libwine*' 2>/dev/null || true)"
-if [[ ! -f "$WINEPREFIX/system.reg" || "$(cat "$WINEPREFIX/.quillet-wine" 2>/dev/null)" != "$wine_id" ]]; then
-    echo "Making the wine prefix $WINEPREFIX"
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
-    wineboot --init >/dev/null 2>&1 || true
-    wineserver --wait || true
-    echo "$wine_id" >"$WINEPREFIX/.quillet-wine"
+work=
+if [[ -z "${QUILLET_WINE_SESSION:-}" ]]; then
+    export WINEPREFIX="$root/build/windows-cross/e2e-prefix"
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    # A prefix of another wine can fail to start at all ("could not load kernel32.dll").
+    wine_id="$(wine --version) $(dpkg-query -W -f='${Package}=${Version} ' 'wine*' 'libwine*' 2>/dev/null || true)"
+    if [[ ! -f "$WINEPREFIX/system.reg" || "$(cat "$WINEPREFIX/.quillet-wine" 2>/dev/null)" != "$wine_id" ]]; then
+        echo "Making the wine prefix $WINEPREFIX"
+        rm -rf "$WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        wineboot --init >/dev/null 2>&1 || true
+        wineserver --wait || true
+        echo "$wine_id" >"$WINEPREFIX/.quillet-wine"
+    fi
+    # One wine server for the whole test, so that none comes and goes between the steps.
+    wineserver -p
+    trap 'wineserver -k >/dev/null 2>&1 || true; [[ -n "$work" ]] && rm -rf "$work"' EXIT
+    # Noto Sans CJK JP in the prefix's fonts, linked behind the faces wine draws its own
+    # boxes with, so that the error box shows its Japanese too.
+    fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    mkdir -p "$fonts"
+    [[ -f "$fonts/NotoSansCJK-Regular.ttc" ]] ||
+        cp /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc "$fonts/"
+    link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+    for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
+        wine reg add "$link" /v "$face" /t REG_MULTI_SZ \
+            /d "NotoSansCJK-Regular.ttc,Noto Sans CJK JP" /f >/dev/null 2>&1
+    done
+else
+    trap '[[ -n "$work" ]] && rm -rf "$work"' EXIT
 fi
-cjk=/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc
-fonts="$WINEPREFIX/drive_c/windows/Fonts"
-mkdir -p "$fonts"
-[[ -f "$fonts/NotoSansCJK-Regular.ttc" ]] || cp "$cjk" "$fonts/"
-
-# One wine server for the whole test, so that none comes and goes between the steps.
-wineserver -p
-trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
-for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
-    wine reg add "$link" /v "$face" /t REG_MULTI_SZ /d "NotoSansCJK-Regular.ttc,Noto Sans CJK JP" /f >/dev/null 2>&1
-done
 
 work=$(mktemp -d)
 cp "$root/examples/sample.csv" "$work/sample.csv"
@@ -64,7 +78,7 @@ check() { # WHAT EXPECTED ACTUAL
         failed=1
     fi
 }
-probe() { wine "$bin/quillet-probe.exe" "$@" | tr -d '\r'; }
+probe() { wine "$probe_exe" "$@" | tr -d '\r'; }
 key() { xdotool key --delay 40 "$@"; sleep 0.3; }
 click() { # CONTROL [ENTRY]
     local at

@@ -43,8 +43,8 @@ struct NativeControl {
 
 NativeControl nativeFor(ControlKind kind) {
     constexpr DWORD child = WS_CHILD | WS_VISIBLE;
-    constexpr DWORD list = child | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY |
-                           LBS_NOINTEGRALHEIGHT;
+    constexpr DWORD list =
+        child | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
     switch (kind) {
     case ControlKind::Label:
         // Not a tab stop: its access key leads to the control after it.
@@ -87,8 +87,8 @@ Form1Window::Form1Window(HINSTANCE instance) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                        0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    windowClass.hIcon = static_cast<HICON>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     windowClass.hIconSm = static_cast<HICON>(
         ::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
                      ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
@@ -215,8 +215,7 @@ bool Form1Window::takeEnterOrEsc(const MSG& message) {
     return true;
 }
 
-LRESULT CALLBACK Form1Window::windowProc(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
+LRESULT CALLBACK Form1Window::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* self = static_cast<Form1Window*>(
             reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
@@ -249,9 +248,8 @@ LRESULT Form1Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // A label's access key asks for the control after it (IsDialogMessageW sends this
         // to dialogs and plain windows alike; only a dialog's procedure would answer it).
         const HWND focus = ::GetFocus();
-        const HWND next = LOWORD(lParam)
-                              ? reinterpret_cast<HWND>(wParam)
-                              : ::GetNextDlgTabItem(window_, focus, wParam != 0);
+        const HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                         : ::GetNextDlgTabItem(window_, focus, wParam != 0);
         if (next) {
             ::SetFocus(next);
             if (::SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
@@ -419,9 +417,10 @@ void Form1Window::drawDir1Line(const DRAWITEMSTRUCT& item) {
 
     const auto length = ::SendMessageW(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0);
     std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(std::max<LRESULT>(
-        ::SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data())),
-        0)));
+    text.resize(static_cast<std::size_t>(
+        std::max<LRESULT>(::SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID,
+                                         reinterpret_cast<LPARAM>(text.data())),
+                          0)));
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     RECT textRect = item.rcItem;
@@ -481,17 +480,15 @@ void Form1Window::showDrives(const std::vector<std::string>& drives, std::size_t
     drives_ = drives;
     ::SendMessageW(box, CB_RESETCONTENT, 0, 0);
     for (const std::string& drive : drives_)
-        ::SendMessageW(box, CB_ADDSTRING, 0,
-                       reinterpret_cast<LPARAM>(driveCaption(drive).c_str()));
+        ::SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(driveCaption(drive).c_str()));
     ::SendMessageW(box, CB_SETCURSEL, chosen < drives_.size() ? chosen : WPARAM(-1), 0);
 }
 
 void Form1Window::chooseDrive(std::string_view drive) {
     const auto found = std::find(drives_.begin(), drives_.end(), drive);
-    ::SendMessageW(control(ControlId::Drive1), CB_SETCURSEL,
-                   found == drives_.end() ? WPARAM(-1)
-                                          : static_cast<WPARAM>(found - drives_.begin()),
-                   0);
+    ::SendMessageW(
+        control(ControlId::Drive1), CB_SETCURSEL,
+        found == drives_.end() ? WPARAM(-1) : static_cast<WPARAM>(found - drives_.begin()), 0);
 }
 
 void Form1Window::showFolder(std::string_view folder) {
@@ -499,8 +496,13 @@ void Form1Window::showFolder(std::string_view folder) {
     dir1Lines_ = form::directoryLines(std::string(folder));
     ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    for (const form::DirectoryLine& line : dir1Lines_.lines)
-        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(line.shown).c_str()));
+    for (const form::DirectoryLine& line : dir1Lines_.lines) {
+        // The root as Windows writes it ("C:\"); folders by their names.
+        std::wstring shown = line.indent == 0 ? driveCaption(line.shown) : toWide(line.shown);
+        if (line.indent == 0 && shown.size() == 2 && shown[1] == L':')
+            shown += L'\\';
+        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+    }
     ::SendMessageW(list, LB_SETCURSEL, dir1Lines_.current, 0);
     fitHorizontalExtent(list);
     ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);

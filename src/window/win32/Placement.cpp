@@ -24,8 +24,9 @@ namespace {
 // Calls that Windows 10 1607 brought; older systems run without them.
 template <class Function> Function user32Call(const char* name) {
     const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name)))
-                  : nullptr;
+    return user32
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name)))
+               : nullptr;
 }
 
 } // namespace
