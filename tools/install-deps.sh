@@ -2,7 +2,9 @@
 # Installs the Debian packages Quillet needs to build, test and run, when any is missing.
 # Usage: tools/install-deps.sh [run|test|package|windows]
 #   test also brings what the test suite uses, package what tools/package.sh needs, windows
-#   the mingw-w64 cross compiler, wine and GoogleTest's sources (tools/test-windows.sh)
+#   the mingw-w64 cross compiler, wine, GoogleTest's sources, NSIS and zip (tools/test-windows.sh,
+#   tools/package-windows.sh) and what the window tests under wine use: Xvfb, xdotool,
+#   ImageMagick and the CJK font the wine prefix is given
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev fonts-noto-cjk)
@@ -13,7 +15,8 @@ if [[ "${1:-run}" == test ]]; then
 elif [[ "${1:-run}" == package ]]; then
     packages+=(dpkg-dev file)
 elif [[ "${1:-run}" == windows ]]; then
-    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev)
+    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev nsis zip
+              xvfb xauth xdotool imagemagick fonts-noto-cjk)
 fi
 
 missing=()
