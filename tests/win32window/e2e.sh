@@ -29,7 +29,7 @@ probe_exe=${QUILLET_PROBE:-$bin/quillet-probe.exe}
 [[ -f "$probe_exe" ]] || probe_exe=$root/build/windows-cross/bin/quillet-probe.exe
 export LC_ALL=C.UTF-8
 
-work=
+scratch=
 if [[ -z "${QUILLET_WINE_SESSION:-}" ]]; then
     export WINEPREFIX="$root/build/windows-cross/e2e-prefix"
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -45,7 +45,7 @@ if [[ -z "${QUILLET_WINE_SESSION:-}" ]]; then
     fi
     # One wine server for the whole test, so that none comes and goes between the steps.
     wineserver -p
-    trap 'wineserver -k >/dev/null 2>&1 || true; [[ -n "$work" ]] && rm -rf "$work"' EXIT
+    trap 'wineserver -k >/dev/null 2>&1 || true; [[ -n "$scratch" ]] && rm -rf "$scratch"' EXIT
     # Noto Sans CJK JP in the prefix's fonts, linked behind the faces wine draws its own
     # boxes with, so that the error box shows its Japanese too.
     fonts="$WINEPREFIX/drive_c/windows/Fonts"
@@ -58,10 +58,13 @@ if [[ -z "${QUILLET_WINE_SESSION:-}" ]]; then
             /d "NotoSansCJK-Regular.ttc,Noto Sans CJK JP" /f >/dev/null 2>&1
     done
 else
-    trap '[[ -n "$work" ]] && rm -rf "$work"' EXIT
+    trap '[[ -n "$scratch" ]] && rm -rf "$scratch"' EXIT
 fi
 
-work=$(mktemp -d)
+# The folder the window starts in, under a Japanese name.
+scratch=$(mktemp -d)
+work=$scratch/図面
+mkdir "$work"
 cp "$root/examples/sample.csv" "$work/sample.csv"
 printf '配管,東京,ソケット\r\n\r\nﾃｽﾄ,〜−\r\nlast' >"$work/配管図.csv"
 mkdir "$work/サブ"
