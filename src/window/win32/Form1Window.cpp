@@ -301,9 +301,11 @@ LRESULT Form1Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         ::KillTimer(window_, kTickTimer);
         ::PostQuitMessage(0);
         return 0;
-    case WM_NCDESTROY:
+    case WM_NCDESTROY: {
+        const HWND window = window_;
         window_ = nullptr;
-        break;
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
     default:
         break;
     }
@@ -311,7 +313,9 @@ LRESULT Form1Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Form1Window::onCommand(int id, int code) {
-    if (id < kFirstControlId || id >= kFirstControlId + static_cast<int>(form::kControls.size()))
+    // Controls being made may notify before the form logic exists.
+    if (!form_ || id < kFirstControlId ||
+        id >= kFirstControlId + static_cast<int>(form::kControls.size()))
         return;
     const ControlId source = form::kControls[static_cast<std::size_t>(id - kFirstControlId)].id;
     inEvent_ = true;
