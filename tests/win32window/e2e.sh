@@ -41,6 +41,19 @@ if [[ -z "${QUILLET_WINE_SESSION:-}" ]]; then
         mkdir -p "$WINEPREFIX"
         wineboot --init >/dev/null 2>&1 || true
         wineserver --wait || true
+
+# quillet.exe FILE, started elsewhere: the window in FILE's folder with FILE chosen.
+cd "$scratch"
+wine "$bin/quillet.exe" "図面/配管図.csv" &
+probe wait >/dev/null
+sleep 0.5
+check "quillet.exe FILE chooses FILE" "配管図.csv" "$(probe text File1)"
+check "and fills in its names" "配管図.csv 配管図.csv.dxf" "$(probe text txtFileName) $(probe text txtFileS)"
+check "in FILE's folder" "図面" "$(probe text Dir1)"
+key alt+x
+probe gone 10 >/dev/null 2>&1 || true
+wait || true
+check "quillet.exe --version answers into a pipe" "quillet" "$(wine "$bin/quillet.exe" --version | cut -d' ' -f1)"
         echo "$wine_id" >"$WINEPREFIX/.quillet-wine"
     fi
     # One wine server for the whole test, so that none comes and goes between the steps.
@@ -224,6 +237,7 @@ check "a removed file leaves File2" "no" "$(probe list File2 | grep -qxF new.csv
 if [[ -n "$shot" ]]; then
     click File1 "$(index_of File1 配管図.csv)"
     key alt+a
+    key alt+n
     sleep 0.5
     import -window "$window" "$shot"
     echo "screenshot: $shot"
@@ -241,6 +255,19 @@ check "Enter in Dir1 opens the folder chosen" "$(printf 'sample.csv\nsample.csv.
 key alt+x
 check "Alt+X ends the program" "gone" "$(probe gone 10 >/dev/null 2>&1 && echo gone || echo still there)"
 wait || true
+
+# quillet.exe FILE, started elsewhere: the window in FILE's folder with FILE chosen.
+cd "$scratch"
+wine "$bin/quillet.exe" "図面/配管図.csv" &
+probe wait >/dev/null
+sleep 0.5
+check "quillet.exe FILE chooses FILE" "配管図.csv" "$(probe text File1)"
+check "and fills in its names" "配管図.csv 配管図.csv.dxf" "$(probe text txtFileName) $(probe text txtFileS)"
+check "in FILE's folder" "図面" "$(probe text Dir1)"
+key alt+x
+probe gone 10 >/dev/null 2>&1 || true
+wait || true
+check "quillet.exe --version answers into a pipe" "quillet" "$(wine "$bin/quillet.exe" --version | cut -d' ' -f1)"
 
 echo "$checks checks, $([[ $failed == 0 ]] && echo all passed || echo some FAILED)"
 exit $failed

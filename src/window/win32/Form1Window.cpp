@@ -507,8 +507,16 @@ void Form1Window::showFolder(std::string_view folder) {
             shown += L'\\';
         ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
     }
-    ::SendMessageW(list, LB_SETCURSEL, dir1Lines_.current, 0);
     fitHorizontalExtent(list);
+    // The current folder's line in full sight, the folders inside it below as far as they fit.
+    RECT inside{};
+    ::GetClientRect(list, &inside);
+    const auto lineHeight = std::max<LRESULT>(::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0), 1);
+    const auto rows = std::max<LRESULT>((inside.bottom - inside.top) / lineHeight, 1);
+    const auto current = static_cast<LRESULT>(dir1Lines_.current);
+    ::SendMessageW(list, LB_SETTOPINDEX,
+                   static_cast<WPARAM>(std::max<LRESULT>(current - rows + 2, 0)), 0);
+    ::SendMessageW(list, LB_SETCURSEL, dir1Lines_.current, 0);
     ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(list, nullptr, TRUE);
     // Both file lists start at their top in a new folder.
