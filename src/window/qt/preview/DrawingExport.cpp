@@ -10,52 +10,37 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
+#include <filesystem>
+
 namespace quillet::window::preview {
 
 namespace {
 
-// The longer side of a whole-drawing PNG, in pixels.
-constexpr double kWholeImagePixels = 3000;
-
-// Returns view for a whole drawing: fitted into a frame of the drawing's proportions.
-ViewTransform wholeView(const drawing::Drawing& drawing, double longSide) {
-    const drawing::Box box = drawing.extents();
-    double w = longSide, h = longSide;
-    if (!box.empty() && box.width() > 0 && box.height() > 0) {
-        const double aspect = box.width() / box.height();
-        if (aspect >= 1)
-            h = std::max(64.0, longSide / aspect);
-        else
-            w = std::max(64.0, longSide * aspect);
-    }
-    return ViewTransform::fitting(box, QSizeF(std::round(w), std::round(h)));
+void paintOn(QPainter& painter, const drawing::Drawing& drawing, const scene::ViewTransform& view) {
+    painter.fillRect(QRectF(0, 0, view.size.width, view.size.height), Qt::white);
+    scene::Scene scene;
+    scene::TextCache cache;
+    paintDrawing(painter, drawing, view, cache, scene);
 }
 
-void paintOn(QPainter& painter, const drawing::Drawing& drawing, const ViewTransform& view) {
-    painter.fillRect(QRectF(QPointF(0, 0), view.size), Qt::white);
-    DrawingPainter paint;
-    TextCache cache;
-    paint.paint(painter, drawing, view, cache);
+QSize pixelSize(const scene::ViewTransform& view) {
+    return QSizeF(view.size.width, view.size.height).toSize();
 }
 
 } // namespace
 
 ExportFormat formatOf(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("svg"))
-        return ExportFormat::Svg;
-    if (suffix == QLatin1String("pdf"))
-        return ExportFormat::Pdf;
-    return ExportFormat::Png;
+    return scene::formatOf(std::filesystem::path(path.toStdU16String()));
 }
 
-QString exportDrawing(const drawing::Drawing& drawing, const ViewTransform& shown, bool whole,
-                      const QString& path, ExportFormat format, const QString& title) {
+QString exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransform& shown,
+                      bool whole, const QString& path, ExportFormat format, const QString& title) {
     const QString failed = QStringLiteral("書き出せませんでした: %1").arg(path);
     switch (format) {
     case ExportFormat::Png: {
-        const ViewTransform view = whole ? wholeView(drawing, kWholeImagePixels) : shown;
-        QImage image(view.size.toSize(), QImage::Format_RGB32);
+        const scene::ViewTransform view =
+            whole ? scene::wholeDrawingView(drawing.extents(), scene::kWholeImagePixels) : shown;
+        QImage image(pixelSize(view), QImage::Format_RGB32);
         if (image.isNull())
             return failed;
         QPainter painter(&image);
@@ -64,12 +49,13 @@ QString exportDrawing(const drawing::Drawing& drawing, const ViewTransform& show
         return image.save(path, "PNG") ? QString() : failed;
     }
     case ExportFormat::Svg: {
-        const ViewTransform view = whole ? wholeView(drawing, 1600) : shown;
+        const scene::ViewTransform view =
+            whole ? scene::wholeDrawingView(drawing.extents(), scene::kWholeVectorPixels) : shown;
         QSvgGenerator svg;
         svg.setFileName(path);
         svg.setTitle(title);
-        svg.setSize(view.size.toSize());
-        svg.setViewBox(QRectF(QPointF(0, 0), view.size));
+        svg.setSize(pixelSize(view));
+        svg.setViewBox(QRectF(0, 0, view.size.width, view.size.height));
         QPainter painter;
         if (!painter.begin(&svg))
             return failed;
@@ -77,12 +63,13 @@ QString exportDrawing(const drawing::Drawing& drawing, const ViewTransform& show
         return painter.end() ? QString() : failed;
     }
     case ExportFormat::Pdf: {
-        const ViewTransform base = whole ? wholeView(drawing, 1600) : shown;
+        const scene::ViewTransform base =
+            whole ? scene::wholeDrawingView(drawing.extents(), scene::kWholeVectorPixels) : shown;
         QPdfWriter pdf(path);
         pdf.setTitle(title);
         pdf.setCreator(QStringLiteral("Quillet"));
         // A page of the view's proportions, as wide as A4 is long.
-        const double wMm = 297, hMm = 297 * base.size.height() / base.size.width();
+        const double wMm = 297, hMm = 297 * base.size.height / base.size.width;
         pdf.setPageSize(QPageSize(QSizeF(wMm, hMm), QPageSize::Millimeter));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf.setResolution(150);
@@ -91,10 +78,10 @@ QString exportDrawing(const drawing::Drawing& drawing, const ViewTransform& show
             return failed;
         const QRect page = painter.viewport();
         // The view, rescaled to the page's pixels.
-        ViewTransform view = base;
-        const double k = page.width() / base.size.width();
+        scene::ViewTransform view = base;
+        const double k = page.width() / base.size.width;
         view.scale *= k;
-        view.size = QSizeF(page.width(), page.height());
+        view.size = {static_cast<double>(page.width()), static_cast<double>(page.height())};
         paintOn(painter, drawing, view);
         return painter.end() ? QString() : failed;
     }

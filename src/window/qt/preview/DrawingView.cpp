@@ -1,6 +1,8 @@
 // The view's events: painting through the drawing painter, zooming and panning.
 #include "DrawingView.h"
 
+#include "DrawingPainter.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -8,14 +10,6 @@
 #include <cmath>
 
 namespace quillet::window::preview {
-
-namespace {
-
-// How far zooming may go from the fitted scale, both ways.
-constexpr double kMostIn = 1e6;
-constexpr double kMostOut = 1e-3;
-
-} // namespace
 
 DrawingView::DrawingView(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
@@ -39,21 +33,14 @@ void DrawingView::setMessage(const QString& message) {
 
 void DrawingView::fitAll() {
     const drawing::Box box = drawing_ ? drawing_->extents() : drawing::Box{};
-    view_ = ViewTransform::fitting(box, size());
+    view_ = scene::ViewTransform::fitting(box, deviceSize(size()));
     fitScale_ = view_.scale;
     fitted_ = true;
     update();
 }
 
 void DrawingView::zoomAt(const QPointF& at, double factor) {
-    const double scale =
-        std::clamp(view_.scale * factor, fitScale_ * kMostOut, fitScale_ * kMostIn);
-    const drawing::Point under = view_.toDrawing(at);
-    view_.scale = scale;
-    // The point under the cursor stays there.
-    const drawing::Point moved = view_.toDrawing(at);
-    view_.centerX += under.x - moved.x;
-    view_.centerY += under.y - moved.y;
+    view_.zoomAbout({at.x(), at.y()}, factor, fitScale_);
     fitted_ = false;
     update();
 }
@@ -62,8 +49,8 @@ void DrawingView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
     if (drawing_) {
-        view_.size = size();
-        painter_.paint(p, *drawing_, view_, cache_);
+        view_.size = deviceSize(size());
+        paintDrawing(p, *drawing_, view_, cache_, scene_);
     }
     if (!message_.isEmpty()) {
         p.setPen(QColor(0x40, 0x40, 0x40));
@@ -75,14 +62,14 @@ void DrawingView::resizeEvent(QResizeEvent*) {
     if (fitted_) {
         fitAll();
     } else {
-        view_.size = size();
+        view_.size = deviceSize(size());
     }
 }
 
 void DrawingView::wheelEvent(QWheelEvent* event) {
     const double steps = event->angleDelta().y() / 120.0;
     if (steps != 0)
-        zoomAt(event->position(), std::pow(1.25, steps));
+        zoomAt(event->position(), std::pow(scene::kWheelStepZoom, steps));
     event->accept();
 }
 
@@ -98,8 +85,7 @@ void DrawingView::mouseMoveEvent(QMouseEvent* event) {
     if (dragging_) {
         const QPointF d = event->position() - dragFrom_;
         dragFrom_ = event->position();
-        view_.centerX -= d.x() / view_.scale;
-        view_.centerY += d.y() / view_.scale;
+        view_.pan(d.x(), d.y());
         fitted_ = false;
         update();
     }

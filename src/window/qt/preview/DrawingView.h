@@ -2,8 +2,11 @@
 // dragging pans, and the cursor's drawing coordinates are reported as it moves.
 #pragma once
 
-#include "DrawingPainter.h"
 #include "ViewTransform.h"
+
+#include "drawing/Drawing.h"
+#include "scene/Scene.h"
+#include "scene/TextCache.h"
 
 #include <QPoint>
 #include <QString>
@@ -33,8 +36,6 @@ class DrawingView : public QWidget {
     void zoomAt(const QPointF& at, double factor);
 
     const ViewTransform& transform() const noexcept { return view_; }
-    const DrawingPainter& painter() const noexcept { return painter_; }
-    TextCache& cache() noexcept { return cache_; }
 
   signals:
     // The drawing point under the cursor.
@@ -52,8 +53,8 @@ class DrawingView : public QWidget {
     std::shared_ptr<const drawing::Drawing> drawing_;
     ViewTransform view_;
     double fitScale_ = 1;
-    DrawingPainter painter_;
-    TextCache cache_;
+    scene::Scene scene_;
+    scene::TextCache cache_;
     QString message_;
     bool fitted_ = false;
     bool dragging_ = false;

@@ -1,17 +1,16 @@
 // quillet-preview: opens each drawing named on the command line in a preview window, for
 // looking at a drawing without the main window.
+#include "PreviewReporter.h"
 #include "PreviewWindow.h"
 #include "PreviewWindows.h"
-
-#include "window/ErrorReporter.h"
 
 #include <QApplication>
 #include <QFile>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    quillet::window::preview::PreviewWindows previews(nullptr,
-                                                      quillet::window::messageBoxReporter());
+    quillet::window::preview::PreviewWindows previews(
+        nullptr, quillet::window::preview::messageBoxReporter());
     int opened = 0;
     for (int i = 1; i < argc; ++i)
         opened += previews.open(QByteArray(argv[i])) != nullptr;

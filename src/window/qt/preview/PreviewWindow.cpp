@@ -2,8 +2,10 @@
 #include "PreviewWindow.h"
 
 #include "platform/FolderListing.h"
+#include "scene/DrawingLoad.h"
+#include "scene/Export.h"
+#include "scene/StatusText.h"
 
-#include "DrawingLoad.h"
 #include "DrawingView.h"
 
 #include <QAction>
@@ -13,7 +15,6 @@
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
-#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -23,17 +24,19 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <filesystem>
+
 namespace quillet::window::preview {
 
 namespace {
 
-QString number(double v) {
-    return QString::number(v, 'g', 10);
+QString qText(const std::string& utf8) {
+    return QString::fromStdString(utf8);
 }
 
 } // namespace
 
-PreviewWindow::PreviewWindow(QByteArray path, ErrorReporter reporter, QWidget* parent)
+PreviewWindow::PreviewWindow(QByteArray path, PreviewReporter reporter, QWidget* parent)
     : QMainWindow(parent), path_(std::move(path)), reporter_(std::move(reporter)) {
     setAttribute(Qt::WA_DeleteOnClose);
     // Named as the main window's lists show it, whatever encoding its bytes are in.
@@ -113,7 +116,7 @@ void PreviewWindow::createActions() {
 void PreviewWindow::load() {
     if (load_)
         return; // a read is under way and will show the file as it is now
-    load_ = std::make_unique<DrawingLoad>(path_.toStdString());
+    load_ = std::make_unique<scene::DrawingLoad>(path_.toStdString());
     if (!view_->drawing())
         view_->setMessage(QStringLiteral("読み込み中..."));
     progress_->setValue(0);
@@ -125,10 +128,8 @@ void PreviewWindow::load() {
 void PreviewWindow::pollLoad() {
     if (!load_)
         return;
-    const std::int64_t total = load_->total();
-    if (total > 0)
-        progress_->setValue(static_cast<int>(1000.0 * static_cast<double>(load_->done()) /
-                                             static_cast<double>(total)));
+    if (load_->total() > 0)
+        progress_->setValue(static_cast<int>(1000.0 * load_->fraction()));
     if (load_->indexing())
         progress_->setFormat(QStringLiteral("索引を作成中"));
     else
@@ -141,7 +142,7 @@ void PreviewWindow::finishLoad() {
     poll_->stop();
     progress_->hide();
     cancel_->hide();
-    std::unique_ptr<DrawingLoad> done = std::move(load_);
+    std::unique_ptr<scene::DrawingLoad> done = std::move(load_);
     std::shared_ptr<drawing::Drawing> read = done->takeDrawing();
     if (read) {
         view_->setDrawing(std::move(read));
@@ -150,7 +151,7 @@ void PreviewWindow::finishLoad() {
         return;
     }
     const bool cancelled = done->cancelled();
-    const QString error = done->error();
+    const QString error = qText(done->error());
     emit loaded(false);
     if (view_->drawing())
         return; // a reload that did not come through leaves the last drawing shown
@@ -165,35 +166,17 @@ void PreviewWindow::cancelLoad() {
 }
 
 void PreviewWindow::showCounts() {
-    const auto& d = *view_->drawing();
-    const auto& e = d.entities;
-    const QLocale locale(QLocale::Japanese);
-    QStringList parts;
-    parts << QStringLiteral("文字 %1").arg(
-        locale.toString(static_cast<qulonglong>(e.texts.size())));
-    const auto shapes = e.lines.size() + e.arcs.size() + e.polylines.size();
-    parts << QStringLiteral("線・円・弧 %1").arg(locale.toString(static_cast<qulonglong>(shapes)));
-    QStringList notDrawn;
-    for (const auto& [kind, count] : e.notDrawn)
-        notDrawn << QStringLiteral("%1 %2").arg(QString::fromStdString(kind)).arg(count);
-    if (e.skipped)
-        notDrawn << QStringLiteral("座標が不正 %1").arg(e.skipped);
-    if (!notDrawn.isEmpty())
-        parts << QStringLiteral("描かないもの: %1").arg(notDrawn.join(QStringLiteral(", ")));
-    const drawing::Box& x = d.extents();
-    if (!x.empty())
-        parts << QStringLiteral("範囲 (%1, %2) - (%3, %4)")
-                     .arg(number(x.minX), number(x.minY), number(x.maxX), number(x.maxY));
-    counts_->setText(parts.join(QStringLiteral("   ")));
+    counts_->setText(qText(scene::statusOf(*view_->drawing()).joined()));
 }
 
 void PreviewWindow::showCursor(double x, double y) {
-    cursor_->setText(QStringLiteral("X %1  Y %2").arg(number(x), number(y)));
+    cursor_->setText(qText(scene::cursorText(x, y)));
 }
 
 QString PreviewWindow::proposedExportName(const QString& suffix) const {
-    const QFileInfo info(QFile::decodeName(path_));
-    return info.dir().filePath(info.completeBaseName() + QLatin1Char('.') + suffix);
+    const std::filesystem::path name =
+        scene::proposedExportName(path_.toStdString(), suffix.toStdString());
+    return QFile::decodeName(QByteArray::fromStdString(name.string()));
 }
 
 QString PreviewWindow::exportTo(const QString& path, bool whole) const {

@@ -3,8 +3,8 @@
 // with 中止 while a drawing is read.
 #pragma once
 
-#include "../ErrorReporter.h"
 #include "DrawingExport.h"
+#include "PreviewReporter.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -17,9 +17,12 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 
+namespace quillet::scene {
+class DrawingLoad;
+}
+
 namespace quillet::window::preview {
 
-class DrawingLoad;
 class DrawingView;
 
 class PreviewWindow : public QMainWindow {
@@ -28,7 +31,7 @@ class PreviewWindow : public QMainWindow {
   public:
     // Makes the window for the drawing at path (its bytes as the file system spells them);
     // failures go to reporter. Call load() to read it.
-    PreviewWindow(QByteArray path, ErrorReporter reporter, QWidget* parent = nullptr);
+    PreviewWindow(QByteArray path, PreviewReporter reporter, QWidget* parent = nullptr);
     ~PreviewWindow() override;
 
     // Reads the drawing (again), keeping what is shown until the new one is there.
@@ -63,14 +66,14 @@ class PreviewWindow : public QMainWindow {
 
     QByteArray path_;
     QString displayName_;
-    ErrorReporter reporter_;
+    PreviewReporter reporter_;
     DrawingView* view_ = nullptr;
     QLabel* counts_ = nullptr;
     QLabel* cursor_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QTimer* poll_ = nullptr;
-    std::unique_ptr<DrawingLoad> load_;
+    std::unique_ptr<scene::DrawingLoad> load_;
 };
 
 } // namespace quillet::window::preview

@@ -14,7 +14,7 @@
 
 namespace quillet::window::preview {
 
-PreviewWindows::PreviewWindows(QWidget* owner, ErrorReporter reporter)
+PreviewWindows::PreviewWindows(QWidget* owner, PreviewReporter reporter)
     : QObject(owner), owner_(owner), reporter_(std::move(reporter)) {}
 
 PreviewWindows::~PreviewWindows() {

@@ -2,7 +2,7 @@
 // beside the main window (not modal).
 #pragma once
 
-#include "../ErrorReporter.h"
+#include "PreviewReporter.h"
 #include "platform/InputFile.h"
 
 #include <QByteArray>
@@ -24,7 +24,7 @@ class PreviewWindows : public QObject {
   public:
     // Makes the entry point for owner (the main window, parent of error messages); failures
     // go to reporter.
-    explicit PreviewWindows(QWidget* owner, ErrorReporter reporter);
+    explicit PreviewWindows(QWidget* owner, PreviewReporter reporter);
     ~PreviewWindows() override;
 
     // Opens the drawing at path (its bytes as the file system spells them) in a window, or
@@ -46,7 +46,7 @@ class PreviewWindows : public QObject {
     };
 
     QWidget* owner_;
-    ErrorReporter reporter_;
+    PreviewReporter reporter_;
     std::vector<Open> open_;
 };
 

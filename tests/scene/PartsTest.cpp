@@ -1,0 +1,147 @@
+// The scene's other parts a front end leans on: the status line's texts, the export's
+// choices, the text conversions and the reading thread.
+#include "TestSupport.h"
+
+#include "drawing/Reader.h"
+#include "platform/LineReader.h"
+#include "scene/DrawingLoad.h"
+#include "scene/Export.h"
+#include "scene/StatusText.h"
+#include "scene/TextCache.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using namespace quillet::scene;
+using quillet::testing::dxfOf;
+using quillet::testing::textEntity;
+
+std::unique_ptr<quillet::drawing::Drawing> drawingOf(const std::string& entities) {
+    const std::string bytes = dxfOf(entities);
+    quillet::platform::MemorySource source(bytes);
+    return quillet::drawing::readDrawing(source, static_cast<std::int64_t>(bytes.size()));
+}
+
+TEST(StatusTextTest, NumbersAreWrittenAsTheStatusLineShowsThem) {
+    struct Case {
+        std::uint64_t n;
+        const char* grouped;
+    };
+    for (const Case c : {Case{0, "0"}, Case{999, "999"}, Case{1000, "1,000"},
+                         Case{1234567, "1,234,567"}, Case{10000000, "10,000,000"}})
+        EXPECT_EQ(groupedNumber(c.n), c.grouped);
+    struct Coordinate {
+        double v;
+        const char* text;
+    };
+    for (const Coordinate c : {Coordinate{0, "0"}, Coordinate{-20, "-20"}, Coordinate{1.5, "1.5"},
+                               Coordinate{1234567.891, "1234567.891"}, Coordinate{0.1 + 0.2, "0.3"},
+                               Coordinate{1e20, "1e+20"}})
+        EXPECT_EQ(coordinateText(c.v), c.text);
+    EXPECT_EQ(cursorText(1.5, -20), "X 1.5  Y -20");
+}
+
+TEST(StatusTextTest, CountsKindsNotDrawnAndExtents) {
+    std::string entities = textEntity(0, 0, 100, "A") + textEntity(1000, 0, 100, "B") +
+                           "  0\r\nLINE\r\n 10\r\n0\r\n 20\r\n-50\r\n 11\r\n10\r\n 21\r\n-50\r\n" +
+                           "  0\r\nINSERT\r\n  2\r\nB\r\n  0\r\nPOINT\r\n  0\r\nINSERT\r\n";
+    const StatusText s = statusOf(*drawingOf(entities));
+    EXPECT_EQ(s.counts, "文字 2   線・円・弧 1");
+    EXPECT_EQ(s.notDrawn, "描かないもの: INSERT 2, POINT 1");
+    EXPECT_EQ(s.extents.rfind("範囲 (0, -50) - (", 0), 0u) << s.extents;
+    EXPECT_EQ(s.joined(), s.counts + "   " + s.notDrawn + "   " + s.extents);
+
+    const StatusText empty = statusOf(*drawingOf(""));
+    EXPECT_EQ(empty.joined(), "文字 0   線・円・弧 0");
+}
+
+TEST(ExportTest, FormatNameAndWholeView) {
+    struct Case {
+        const char* name;
+        ExportFormat format;
+    };
+    for (const Case c : {Case{"a.svg", ExportFormat::Svg}, Case{"a.PDF", ExportFormat::Pdf},
+                         Case{"a.png", ExportFormat::Png}, Case{"a", ExportFormat::Png},
+                         Case{"a.svg.txt", ExportFormat::Png}})
+        EXPECT_EQ(formatOf(c.name), c.format) << c.name;
+    struct Name {
+        const char* drawing;
+        const char* proposed;
+    };
+    for (const Name n : {Name{"/d/図面.dxf", "/d/図面.png"}, Name{"/d/a.b.DXF", "/d/a.b.png"},
+                         Name{"/d.x/plan", "/d.x/plan.png"}})
+        EXPECT_EQ(proposedExportName(n.drawing, "png").string(), n.proposed);
+
+    const ViewTransform wide = wholeDrawingView({0, 0, 400, 100}, 1600);
+    EXPECT_DOUBLE_EQ(wide.size.width, 1600);
+    EXPECT_DOUBLE_EQ(wide.size.height, 400);
+    EXPECT_NEAR(wide.scale, 0.94 * 4, 1e-12);
+    const ViewTransform thin = wholeDrawingView({0, 0, 1, 1000}, 1600);
+    EXPECT_DOUBLE_EQ(thin.size.width, 64); // never narrower
+}
+
+TEST(ViewTransformTest, ZoomKeepsThePointUnderTheCursorAndStaysWithinItsLimits) {
+    ViewTransform v = ViewTransform::fitting({0, 0, 100, 50}, {200, 100});
+    const double fitted = v.scale;
+    const DevicePoint at{30, 70};
+    const auto before = v.toDrawing(at);
+    v.zoomAbout(at, 3, fitted);
+    const auto after = v.toDrawing(at);
+    EXPECT_NEAR(after.x, before.x, 1e-9);
+    EXPECT_NEAR(after.y, before.y, 1e-9);
+    v.zoomAbout(at, 1e12, fitted);
+    EXPECT_DOUBLE_EQ(v.scale, fitted * kMostZoomIn);
+    v.zoomAbout(at, 1e-30, fitted);
+    EXPECT_DOUBLE_EQ(v.scale, fitted * kMostZoomOut);
+    const double x = v.centerX, y = v.centerY;
+    v.pan(10, -4); // dragged right and up: the drawing follows the hand
+    EXPECT_DOUBLE_EQ(v.centerX, x - 10 / v.scale);
+    EXPECT_DOUBLE_EQ(v.centerY, y - 4 / v.scale);
+}
+
+TEST(TextCacheTest, Utf8AndUtf16RoundTripAndOddBytesBecomeReplacements) {
+    struct Case {
+        std::string utf8;
+        std::u16string utf16;
+    };
+    for (const Case& c : {Case{"", u""}, Case{"abc", u"abc"}, Case{"配管", u"配管"},
+                          Case{"\xF0\x9F\x98\x80", u"\U0001F600"}, Case{"é°", u"é°"}}) {
+        EXPECT_EQ(utf16Of(c.utf8), c.utf16);
+        EXPECT_EQ(utf8Of(c.utf16), c.utf8);
+    }
+    for (const char* odd : {"\x82\xA0", "\xE3\x81", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"})
+        EXPECT_EQ(utf16Of(odd).find_first_not_of(u'\uFFFD'), std::u16string::npos) << odd;
+    EXPECT_EQ(utf16Of("a\x82"
+                      "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(utf8Of(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
+}
+
+TEST(DrawingLoadTest, ReadsOnItsThreadAndTellsWhyNot) {
+    quillet::testing::TempDir dir;
+    const std::string path = dir / "図面.dxf";
+    quillet::testing::writeFile(path, dxfOf(textEntity(0, 0, 100, "配管")));
+    const auto wait = [](const DrawingLoad& load) {
+        for (int i = 0; i < 1000 && !load.finished(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return load.finished();
+    };
+    DrawingLoad good(path);
+    ASSERT_TRUE(wait(good));
+    const auto drawing = good.takeDrawing();
+    ASSERT_TRUE(drawing);
+    EXPECT_EQ(drawing->entities.texts.size(), 1u);
+    EXPECT_EQ(good.error(), "");
+    EXPECT_FALSE(good.cancelled());
+
+    DrawingLoad missing(dir / "ない.dxf");
+    ASSERT_TRUE(wait(missing));
+    EXPECT_FALSE(missing.takeDrawing());
+    EXPECT_NE(missing.error().find("53"), std::string::npos) << missing.error();
+}
+
+} // namespace
