@@ -116,7 +116,7 @@ bool Surface::resize(int width, int height) {
 void Surface::clear() {
     GdiFlush();
     if (bits_)
-        std::memset(bits_, 0xff, static_cast<std::size_t>(width_) * height_ * 4);
+        std::fill_n(bits_, static_cast<std::size_t>(width_) * height_, 0xffffffu);
 }
 
 std::uint32_t* Surface::row(int y) const noexcept {
@@ -172,6 +172,13 @@ void GdiPainter::usePen(const scene::Stroke& stroke) {
     penStroke_ = stroke;
 }
 
+void GdiPainter::drawPoints(const scene::Stroke& stroke) {
+    Polyline(surface_.dc(), points_.data(), static_cast<int>(points_.size()));
+    // GDI leaves a line's last pixel out; the end of a stroke is part of it.
+    if (stroke.width <= 1)
+        SetPixelV(surface_.dc(), points_.back().x, points_.back().y, colorRef(stroke.color));
+}
+
 double GdiPainter::advance(std::u16string_view text) {
     SIZE size{};
     GetTextExtentPoint32W(surface_.dc(), reinterpret_cast<const wchar_t*>(text.data()),
@@ -187,7 +194,7 @@ void GdiPainter::polyline(std::span<const scene::DevicePoint> points, const scen
     for (const scene::DevicePoint& p : points)
         points_.push_back(
             {static_cast<LONG>(std::lround(p.x)), static_cast<LONG>(std::lround(p.y))});
-    Polyline(surface_.dc(), points_.data(), static_cast<int>(points_.size()));
+    drawPoints(stroke);
 }
 
 void GdiPainter::arc(scene::DevicePoint center, double radius, double startDegrees,
@@ -202,7 +209,7 @@ void GdiPainter::arc(scene::DevicePoint center, double radius, double startDegre
         points_.push_back({static_cast<LONG>(std::lround(center.x + radius * std::cos(t))),
                            static_cast<LONG>(std::lround(center.y - radius * std::sin(t)))});
     }
-    Polyline(surface_.dc(), points_.data(), static_cast<int>(points_.size()));
+    drawPoints(stroke);
 }
 
 void GdiPainter::fill(std::span<const scene::DevicePoint> points,

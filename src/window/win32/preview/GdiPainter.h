@@ -75,6 +75,7 @@ class GdiPainter final : public scene::Painter {
 
   private:
     void usePen(const scene::Stroke& stroke);
+    void drawPoints(const scene::Stroke& stroke);
     void blendRect(int x0, int y0, int x1, int y1, scene::Color color);
 
     Surface& surface_;
