@@ -15,7 +15,7 @@ elif [[ "${1:-run}" == package ]]; then
 elif [[ "${1:-run}" == windows ]]; then
     packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev)
     # The preview's check on a virtual display (tools/test-windows-preview.sh).
-    packages+=(xvfb xauth xdotool imagemagick fonts-noto-cjk poppler-utils)
+    packages+=(xvfb xauth xdotool imagemagick fonts-noto-cjk fonts-wine poppler-utils)
 fi
 
 missing=()
