@@ -2,6 +2,7 @@
 // panning.
 #include "DrawingView.h"
 
+#include "PreviewWindows.h"
 #include "WinText.h"
 
 #include <windowsx.h>
@@ -133,6 +134,13 @@ LRESULT DrawingView::handle(UINT message, WPARAM w, LPARAM l) {
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
+    case WM_KEYDOWN: {
+        // The shortcuts also for a message loop that does not ask translatePreviewMessage.
+        MSG msg{hwnd_, message, w, l, 0, {}};
+        if (translatePreviewMessage(msg))
+            return 0;
+        break;
+    }
     case WM_MOUSEWHEEL: {
         POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)}; // screen coordinates
         ScreenToClient(hwnd_, &at);
