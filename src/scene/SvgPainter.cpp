@@ -1,146 +1,204 @@
-// The SVG painter: one element per call, numbers to a hundredth of a pixel.
+// The SVG writer. Numbers are written with two decimals at most: a hundredth of a pixel is
+// finer than any screen, and the file stays small.
 #include "SvgPainter.h"
 
 #include "DotMask.h"
+#include "Scene.h"
 #include "TextCache.h"
 
 #include <cmath>
 #include <cstdio>
 #include <numbers>
-#include <string>
 
 namespace quillet::scene {
 
 namespace {
 
-// The faces texts are asked in, the first the viewer has winning.
-constexpr const char* kFontFamilies = "'Noto Sans CJK JP', 'Yu Gothic UI', 'Yu Gothic', Meiryo, "
-                                      "'Hiragino Sans', 'MS Gothic', sans-serif";
+// The font families texts are written in, as the Qt preview asks for them.
+constexpr const char* kFontFamilies =
+    "'Noto Sans CJK JP', 'Noto Sans JP', 'IPAexGothic', 'IPAGothic', 'VL Gothic', "
+    "'TakaoGothic', 'Droid Sans Fallback', 'Yu Gothic', 'Meiryo', 'MS Gothic', sans-serif";
 
-std::string num(double v) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.2f", std::abs(v) < 0.005 ? 0.0 : v);
-    std::string s = buffer;
-    s.erase(s.find_last_not_of('0') + 1);
-    if (s.back() == '.')
-        s.pop_back();
-    return s;
-}
-
-std::string rgb(Color c) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "#%02x%02x%02x", c.r, c.g, c.b);
-    return buffer;
-}
-
-std::string opacity(const char* attribute, Color c) {
-    return c.a == 255 ? std::string()
-                      : std::string(" ") + attribute + "=\"" + num(c.a / 255.0) + "\"";
-}
-
-std::string strokeOf(const Stroke& s) {
-    return "fill=\"none\" stroke=\"" + rgb(s.color) + "\" stroke-width=\"" +
-           num(s.width > 0 ? s.width : 1) + "\"" + opacity("stroke-opacity", s.color);
-}
-
-std::string escaped(std::string_view text) {
-    std::string out;
+void escaped(std::string& out, std::string_view text) {
     for (const char c : text) {
         switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
         case '<':
             out += "&lt;";
             break;
         case '>':
             out += "&gt;";
             break;
+        case '&':
+            out += "&amp;";
+            break;
         case '"':
             out += "&quot;";
             break;
         default:
-            // Control characters are no XML; they show as nothing anyway.
+            // Control characters have no place in XML 1.0.
             if (static_cast<unsigned char>(c) >= 0x20 || c == '\t')
                 out += c;
         }
     }
-    return out;
 }
 
 } // namespace
 
-SvgPainter::SvgPainter(std::ostream& out, DeviceSize size, std::string_view title,
-                       TextMeasure measure)
-    : out_(out), measure_(std::move(measure)) {
-    out_ << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         << "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" << num(size.width)
-         << "\" height=\"" << num(size.height) << "\" viewBox=\"0 0 " << num(size.width) << ' '
-         << num(size.height) << "\">\n<title>" << escaped(title) << "</title>\n"
-         << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+double estimatedAdvance(std::u16string_view text) noexcept {
+    double ems = 0;
+    for (const char16_t c : text) {
+        if (c >= 0xDC00 && c <= 0xDFFF)
+            continue; // the second half of a pair
+        ems += c < 0x80 ? 0.55 : (c >= 0xFF61 && c <= 0xFF9F) ? 0.5 : 1.0;
+    }
+    return ems;
 }
 
-void SvgPainter::finish() {
-    out_ << "</svg>\n";
+SvgPainter::SvgPainter(std::string& out, DeviceSize size, std::string_view title,
+                       TextMeasure measure)
+    : out_(out), measure_(std::move(measure)) {
+    out_ += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
+    number(size.width);
+    out_ += "\" height=\"";
+    number(size.height);
+    out_ += "\" viewBox=\"0 0 ";
+    number(size.width);
+    out_ += ' ';
+    number(size.height);
+    out_ += "\">\n<title>";
+    escaped(out_, title);
+    out_ += "</title>\n<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+}
+
+SvgPainter::~SvgPainter() {
+    out_ += "</svg>\n";
+}
+
+void SvgPainter::number(double v) {
+    char text[48];
+    int n = std::snprintf(text, sizeof text, "%.2f", std::isfinite(v) ? v : 0.0);
+    while (n > 0 && text[n - 1] == '0')
+        --n;
+    if (n > 0 && text[n - 1] == '.')
+        --n;
+    std::string_view s(text, static_cast<std::size_t>(n));
+    out_ += s == "-0" ? "0" : s;
+}
+
+void SvgPainter::paint(const char* attribute, Color c) {
+    char text[64];
+    std::snprintf(text, sizeof text, " %s=\"#%02x%02x%02x\"", attribute, c.r, c.g, c.b);
+    out_ += text;
+    if (c.a != 255) {
+        out_ += ' ';
+        out_ += attribute;
+        out_ += "-opacity=\"";
+        number(c.a / 255.0);
+        out_ += '"';
+    }
+}
+
+void SvgPainter::stroke(const Stroke& s) {
+    out_ += " fill=\"none\"";
+    paint("stroke", s.color);
+    out_ += " stroke-width=\"";
+    number(s.width > 0 ? s.width : 1);
+    out_ += '"';
 }
 
 double SvgPainter::advance(std::u16string_view text) {
-    return measure_(text);
+    return measure_ ? measure_(text) : estimatedAdvance(text);
 }
 
-void SvgPainter::polyline(std::span<const DevicePoint> points, const Stroke& stroke) {
-    out_ << "<polyline " << strokeOf(stroke) << " points=\"";
-    for (std::size_t i = 0; i < points.size(); ++i)
-        out_ << (i ? " " : "") << num(points[i].x) << ',' << num(points[i].y);
-    out_ << "\"/>\n";
+void SvgPainter::polyline(std::span<const DevicePoint> points, const Stroke& s) {
+    out_ += "<polyline points=\"";
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        if (k)
+            out_ += ' ';
+        number(points[k].x);
+        out_ += ',';
+        number(points[k].y);
+    }
+    out_ += '"';
+    stroke(s);
+    out_ += "/>\n";
 }
 
-void SvgPainter::arc(DevicePoint center, double radius, double startDegrees, double spanDegrees,
-                     const Stroke& stroke) {
-    const auto at = [&](double degrees) {
-        const double t = degrees * std::numbers::pi / 180;
-        return num(center.x + radius * std::cos(t)) + ' ' + num(center.y - radius * std::sin(t));
-    };
-    // Counterclockwise as seen is SVG's negative sweep; a whole circle in two halves.
-    const int halves = spanDegrees >= 360 ? 2 : 1;
-    const double step = spanDegrees / halves;
-    out_ << "<path " << strokeOf(stroke) << " d=\"M" << at(startDegrees);
-    for (int k = 1; k <= halves; ++k)
-        out_ << " A" << num(radius) << ' ' << num(radius) << " 0 " << (step > 180 ? 1 : 0) << " 0 "
-             << at(startDegrees + step * k);
-    out_ << "\"/>\n";
+void SvgPainter::arc(DevicePoint c, double r, double startDegrees, double spanDegrees,
+                     const Stroke& s) {
+    if (spanDegrees >= 360) {
+        out_ += "<circle cx=\"";
+        number(c.x);
+        out_ += "\" cy=\"";
+        number(c.y);
+        out_ += "\" r=\"";
+        number(r);
+        out_ += '"';
+    } else {
+        // Counterclockwise as seen is against SVG's sweep, whose y runs down.
+        const double a = startDegrees * (std::numbers::pi / 180.0);
+        const double b = (startDegrees + spanDegrees) * (std::numbers::pi / 180.0);
+        out_ += "<path d=\"M";
+        number(c.x + r * std::cos(a));
+        out_ += ' ';
+        number(c.y - r * std::sin(a));
+        out_ += "A";
+        number(r);
+        out_ += ' ';
+        number(r);
+        out_ += spanDegrees > 180 ? " 0 1 0 " : " 0 0 0 ";
+        number(c.x + r * std::cos(b));
+        out_ += ' ';
+        number(c.y - r * std::sin(b));
+        out_ += '"';
+    }
+    stroke(s);
+    out_ += "/>\n";
 }
 
 void SvgPainter::fill(std::span<const DevicePoint> points, std::span<const std::uint32_t> ringSizes,
                       Color color) {
-    out_ << "<path fill=\"" << rgb(color) << '"' << opacity("fill-opacity", color)
-         << " fill-rule=\"evenodd\" d=\"";
+    out_ += "<path d=\"";
     std::size_t at = 0;
     for (const std::uint32_t n : ringSizes) {
-        for (std::uint32_t k = 0; k < n && at < points.size(); ++k, ++at)
-            out_ << (k ? " L" : "M") << num(points[at].x) << ' ' << num(points[at].y);
-        out_ << " Z ";
+        if (n == 0 || at + n > points.size())
+            break;
+        for (std::size_t k = at; k < at + n; ++k) {
+            out_ += k == at ? 'M' : 'L';
+            number(points[k].x);
+            out_ += ' ';
+            number(points[k].y);
+        }
+        out_ += 'Z';
+        at += n;
     }
-    out_ << "\"/>\n";
+    out_ += "\" fill-rule=\"evenodd\"";
+    paint("fill", color);
+    out_ += "/>\n";
 }
 
 void SvgPainter::fillRects(std::span<const DeviceRect> rects, Color color) {
-    if (rects.empty())
-        return;
-    // One element each, so that overlaps darken as on the screen.
-    out_ << "<g fill=\"" << rgb(color) << '"' << opacity("fill-opacity", color) << ">\n";
-    for (const DeviceRect& r : rects)
-        out_ << "<rect x=\"" << num(r.left) << "\" y=\"" << num(r.top) << "\" width=\""
-             << num(std::max(r.width(), 0.5)) << "\" height=\"" << num(std::max(r.height(), 0.5))
-             << "\"/>\n";
-    out_ << "</g>\n";
+    out_ += "<g";
+    paint("fill", color);
+    out_ += ">\n";
+    for (const DeviceRect& r : rects) {
+        out_ += "<rect x=\"";
+        number(r.left);
+        out_ += "\" y=\"";
+        number(r.top);
+        out_ += "\" width=\"";
+        number(r.width());
+        out_ += "\" height=\"";
+        number(r.height());
+        out_ += "\"/>\n";
+    }
+    out_ += "</g>\n";
 }
 
 void SvgPainter::dots(const DotMask& mask, Color color) {
-    if (!mask.any())
-        return;
-    // Each row's runs of marked pixels as one rectangle of a path.
-    out_ << "<path fill=\"" << rgb(color) << "\" d=\"";
+    // Each row's runs of marked pixels as one-pixel-high rectangles of one path.
+    out_ += "<path d=\"";
     for (int y = 0; y < mask.height(); ++y) {
         const std::uint8_t* row = mask.row(y);
         for (int x = 0; x < mask.width();) {
@@ -148,39 +206,72 @@ void SvgPainter::dots(const DotMask& mask, Color color) {
                 ++x;
                 continue;
             }
-            const int start = x;
-            while (x < mask.width() && row[x])
-                ++x;
-            out_ << 'M' << start << ' ' << y << 'h' << (x - start) << "v1h" << (start - x) << 'z';
+            int end = x;
+            while (end < mask.width() && row[end])
+                ++end;
+            out_ += 'M' + std::to_string(x) + ' ' + std::to_string(y) + 'h' +
+                    std::to_string(end - x) + "v1h-" + std::to_string(end - x) + 'Z';
+            x = end;
         }
     }
-    out_ << "\"/>\n";
+    out_ += '"';
+    paint("fill", color);
+    out_ += "/>\n";
 }
 
 void SvgPainter::glyphRun(const GlyphRun& run) {
     for (const TextLine& line : run.lines) {
-        out_ << "<text xml:space=\"preserve\" font-family=\"" << kFontFamilies << "\" font-size=\""
-             << num(run.emPixels) << "\" fill=\"" << rgb(run.color) << '"'
-             << opacity("fill-opacity", run.color) << " transform=\"translate(" << num(run.origin.x)
-             << ' ' << num(run.origin.y) << ')';
-        if (run.rotationDegrees != 0)
-            out_ << " rotate(" << num(-run.rotationDegrees) << ')';
-        out_ << " translate(" << num(line.x) << ' ' << num(line.y) << ')';
-        if (run.xScale != 1)
-            out_ << " scale(" << num(run.xScale) << " 1)";
-        if (run.obliqueDegrees != 0)
-            out_ << " skewX(" << num(-run.obliqueDegrees) << ')';
-        out_ << "\">" << escaped(utf8Of(line.text)) << "</text>\n";
+        if (line.text.empty())
+            continue;
+        out_ += "<text xml:space=\"preserve\" font-family=\"";
+        out_ += kFontFamilies;
+        out_ += "\" font-size=\"";
+        number(run.emPixels);
+        out_ += '"';
+        paint("fill", run.color);
+        out_ += " transform=\"translate(";
+        number(run.origin.x);
+        out_ += ' ';
+        number(run.origin.y);
+        out_ += ')';
+        if (run.rotationDegrees != 0) {
+            out_ += " rotate(";
+            number(-run.rotationDegrees);
+            out_ += ')';
+        }
+        if (line.x != 0 || line.y != 0) {
+            out_ += " translate(";
+            number(line.x);
+            out_ += ' ';
+            number(line.y);
+            out_ += ')';
+        }
+        if (run.obliqueDegrees != 0) {
+            out_ += " skewX(";
+            number(-run.obliqueDegrees);
+            out_ += ')';
+        }
+        if (run.xScale != 1) {
+            out_ += " scale(";
+            number(run.xScale);
+            out_ += " 1)";
+        }
+        out_ += "\">";
+        escaped(out_, utf8Of(line.text));
+        out_ += "</text>\n";
     }
 }
 
-void writeSvg(std::ostream& out, const drawing::Drawing& drawing, const ViewTransform& view,
-              std::string_view title, TextMeasure measure) {
-    SvgPainter painter(out, view.size, title, std::move(measure));
-    Scene scene;
-    TextCache cache;
-    scene.draw(drawing, view, cache, painter);
-    painter.finish();
+std::string svgOf(const drawing::Drawing& drawing, const ViewTransform& view,
+                  std::string_view title, const TextMeasure& measure) {
+    std::string out;
+    {
+        SvgPainter svg(out, view.size, title, measure);
+        Scene scene;
+        TextCache cache;
+        scene.draw(drawing, view, cache, svg);
+    }
+    return out;
 }
 
 } // namespace quillet::scene

@@ -1,25 +1,34 @@
-// A painter that writes SVG: the preview's SVG export for any front end. Texts stay text (in
-// the CJK fonts named below); the front end measures them, since only it knows a font.
+// A Painter that writes SVG text: the preview's SVG export, the same for every front end.
+// Texts stay texts (in the preview's CJK font families), lines stay lines.
 #pragma once
 
 #include "Painter.h"
-#include "Scene.h"
+#include "ViewTransform.h"
+
+#include "drawing/Drawing.h"
 
 #include <functional>
-#include <ostream>
+#include <string>
 #include <string_view>
 
 namespace quillet::scene {
 
-// Measures one line of text in ems of the text font, as Painter::advance does.
-using TextMeasure = std::function<double(std::u16string_view text)>;
+// Measures one line of text in ems, as Painter::advance does.
+using TextMeasure = std::function<double(std::u16string_view)>;
+
+// Returns an estimate of a line's advance in ems without a font: half-width characters half
+// an em or a little more, everything else one.
+double estimatedAdvance(std::u16string_view text) noexcept;
 
 class SvgPainter final : public Painter {
   public:
-    // Starts an SVG document of size pixels on out, titled title (UTF-8).
-    SvgPainter(std::ostream& out, DeviceSize size, std::string_view title, TextMeasure measure);
-    // Ends the document; call once after drawing.
-    void finish();
+    // Writes an SVG document of size, titled title (UTF-8), into out, which it appends to;
+    // measure (estimatedAdvance when empty) is what texts are aligned by.
+    SvgPainter(std::string& out, DeviceSize size, std::string_view title, TextMeasure measure = {});
+    // Closes the document.
+    ~SvgPainter() override;
+    SvgPainter(const SvgPainter&) = delete;
+    SvgPainter& operator=(const SvgPainter&) = delete;
 
     double advance(std::u16string_view text) override;
     void polyline(std::span<const DevicePoint> points, const Stroke& stroke) override;
@@ -32,13 +41,16 @@ class SvgPainter final : public Painter {
     void glyphRun(const GlyphRun& run) override;
 
   private:
-    std::ostream& out_;
+    void number(double v);
+    void stroke(const Stroke& s);
+    void paint(const char* attribute, Color c);
+
+    std::string& out_;
     TextMeasure measure_;
 };
 
-// Writes drawing as view shows it as an SVG document of view.size to out; the stream's
-// failure state tells whether it was written.
-void writeSvg(std::ostream& out, const drawing::Drawing& drawing, const ViewTransform& view,
-              std::string_view title, TextMeasure measure);
+// Returns drawing as view shows it as an SVG document titled title, on a white ground.
+std::string svgOf(const drawing::Drawing& drawing, const ViewTransform& view,
+                  std::string_view title, const TextMeasure& measure = {});
 
 } // namespace quillet::scene

@@ -7,6 +7,7 @@
 #include "scene/DrawingLoad.h"
 #include "scene/Export.h"
 #include "scene/StatusText.h"
+#include "scene/SvgPainter.h"
 #include "scene/TextCache.h"
 
 #include <gtest/gtest.h>
@@ -74,7 +75,9 @@ TEST(ExportTest, FormatNameAndWholeView) {
     };
     for (const Name n : {Name{"/d/図面.dxf", "/d/図面.png"}, Name{"/d/a.b.DXF", "/d/a.b.png"},
                          Name{"/d.x/plan", "/d.x/plan.png"}})
-        EXPECT_EQ(proposedExportName(n.drawing, "png").string(), n.proposed);
+        EXPECT_EQ(quillet::testing::utf8Of(
+                      proposedExportName(quillet::testing::pathOf(n.drawing), "png")),
+                  n.proposed);
 
     const ViewTransform wide = wholeDrawingView({0, 0, 400, 100}, 1600);
     EXPECT_DOUBLE_EQ(wide.size.width, 1600);
@@ -82,6 +85,32 @@ TEST(ExportTest, FormatNameAndWholeView) {
     EXPECT_NEAR(wide.scale, 0.94 * 4, 1e-12);
     const ViewTransform thin = wholeDrawingView({0, 0, 1, 1000}, 1600);
     EXPECT_DOUBLE_EQ(thin.size.width, 64); // never narrower
+}
+
+TEST(SvgTest, WritesTheSceneAsSvgText) {
+    ViewTransform view;
+    view.scale = 2;
+    view.size = {200, 100};
+    const std::string entities =
+        textEntity(-40, -20, 10, "<配管&>") +
+        "  0\r\nLINE\r\n 10\r\n0\r\n 20\r\n0\r\n 11\r\n10\r\n 21\r\n0\r\n"
+        "  0\r\nARC\r\n 10\r\n0\r\n 20\r\n0\r\n 40\r\n10\r\n 50\r\n0\r\n 51\r\n90\r\n"
+        "  0\r\nCIRCLE\r\n 10\r\n0\r\n 20\r\n0\r\n 40\r\n5\r\n" +
+        textEntity(30, 10, 1, "small");
+    const std::string svg = svgOf(*drawingOf(entities), view, "図面 & <1>");
+    for (const char* part : {
+             "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"200\" height=\"100\"",
+             "<title>図面 &amp; &lt;1&gt;</title>",
+             "<polyline points=\"100,50 120,50\"",
+             // Counterclockwise as seen: from the right of the centre up to above it.
+             "<path d=\"M120 50A20 20 0 0 0 100 30\"",
+             "<circle cx=\"100\" cy=\"50\" r=\"10\"",
+             "transform=\"translate(20 90)\">&lt;配管&amp;&gt;</text>",
+             "fill-opacity=\"0.59\">\n<rect x=\"160\" y=\"28\" width=\"6\"",
+         })
+        EXPECT_NE(svg.find(part), std::string::npos) << part << "\n" << svg;
+    EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+    EXPECT_EQ(estimatedAdvance(u"ab配"), 2.1);
 }
 
 TEST(ViewTransformTest, ZoomKeepsThePointUnderTheCursorAndStaysWithinItsLimits) {

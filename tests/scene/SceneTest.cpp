@@ -1,6 +1,7 @@
 // The scene of small drawings through a painter that records what it is asked to draw: where
 // texts, lines and arcs land on the device, at which size and turn, and what is left out or
 // drawn as a dot or a box.
+#include "AllocationCount.h"
 #include "TestSupport.h"
 
 #include "drawing/Reader.h"
@@ -270,6 +271,43 @@ TEST(SceneTest, FarCoordinatesAreClippedBeforeThePainterSeesThem) {
     EXPECT_DOUBLE_EQ(d.painter.polylines[0].front().x, -2);
     EXPECT_DOUBLE_EQ(d.painter.polylines[0].back().x, 202);
     EXPECT_DOUBLE_EQ(d.painter.polylines[0].front().y, 48);
+}
+
+// Counts calls and keeps nothing, so that it allocates nothing itself.
+struct CountingPainter final : Painter {
+    std::size_t calls = 0;
+    double advance(std::u16string_view t) override { return static_cast<double>(t.size()); }
+    void polyline(std::span<const DevicePoint>, const Stroke&) override { ++calls; }
+    void arc(DevicePoint, double, double, double, const Stroke&) override { ++calls; }
+    void fill(std::span<const DevicePoint>, std::span<const std::uint32_t>, Color) override {}
+    void fillRects(std::span<const DeviceRect>, Color) override { ++calls; }
+    void dots(const DotMask&, Color) override { ++calls; }
+    void glyphRun(const GlyphRun&) override { ++calls; }
+};
+
+TEST(SceneTest, AViewAllocatesNothingPerItemOnceItsBuffersHaveGrown) {
+    std::string entities;
+    for (int i = 0; i < 3000; ++i) {
+        const double x = i % 60 - 30, y = i / 60 % 30 - 15;
+        entities += line(x, y, x + 0.9, y + 0.4) + text(x, y, 3 + i % 5, "abc") +
+                    entity("CIRCLE", {{10, std::to_string(x)}, {20, std::to_string(y)}, {40, "2"}});
+    }
+    entities += entity("MTEXT", {{10, "0"}, {20, "0"}, {40, "6"}, {1, "one\\Ptwo\\Pthree"}});
+    const auto drawing = drawingOf(entities);
+    Scene scene;
+    TextCache cache;
+    CountingPainter painter;
+    ViewTransform zoomedOut = smallView(), closer = smallView();
+    zoomedOut.scale = 0.5;
+    closer.scale = 4;
+    for (const ViewTransform& view : {smallView(), zoomedOut, closer})
+        scene.draw(*drawing, view, cache, painter); // the buffers grow, the texts are decoded
+    for (const ViewTransform& view : {smallView(), zoomedOut, closer}) {
+        const std::size_t before = allocationCount(), calls = painter.calls;
+        scene.draw(*drawing, view, cache, painter);
+        EXPECT_GT(painter.calls - calls, 100u);
+        EXPECT_EQ(allocationCount() - before, 0u);
+    }
 }
 
 } // namespace

@@ -1,14 +1,14 @@
-// The exports. Each paints with the same painter as the view onto its own device.
+// The exports. PNG and PDF paint with the same painter as the view onto their own device;
+// SVG is the scene's own writer, measured by the same font.
 #include "DrawingExport.h"
 
 #include "DrawingPainter.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSvgGenerator>
 
 #include <filesystem>
 
@@ -51,16 +51,13 @@ QString exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransfor
     case ExportFormat::Svg: {
         const scene::ViewTransform view =
             whole ? scene::wholeDrawingView(drawing.extents(), scene::kWholeVectorPixels) : shown;
-        QSvgGenerator svg;
-        svg.setFileName(path);
-        svg.setTitle(title);
-        svg.setSize(pixelSize(view));
-        svg.setViewBox(QRectF(0, 0, view.size.width, view.size.height));
-        QPainter painter;
-        if (!painter.begin(&svg))
-            return failed;
-        paintOn(painter, drawing, view);
-        return painter.end() ? QString() : failed;
+        const std::string svg = scene::svgOf(drawing, view, title.toStdString(), textMeasure());
+        QFile file(path);
+        const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                             file.write(svg.data(), static_cast<qint64>(svg.size())) ==
+                                 static_cast<qint64>(svg.size()) &&
+                             file.flush();
+        return written ? QString() : failed;
     }
     case ExportFormat::Pdf: {
         const scene::ViewTransform base =

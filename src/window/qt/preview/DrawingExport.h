@@ -1,5 +1,5 @@
-// Writing what the preview shows, or the whole drawing, as PNG, SVG or PDF with Qt's own
-// writers.
+// Writing what the preview shows, or the whole drawing, as PNG or PDF with Qt's own writers,
+// and as SVG with the scene's.
 #pragma once
 
 #include "drawing/Drawing.h"

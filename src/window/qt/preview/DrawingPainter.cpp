@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cmath>
+#include <memory>
 #include <numbers>
 
 namespace quillet::window::preview {
@@ -45,6 +46,13 @@ QStringList textFontFamilies() {
             QStringLiteral("IPAexGothic"),         QStringLiteral("IPAGothic"),
             QStringLiteral("VL Gothic"),           QStringLiteral("TakaoGothic"),
             QStringLiteral("Droid Sans Fallback"), QStringLiteral("sans-serif")};
+}
+
+scene::TextMeasure textMeasure() {
+    auto metrics = std::make_shared<QFontMetricsF>(textFont());
+    return [metrics](std::u16string_view text) {
+        return metrics->horizontalAdvance(viewOf(text)) / kFontPixels;
+    };
 }
 
 DrawingPainter::DrawingPainter(QPainter& painter)

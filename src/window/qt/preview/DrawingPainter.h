@@ -8,6 +8,7 @@
 #include "drawing/Drawing.h"
 #include "scene/Painter.h"
 #include "scene/Scene.h"
+#include "scene/SvgPainter.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -55,6 +56,9 @@ class DrawingPainter : public scene::Painter {
 scene::PaintStats paintDrawing(QPainter& painter, const drawing::Drawing& drawing,
                                const scene::ViewTransform& view, scene::TextCache& cache,
                                scene::Scene& scene);
+
+// Returns how the text font measures a line, in ems, for writers that draw no glyphs (SVG).
+scene::TextMeasure textMeasure();
 
 // Returns the family list texts are drawn in: Noto Sans CJK JP first, then other Japanese
 // fonts, then whatever the system offers.

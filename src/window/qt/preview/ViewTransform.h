@@ -19,7 +19,6 @@ struct ViewTransform : scene::ViewTransform {
     drawing::Point toDrawing(const QPointF& p) const noexcept {
         return scene::ViewTransform::toDrawing({p.x(), p.y()});
     }
-    QSizeF qSize() const noexcept { return {size.width, size.height}; }
 };
 
 // Returns a size in the scene's terms.

@@ -14,7 +14,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <sstream>
 
 namespace quillet::window::win32::preview {
 
@@ -89,10 +88,9 @@ std::string exportDrawing(const drawing::Drawing& drawing, const scene::ViewTran
         Surface measuring;
         measuring.resize(1, 1);
         GdiPainter measure(measuring);
-        std::ostringstream svg;
-        scene::writeSvg(svg, drawing, view, title,
-                        [&measure](std::u16string_view text) { return measure.advance(text); });
-        const std::string text = std::move(svg).str();
+        const std::string text =
+            scene::svgOf(drawing, view, title,
+                         [&measure](std::u16string_view line) { return measure.advance(line); });
         return writeFile(path,
                          std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()))
                    ? std::string()

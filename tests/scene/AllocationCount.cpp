@@ -1,0 +1,28 @@
+// The program's operator new and delete, counting; in a file of their own so that no test
+// inlines them.
+#include "AllocationCount.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<std::size_t> allocations{0};
+}
+
+std::size_t allocationCount() noexcept {
+    return allocations;
+}
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
