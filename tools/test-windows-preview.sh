@@ -97,6 +97,33 @@ sleep 1
 view "$work/home.png"
 check "Home fits again" same "$work/fitted.png" "$work/home.png"
 
+# 既定のアプリで開く (File, O): the program the prefix opens .dxf files with gets the drawing;
+# when that program is Quillet's own, no second preview window opens.
+associate() { # associate COMMAND
+    wine reg add 'HKCR\.dxf' /ve /d QuilletCheck.dxf /f >/dev/null 2>&1
+    wine reg add 'HKCR\QuilletCheck.dxf\shell\open\command' /ve /d "$1" /f >/dev/null 2>&1
+}
+openDefault() {
+    xdotool windowfocus --sync "$window" key alt+f
+    sleep 0.5
+    xdotool key o
+}
+associate 'notepad.exe "%1"'
+openDefault
+notepad=$(timeout 30 xdotool search --sync --name '図面 テスト.dxf - Notepad' | head -1 || true)
+check "既定のアプリで開く starts the associated program" test -n "$notepad"
+wine taskkill /im notepad.exe >/dev/null 2>&1 || true
+associate "\"$(winpath "$exe")\" \"%1\""
+openDefault
+sleep 6
+check "but never Quillet itself" test "$(xdotool search --name 'Quillet プレビュー' | wc -l)" -eq 1
+# Under wine the "Open with" dialog is missing: its place takes the error box.
+box=$(xdotool search --name '^Quillet$' | head -1 || true)
+[[ -z "$box" ]] || xdotool windowfocus --sync "$box" key Return
+wine reg delete 'HKCR\.dxf' /f >/dev/null 2>&1 || true
+wine reg delete 'HKCR\QuilletCheck.dxf' /f >/dev/null 2>&1 || true
+sleep 1
+
 xdotool windowfocus --sync "$window" key Escape
 sleep 2
 check "Esc closes" test "$(xdotool search --name 'Quillet プレビュー' | wc -l)" -eq 0
