@@ -60,8 +60,8 @@ printf '%s\n' 0 SECTION 2 ENTITIES \
 # Returns the darkest brightness (0..1) in the W x H area at X,Y of an image: ink is dark,
 # the paper and an antialiased edge's far fringe are not.
 darkest() { convert "$1" -crop "$4x$5+$2+$3" +repage -colorspace Gray -format '%[fx:minima]' info:; }
-inked() { awk -v m="$(darkest "$@")" 'BEGIN { exit !(m < 0.5) }'; }
-blank() { awk -v m="$(darkest "$@")" 'BEGIN { exit !(m > 0.9) }'; }
+inked() { [[ -f "$1" ]] && awk -v m="$(darkest "$@")" 'BEGIN { exit !(m != "" && m + 0 < 0.5) }'; }
+blank() { [[ -f "$1" ]] && awk -v m="$(darkest "$@")" 'BEGIN { exit !(m != "" && m + 0 > 0.9) }'; }
 
 # The window: titled with the drawing's name, the texts drawn, the gap empty.
 wine "$exe" "$(winpath "$drawing")" >/dev/null 2>&1 &
@@ -123,6 +123,18 @@ box=$(xdotool search --name '^Quillet$' | head -1 || true)
 wine reg delete 'HKCR\.dxf' /f >/dev/null 2>&1 || true
 wine reg delete 'HKCR\QuilletCheck.dxf' /f >/dev/null 2>&1 || true
 sleep 1
+
+# 書き出し from the window: Ctrl+S, the save dialog proposes the drawing's name, a name typed
+# without its extension gets the chosen type's.
+xdotool windowfocus --sync "$window" key ctrl+s
+dialog=$(timeout 30 xdotool search --sync --name '^表示範囲を書き出し$' | head -1 || true)
+check "Ctrl+S asks where to write the view" test -n "$dialog"
+if [[ -n "$dialog" ]]; then
+    xdotool windowfocus --sync "$dialog" type --delay 20 "$(winpath "$work")\\view"
+    xdotool key Return
+    sleep 3
+fi
+check "and writes the view as PNG" inked "$work/view.png" 0 0 "$WIDTH" "$h"
 
 xdotool windowfocus --sync "$window" key Escape
 sleep 2

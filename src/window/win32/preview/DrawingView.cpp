@@ -178,7 +178,7 @@ LRESULT DrawingView::handle(UINT message, WPARAM w, LPARAM l) {
         }
         const drawing::Point p =
             view_.toDrawing({static_cast<double>(at.x), static_cast<double>(at.y)});
-        if (onCursor_)
+        if (onCursor_ && drawing_)
             onCursor_(p.x, p.y);
         return 0;
     }

@@ -418,9 +418,12 @@ std::string PreviewWindow::exportTo(const std::string& path, bool whole) const {
 void PreviewWindow::chooseExport(bool whole) {
     if (!view_->drawing())
         return;
+    // The drawing's folder and name: a path in lpstrFile alone does not choose the folder
+    // in every dialog.
     const std::filesystem::path proposed =
         scene::proposedExportName(std::filesystem::path(wide(path_)), "png");
-    std::wstring name = proposed.wstring();
+    const std::wstring folder = proposed.parent_path().wstring();
+    std::wstring name = proposed.filename().wstring();
     name.resize(std::max<std::size_t>(name.size() + 1, 32768), L'\0');
     static constexpr wchar_t kFilter[] = L"PNG 画像 (*.png)\0*.png\0SVG 画像 (*.svg)\0*.svg\0"
                                          L"PDF 文書 (*.pdf)\0*.pdf\0";
@@ -431,6 +434,7 @@ void PreviewWindow::chooseExport(bool whole) {
     dialog.lpstrFilter = kFilter;
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = name.data();
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.nMaxFile = static_cast<DWORD>(name.size());
     dialog.lpstrTitle = whole ? L"図面全体を書き出し" : L"表示範囲を書き出し";
     dialog.lpstrDefExt = L"png";
