@@ -16,7 +16,7 @@ elif [[ "${1:-run}" == package ]]; then
     packages+=(dpkg-dev file)
 elif [[ "${1:-run}" == windows ]]; then
     packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev nsis zip
-              xvfb xauth xdotool imagemagick fonts-noto-cjk)
+              xvfb xauth xdotool imagemagick fonts-noto-cjk fonts-wine poppler-utils)
 fi
 
 missing=()
