@@ -15,6 +15,7 @@ struct Options {
     std::optional<std::string> output; // "-" for standard output
     std::vector<std::string> inputs;   // "-" for standard input
     conversion::DrawingOptions drawing;
+    bool backup = false; // a replaced drawing goes to the trash
     bool help = false;
     bool version = false;
 };

@@ -1,6 +1,7 @@
 // quillet-convert: the window's conversion for scripts and batches.
 #include "Options.h"
 #include "Version.h"
+#include "conversion/Advice.h"
 #include "conversion/Run.h"
 #include "platform/CommandLine.h"
 #include "platform/OsError.h"
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
     // Made while there is memory, for when there is none.
     const std::string outOfMemory =
         program + ": " + platform::RunError(platform::ErrorNumber::OutOfMemory).what() + "\n";
+    conversion::RunControl control;
+    control.backup = options.backup;
     int status = 0;
     for (const std::string& input : options.inputs) {
         conversion::RunEnds ends;
@@ -55,8 +58,8 @@ int main(int argc, char** argv) {
         // With the drawing on standard output, the report must not mix into it.
         const MessageStream report = ends.standardOutput ? MessageStream::Err : MessageStream::Out;
         try {
-            const conversion::RunResult result =
-                conversion::convert(ends, options.heightText, separators, state, options.drawing);
+            const conversion::RunResult result = conversion::convert(
+                ends, options.heightText, separators, state, options.drawing, control);
             // The report's lines end in CR LF in the window; a terminal wants LF alone.
             std::string text = conversion::reportText(result);
             std::erase(text, '\r');
@@ -64,6 +67,11 @@ int main(int argc, char** argv) {
         } catch (const platform::RunError& error) {
             platform::writeMessage(MessageStream::Err,
                                    program + ": " + input + ": " + error.what() + "\n");
+            const std::string advice =
+                conversion::adviceFor(error, {input, ends.outPath, state.textHeight});
+            if (!advice.empty())
+                platform::writeMessage(MessageStream::Err,
+                                       program + ": " + input + ": " + advice + "\n");
             status = 1;
         } catch (const std::bad_alloc&) {
             // Composing a message may need memory there is none of; this one needs none.

@@ -19,7 +19,8 @@ constexpr std::size_t kMaxChars = 32767;
 
 void mustFit(std::size_t chars) {
     if (chars > kMaxChars)
-        platform::raiseOverflow();
+        throw platform::RunError(platform::ErrorNumber::Overflow)
+            .withCause(platform::OverflowCause::LineLength, static_cast<std::int64_t>(chars));
 }
 
 } // namespace

@@ -1,8 +1,11 @@
 #include "Run.h"
 
+#include "Advice.h"
 #include "Scanner.h"
+#include "platform/AbsolutePath.h"
 #include "platform/Checked.h"
 #include "platform/Cp932.h"
+#include "platform/FolderListing.h"
 #include "platform/InputFile.h"
 #include "platform/OsError.h"
 #include "platform/OutputFile.h"
@@ -14,6 +17,8 @@
 namespace quillet::conversion {
 
 std::string composePath(std::string_view folder, std::string_view name) {
+    if (platform::isAbsolutePath(name))
+        return std::string(name);
     std::string path(folder);
     if (!path.empty() && !platform::isPathSeparator(path.back()))
         path += '/';
@@ -23,14 +28,68 @@ std::string composePath(std::string_view folder, std::string_view name) {
 
 std::string reportText(const RunResult& result) {
     std::string report = "処理した文字数 : " + std::to_string(result.placed) + "\r\n";
+    if (!result.heightNote.empty())
+        report += result.heightNote + "\r\n";
     if (result.escaped > 0 || result.replaced > 0)
         report += "コードページ 932 にない文字 : \\U+XXXX で " + std::to_string(result.escaped) +
                   " 文字、〓 で " + std::to_string(result.replaced) + " 文字\r\n";
+    if (result.trashed.moved)
+        report +=
+            "以前の図面はごみ箱に移しました : " + platform::displayName(result.trashedDrawing) +
+            "\r\n";
     return report + "処理終了\r\n";
 }
 
+// Counts the bytes read from a source.
+class CountingSource final : public platform::ByteSource {
+  public:
+    explicit CountingSource(platform::ByteSource& source) : source_(source) {}
+    std::size_t read(char* into, std::size_t max) override {
+        const std::size_t got = source_.read(into, max);
+        count_ += static_cast<std::int64_t>(got);
+        return got;
+    }
+    std::int64_t count() const noexcept { return count_; }
+
+  private:
+    platform::ByteSource& source_;
+    std::int64_t count_ = 0;
+};
+
+// Watches a run's lines for RunControl: a cancel flag looked at every line, progress reported
+// whenever another megabyte has been read.
+class RunMonitor {
+  public:
+    RunMonitor(const RunControl& control, const CountingSource& input, std::int64_t totalBytes)
+        : control_(control), input_(input), totalBytes_(totalBytes) {}
+
+    void atLine(std::int64_t placed) {
+        checkCancel();
+        if (control_.progress && input_.count() >= nextReport_) {
+            nextReport_ = input_.count() + kStep;
+            control_.progress({input_.count(), totalBytes_, placed});
+        }
+    }
+    void atEnd(std::int64_t placed) {
+        checkCancel();
+        if (control_.progress)
+            control_.progress({input_.count(), totalBytes_, placed});
+    }
+    void checkCancel() const {
+        if (control_.cancel && control_.cancel->load(std::memory_order_relaxed))
+            throw RunCancelled();
+    }
+
+  private:
+    static constexpr std::int64_t kStep = 1024 * 1024;
+    const RunControl& control_;
+    const CountingSource& input_;
+    std::int64_t totalBytes_;
+    std::int64_t nextReport_ = kStep;
+};
+
 std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, ConversionState& state,
-                          InputText* text) {
+                          InputText* text, RunMonitor* monitor) {
     if (text && !text->transcodes())
         text = nullptr;
     state.itemNo = 0;
@@ -46,10 +105,15 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
     };
     try {
         while (lines.readLine(line)) {
+            if (monitor)
+                monitor->atLine(placed + state.itemNo);
             if (line.empty()) {
                 placed += state.itemNo;
                 state.itemNo = 0;
-                state.blockNo = platform::checked::add16(state.blockNo, 1);
+                if (state.blockNo == INT16_MAX)
+                    throw platform::RunError(platform::ErrorNumber::Overflow)
+                        .withCause(platform::OverflowCause::EmptyLines);
+                ++state.blockNo;
             } else if (text) {
                 ScanCountedLine(state, out, text->prepare(line));
             } else {
@@ -61,13 +125,15 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
         throw error.withContext({}, lines.lineNumber());
     }
     keepLastLine();
+    if (monitor)
+        monitor->atEnd(placed + state.itemNo);
     out.PutDxfTrailer();
     return placed + state.itemNo;
 }
 
 RunResult convert(const RunEnds& ends, std::string_view heightText,
                   platform::NumberSeparators separators, ConversionState& state,
-                  DrawingOptions options) {
+                  DrawingOptions options, const RunControl& control) {
     const std::string& inPath = ends.inPath;
     try {
         std::optional<platform::InputFile> input;
@@ -78,9 +144,11 @@ RunResult convert(const RunEnds& ends, std::string_view heightText,
         // The height and the input's encoding are known before the output is touched: a run
         // that fails on them creates nothing.
         state.textHeight = platform::floorTo16(platform::textToNumber(heightText, separators));
+        CountingSource counted(*input);
+        RunMonitor monitor(control, counted, input->size().value_or(-1));
         std::optional<InputText> text;
         try {
-            text.emplace(*input, options);
+            text.emplace(counted, options);
         } catch (const platform::RunError& error) {
             throw error.withContext(inPath, 0);
         }
@@ -96,14 +164,20 @@ RunResult convert(const RunEnds& ends, std::string_view heightText,
         DxfWriter writer(*sink, options.drawing);
         RunResult result;
         try {
-            result.placed = convertLines(lines, writer, state, &*text);
+            result.placed = convertLines(lines, writer, state, &*text, &monitor);
         } catch (const platform::RunError& error) {
             throw error.withContext(inPath, 0);
         }
         writer.flush();
         input->close();
-        if (file)
-            file->commit();
+        // The last moment a cancel is heeded: after it the drawing takes its name.
+        monitor.checkCancel();
+        if (file) {
+            result.trashed = file->commit(control.backup);
+            if (result.trashed.moved)
+                result.trashedDrawing = ends.outPath;
+        }
+        result.heightNote = heightNote(heightText, separators, state.textHeight);
         result.escaped = text->escaped();
         result.replaced = text->replaced();
         return result;
@@ -115,17 +189,18 @@ RunResult convert(const RunEnds& ends, std::string_view heightText,
 
 RunResult convertFile(const std::string& inPath, const std::string& outPath,
                       std::string_view heightText, platform::NumberSeparators separators,
-                      ConversionState& state, DrawingOptions options) {
-    return convert({inPath, outPath}, heightText, separators, state, options);
+                      ConversionState& state, DrawingOptions options, const RunControl& control) {
+    return convert({inPath, outPath}, heightText, separators, state, options, control);
 }
 
 void runConversion(const RunInputs& inputs, platform::NumberSeparators separators,
-                   ConversionState& state, RunView& view, DrawingOptions options) {
+                   ConversionState& state, RunView& view, DrawingOptions options,
+                   const RunControl& control) {
     const std::string inPath = composePath(inputs.directory, inputs.inputName);
     const std::string outPath = composePath(inputs.directory, inputs.outputName);
     view.setCaption(kCaptionReading);
     const RunResult result =
-        convertFile(inPath, outPath, inputs.heightText, separators, state, options);
+        convertFile(inPath, outPath, inputs.heightText, separators, state, options, control);
     view.setReport(reportText(result));
     view.setCaption(kCaptionDone);
 }

@@ -31,19 +31,19 @@ void PutTextEntity(ConversionState& state, DxfWriter& out, std::string_view text
     std::int32_t x = 0;
     try {
         x = placeX(state);
-    } catch (const platform::RunError&) {
+    } catch (const platform::RunError& error) {
         out.put(kEntityStart);
-        throw;
+        throw error.withCause(platform::OverflowCause::Column, std::int64_t{state.blockNo} + 1);
     }
     state.textX = x;
     std::int32_t y = 0;
     try {
         y = placeY(state);
-    } catch (const platform::RunError&) {
+    } catch (const platform::RunError& error) {
         out.put(kEntityStart);
         out.PutDxfNumber(x);
         out.put(" 20\r\n");
-        throw;
+        throw error.withCause(platform::OverflowCause::Row);
     }
     state.textY = y;
     out.putTextEntity(x, y, state.textHeight, text);
@@ -85,8 +85,12 @@ void forEachCommaBackward(const char* data, std::size_t end, OnComma onComma) {
 // and for runLen, the state the scan leaves behind.
 void ScanLine(ConversionState& state, DxfWriter& out, std::string_view line) {
     state.runLen = 0;
-    if (line.size() > 32767)
-        ck::narrow16(static_cast<std::int64_t>(platform::cp932::countChars(line)));
+    if (line.size() > 32767) {
+        const auto chars = static_cast<std::int64_t>(platform::cp932::countChars(line));
+        if (chars > 32767)
+            throw platform::RunError(platform::ErrorNumber::Overflow)
+                .withCause(platform::OverflowCause::LineLength, chars);
+    }
     ScanCountedLine(state, out, line);
 }
 

@@ -94,7 +94,8 @@ bool LineReader::readLine(std::string_view& line) {
         std::size_t i = findLineEnd(buffer_.data(), scanned, end_);
         const std::size_t length = i - begin_;
         if (length > maxLineBytes_)
-            throw RunError(ErrorNumber::Overflow, {}, lineNumber_ + 1);
+            throw RunError(ErrorNumber::Overflow, {}, lineNumber_ + 1)
+                .withCause(OverflowCause::LineLength);
         if (i == end_ && fill()) {
             // fill() may have moved the unread bytes to the front of the buffer.
             scanned = begin_ + length;

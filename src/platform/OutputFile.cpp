@@ -83,10 +83,10 @@ void OutputFile::stopWriter() noexcept {
     writer_.join();
 }
 
-void OutputFile::commit() {
+Trashed OutputFile::commit(bool toTrash) {
     stopWriter();
     throwIfFailed();
-    file_->commit();
+    return file_->commit(toTrash);
 }
 
 } // namespace quillet::platform

@@ -2,6 +2,7 @@
 
 #include "BlockSink.h"
 #include "InputFile.h"
+#include "Trash.h"
 #include "WriterThread.h"
 
 #include <array>
@@ -40,8 +41,9 @@ class OutputFile final : public BlockSink {
     std::span<char> exchange(std::span<const char> filled) override;
 
     // Waits for every byte to be written, flushes the file to disk and puts it in place of the
-    // output name; throws RunError 61, 57 or 70 (nothing is left behind then).
-    void commit();
+    // output name, a replaced file going to the desktop's trash with toTrash; returns what
+    // became of the replaced file. Throws RunError 61, 57 or 70 (nothing is left behind then).
+    Trashed commit(bool toTrash = false);
 
     const std::string& path() const noexcept { return path_; }
 

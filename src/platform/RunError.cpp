@@ -68,6 +68,8 @@ RunError RunError::withContext(const std::string& path, std::int64_t line) const
     const std::int64_t keptLine = line_ > 0 || inWriting_ ? line_ : line;
     RunError placed(number_, path_.empty() ? path : path_, keptLine, detail_);
     placed.inWriting_ = inWriting_;
+    placed.cause_ = cause_;
+    placed.figure_ = figure_;
     return placed;
 }
 
@@ -75,6 +77,13 @@ RunError RunError::inWriting() const {
     RunError marked(number_, path_, 0, detail_);
     marked.inWriting_ = true;
     return marked;
+}
+
+RunError RunError::withCause(OverflowCause cause, std::int64_t figure) const {
+    RunError told = *this;
+    told.cause_ = cause;
+    told.figure_ = figure;
+    return told;
 }
 
 std::string RunError::headline() const {

@@ -27,6 +27,15 @@ enum class ErrorNumber : int {
 // The detail of error 55 when the output would be the input.
 inline constexpr const char* kOutputIsInput = "出力ファイルが入力ファイルと同じです";
 
+// What an overflow (6) came from, so that a message can say what to do about it.
+enum class OverflowCause {
+    Unknown,
+    Column,     // a column's X left -32768..32767; figure: the column, from 1
+    LineLength, // a line longer than 32767 characters; figure: its characters (0: not counted)
+    Row,        // a Y beyond the 32-bit range
+    EmptyLines, // more than 32767 empty lines
+};
+
 struct ErrorEntry {
     ErrorNumber number;
     std::string_view description; // Japanese, as shown to the user
@@ -65,12 +74,19 @@ class RunError : public std::runtime_error {
     // Returns "実行時エラー N: description" and the detail, without the file and line.
     std::string headline() const;
 
+    // Returns a copy that says what the overflow came from.
+    RunError withCause(OverflowCause cause, std::int64_t figure = 0) const;
+    OverflowCause cause() const noexcept { return cause_; }
+    std::int64_t figure() const noexcept { return figure_; }
+
   private:
     ErrorNumber number_;
     std::string path_;
     std::int64_t line_;
     std::string detail_;
     bool inWriting_ = false;
+    OverflowCause cause_ = OverflowCause::Unknown;
+    std::int64_t figure_ = 0;
 };
 
 // Throws RunError(Overflow); the one way the checked arithmetic fails.

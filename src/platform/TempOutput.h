@@ -2,6 +2,7 @@
 
 #include "InputFile.h"
 #include "RunError.h"
+#include "Trash.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,8 +32,10 @@ class TempOutput {
     RunError writeError(std::uint32_t failure) const;
 
     // Flushes the file to disk and puts it in place of the output name, keeping what the
-    // replaced file's owner set; throws RunError 61, 57 or 70 (nothing is left behind then).
-    void commit();
+    // replaced file's owner set; with toTrash, a replaced file goes to the desktop's trash
+    // (where none can be had it is replaced as without). Returns what became of the replaced
+    // file; throws RunError 61, 57 or 70 (nothing is left behind then, in the trash neither).
+    Trashed commit(bool toTrash = false);
 
   private:
     struct State;

@@ -124,8 +124,12 @@ TEST(DeclaredDrawingTest, InputNotValidInItsEncodingIsRefusedWithItsLine) {
 }
 
 TEST(DeclaredDrawingTest, ReportCountsEscapedAndReplacedCharacters) {
-    EXPECT_EQ(conversion::reportText({3, 0, 0}), "処理した文字数 : 3\r\n処理終了\r\n");
-    EXPECT_EQ(conversion::reportText({3, 2, 1}),
+    conversion::RunResult result;
+    result.placed = 3;
+    EXPECT_EQ(conversion::reportText(result), "処理した文字数 : 3\r\n処理終了\r\n");
+    result.escaped = 2;
+    result.replaced = 1;
+    EXPECT_EQ(conversion::reportText(result),
               "処理した文字数 : 3\r\nコードページ 932 にない文字 : \\U+XXXX で 2 文字、〓 で 1 "
               "文字\r\n処理終了\r\n");
 }

@@ -3,7 +3,9 @@
 #include "TestSupport.h"
 
 #include "conversion/Run.h"
+#include "platform/AbsolutePath.h"
 
+#include <atomic>
 #include <filesystem>
 
 namespace quillet::testing {
@@ -82,6 +84,42 @@ TEST(ComposePathTest, OneSlashBetweenFolderAndName) {
     EXPECT_EQ(conversion::composePath("dir", ""), "dir/");
 }
 
+TEST(ComposePathTest, PathOfItsOwnIsUsedAsItIs) {
+    using platform::PathStyle;
+    const struct {
+        std::string_view name;
+        bool posix;
+        bool windows;
+    } cases[] = {
+        {"/data/out/x.dxf", true, true}, // on Windows: the current drive's root
+        {"x.dxf", false, false},
+        {"sub/x.dxf", false, false},
+        {"./x.dxf", false, false},
+        {"../x.dxf", false, false},
+        {"", false, false},
+        {" /x.dxf", false, false},
+        {"C:\\out\\x.dxf", false, true},
+        {"c:/out/x.dxf", false, true},
+        {"C:x.dxf", false, false}, // relative to the drive's current folder
+        {"C:", false, false},
+        {"1:\\x.dxf", false, false},
+        {"\\\\server\\share\\x.dxf", false, true},
+        {"//server/share/x.dxf", true, true},
+        {"\\\\?\\C:\\x.dxf", false, true},
+        {"\\x.dxf", false, true},
+        {"図面\\x.dxf", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name));
+        EXPECT_EQ(platform::isAbsolutePath(c.name, PathStyle::Posix), c.posix);
+        EXPECT_EQ(platform::isAbsolutePath(c.name, PathStyle::Windows), c.windows);
+    }
+    // The folder is not glued on, for the output name or the input name.
+    const std::string own = platform::isAbsolutePath("C:\\x.dxf") ? "C:\\x.dxf" : "/data/x.dxf";
+    EXPECT_EQ(conversion::composePath("/data/ro", own), own);
+    EXPECT_EQ(conversion::composePath("/data/ro", "x.dxf"), "/data/ro/x.dxf");
+}
+
 class RecordingView final : public conversion::RunView {
   public:
     void setCaption(std::string_view caption) override { captions.emplace_back(caption); }
@@ -89,6 +127,18 @@ class RecordingView final : public conversion::RunView {
     std::vector<std::string> captions;
     std::vector<std::string> reports;
 };
+
+TEST(RunConversionTest, AbsoluteOutputNameWritesThere) {
+    TempDir dir;
+    TempDir elsewhere;
+    writeFile(dir / "in.csv", kInput);
+    conversion::ConversionState state;
+    RecordingView view;
+    conversion::runConversion({dir.str(), dir / "in.csv", elsewhere / "out.dxf", "100"}, {}, state,
+                              view);
+    EXPECT_EQ(readFile(elsewhere / "out.dxf"), kDrawing);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.csv"});
+}
 
 TEST(RunConversionTest, ShowsCaptionsAndReport) {
     TempDir dir;
@@ -161,6 +211,79 @@ TEST(RunConversionTest, CurLineHoldsLineReadLast) {
         }
         EXPECT_EQ(state.curLine.size(), c.lastLine.size());
         EXPECT_TRUE(state.curLine == c.lastLine);
+    }
+}
+
+} // namespace
+} // namespace quillet::testing
+
+namespace quillet::testing {
+namespace {
+
+// An input of several megabytes: progress comes more than once.
+std::string longInput() {
+    std::string input;
+    for (int line = 0; line < 200000; ++line)
+        input += "field," + std::to_string(line) + "\r\n" + (line % 1000 == 999 ? "\r\n" : "");
+    return input;
+}
+
+TEST(RunControlTest, ProgressCountsBytesReadAndTextsPlaced) {
+    TempDir dir;
+    const std::string input = longInput();
+    writeFile(dir / "in.csv", input);
+    std::vector<conversion::RunProgress> seen;
+    conversion::RunControl control;
+    control.progress = [&](const conversion::RunProgress& p) { seen.push_back(p); };
+    conversion::ConversionState state;
+    const auto result =
+        conversion::convertFile(dir / "in.csv", dir / "out.dxf", "10", {}, state, {}, control);
+    ASSERT_GE(seen.size(), 3u);
+    const auto size = static_cast<std::int64_t>(input.size());
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+        EXPECT_GE(seen[i].bytesRead, seen[i - 1].bytesRead);
+        EXPECT_GE(seen[i].placed, seen[i - 1].placed);
+        EXPECT_EQ(seen[i].totalBytes, size);
+    }
+    // Not once a line: a report about every megabyte, and one at the end.
+    EXPECT_LE(seen.size(), input.size() / (1024 * 1024) + 2);
+    EXPECT_EQ(seen.back().bytesRead, size);
+    EXPECT_EQ(seen.back().placed, result.placed);
+    EXPECT_EQ(result.placed, 400000);
+}
+
+// Ended while it reads, or at the last moment before the drawing takes its name: the folder
+// is as it was.
+TEST(RunControlTest, CancelledRunLeavesTheFolderAsItWas) {
+    for (const bool atTheEnd : {false, true}) {
+        SCOPED_TRACE(atTheEnd ? "at the end" : "while reading");
+        TempDir dir;
+        writeFile(dir / "in.csv", longInput());
+        writeFile(dir / "out.dxf", "the drawing before");
+        std::atomic<bool> cancel = false;
+        conversion::RunControl control;
+        control.backup = true;
+        control.cancel = &cancel;
+        int reports = 0;
+        control.progress = [&](const conversion::RunProgress& p) {
+            ++reports;
+            if (!atTheEnd || p.bytesRead == p.totalBytes)
+                cancel = true;
+        };
+        conversion::ConversionState state;
+        EXPECT_THROW(
+            conversion::convertFile(dir / "in.csv", dir / "out.dxf", "10", {}, state, {}, control),
+            conversion::RunCancelled);
+        if (!atTheEnd) {
+            EXPECT_EQ(reports, 1);
+        }
+        EXPECT_EQ(readFile(dir / "out.dxf"), "the drawing before");
+        EXPECT_EQ(dir.entries(), (std::vector<std::string>{"in.csv", "out.dxf"}));
+        // A new name is not created either.
+        EXPECT_THROW(
+            conversion::convertFile(dir / "in.csv", dir / "new.dxf", "10", {}, state, {}, control),
+            conversion::RunCancelled);
+        EXPECT_EQ(dir.entries(), (std::vector<std::string>{"in.csv", "out.dxf"}));
     }
 }
 

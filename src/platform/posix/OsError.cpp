@@ -1,5 +1,6 @@
 // The POSIX side of the error numbers: errno values, and paths with "/" alone.
 #include "ErrnoError.h"
+#include "platform/AbsolutePath.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -69,6 +70,14 @@ ErrorNumber numberFor(int err, const std::string& path, OsAction action) {
 RunError errorFromErrno(int err, const std::string& path, OsAction action) {
     RunError error(numberFor(err, path, action), path);
     return action == OsAction::Write ? error.inWriting() : error;
+}
+
+} // namespace quillet::platform
+
+namespace quillet::platform {
+
+bool isAbsolutePath(std::string_view name) noexcept {
+    return isAbsolutePath(name, PathStyle::Posix);
 }
 
 } // namespace quillet::platform

@@ -4,6 +4,7 @@
 #include "platform/TempOutput.h"
 
 #include "ErrnoError.h"
+#include "Trash.h"
 #include "platform/TempFileCleanup.h"
 
 #include <cerrno>
@@ -252,13 +253,24 @@ void TempOutput::State::giveName() {
     step.finish(false);
 }
 
-void TempOutput::commit() {
+Trashed TempOutput::commit(bool toTrash) {
     State& s = *state_;
     if (s.replacing)
         s.keepOwnerAndMode();
     if (::fsync(s.fd) != 0 && errno != EINVAL && errno != EROFS)
         throw errorFromErrno(errno, s.path, OsAction::Write);
-    s.giveName();
+    // The old file is linked into the trash while it still has its name; the rename then
+    // takes the name from it in one step, and a rename that fails takes the link back.
+    std::optional<TrashEntry> trash;
+    if (toTrash && s.replacing)
+        trash = TrashEntry::link(s.dirFd, s.folder, s.name);
+    try {
+        s.giveName();
+    } catch (...) {
+        if (trash)
+            trash->undo();
+        throw;
+    }
     ::close(s.fd);
     s.fd = -1;
     // Make the new name itself durable; a failure here loses nothing already in place.
@@ -267,6 +279,7 @@ void TempOutput::commit() {
         ::fsync(dir);
         ::close(dir);
     }
+    return trash ? trash->trashed() : Trashed{};
 }
 
 void TempOutput::State::discard() noexcept {

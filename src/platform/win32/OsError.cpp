@@ -1,6 +1,7 @@
 // The Windows side of the error numbers: one table for GetLastError's codes, and paths with
 // "\" or "/" and drive letters.
 #include "Win32Error.h"
+#include "platform/AbsolutePath.h"
 
 #include <array>
 #include <windows.h>
@@ -89,6 +90,14 @@ std::string baseNameOf(const std::string& path) {
     if (slash != std::string::npos)
         return path.substr(slash + 1);
     return hasDrive(path) ? path.substr(2) : path;
+}
+
+} // namespace quillet::platform
+
+namespace quillet::platform {
+
+bool isAbsolutePath(std::string_view name) noexcept {
+    return isAbsolutePath(name, PathStyle::Windows);
 }
 
 } // namespace quillet::platform

@@ -9,6 +9,7 @@
 #include "platform/TempOutput.h"
 
 #include "FileInfo.h"
+#include "Trash.h"
 #include "WideText.h"
 #include "Win32Error.h"
 #include "platform/TempFileCleanup.h"
@@ -271,14 +272,26 @@ void TempOutput::State::giveName() {
     step.finish(false);
 }
 
-void TempOutput::commit() {
+Trashed TempOutput::commit(bool toTrash) {
     State& s = *state_;
     s.keepAttributesAndAccess();
     if (!::FlushFileBuffers(s.file))
         throw errorFromWin32(::GetLastError(), s.path, OsAction::Write);
-    s.giveName();
+    // The old file gets a second name while it still has its own; only once the move has
+    // put the new file in its place does that second name go to the Recycle Bin.
+    std::optional<RecycleCopy> copy;
+    if (toTrash && s.replacing)
+        copy = RecycleCopy::make(s.folder, s.target, namePart(s.target));
+    try {
+        s.giveName();
+    } catch (...) {
+        if (copy)
+            copy->undo();
+        throw;
+    }
     ::CloseHandle(s.file);
     s.file = INVALID_HANDLE_VALUE;
+    return copy ? copy->recycle() : Trashed{};
 }
 
 void TempOutput::State::discard() noexcept {
