@@ -9,6 +9,7 @@
 #include "window/qt/preview/PreviewWindows.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -247,6 +248,16 @@ void Form1::openPreview(const std::string& path) {
 
 void Form1::quit() {
     QApplication::exit(0);
+}
+
+void Form1::post(std::function<void()> task) {
+    // Queued to this window: Qt drops it when the window is gone before it runs.
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    form_.Form_Unload();
+    QWidget::closeEvent(event);
 }
 
 } // namespace quillet::window
