@@ -273,6 +273,15 @@ class Form1Test : public QObject {
         QCOMPARE(window.form().windowTitle(), QStringLiteral("Quillet"));
         QCOMPARE(window.control<QLineEdit>("txtFileR")->text(), QStringLiteral("100"));
         QVERIFY(window.control<QPlainTextEdit>("txtDis")->toPlainText().isEmpty());
+        // Each 実行 says which drawing it writes.
+        for (auto id : {quillet::form::ControlId::cmdCul1, quillet::form::ControlId::cmdCul2}) {
+            const auto* button =
+                window.control<QPushButton>(quillet::form::control(id).name.data());
+            QCOMPARE(button->toolTip(),
+                     QString::fromUtf8(quillet::form::toolTip(id).data(),
+                                       qsizetype(quillet::form::toolTip(id).size())));
+            QVERIFY(!button->toolTip().isEmpty());
+        }
     }
 
     void choosingAFileFillsBothNames() {

@@ -46,6 +46,7 @@ template <class Control> Control* named(Control* control, ControlId id) {
 
 QPushButton* makeButton(ControlId id, QWidget* parent) {
     auto* button = named(new QPushButton(textOf(id), parent), id);
+    button->setToolTip(fromUtf8(form::toolTip(id)));
     // No button is the default one: Enter and Esc press none of them.
     button->setAutoDefault(false);
     button->setDefault(false);
