@@ -74,7 +74,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The window draws its Japanese text in Noto CJK; nothing links it, so shlibdeps cannot see it.
 if(TARGET quillet)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-noto-cjk)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-translations-l10n")
 endif()
 include(CPack)
 unset(src)

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -18,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 
 #include <atomic>
 #include <csignal>
@@ -582,6 +584,34 @@ class Form1Test : public QObject {
         QVERIFY2(window.messages.first().startsWith("実行時エラー 53:"),
                  qPrintable(window.messages[0]));
         QVERIFY(window.form().isVisible());
+    }
+
+    // A file dropped on the window opens as `quillet FILE` opens it: a CSV chosen, a drawing
+    // previewed; a name in code page 932 by its bytes.
+    void droppedFilesOpenAsGiven() {
+        QTemporaryDir elsewhere;
+        const QByteArray folder = QFile::encodeName(folder_->path()) + "/";
+        writeNamed(folder + kTestCp932 + ".csv", "A\r\n");
+        Window window(elsewhere.path());
+        auto drop = [&](const QByteArray& file) {
+            QMimeData data;
+            data.setUrls({QUrl("file://" + file.toPercentEncoding("/"))});
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(&window.form(), &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(&window.form(), &dropped);
+        };
+        drop(folder + kTestCp932 + ".csv");
+        QCOMPARE(window.messages, QStringList());
+        QCOMPARE(window.control<QLineEdit>("txtFileName")->text(), QStringLiteral("テスト.csv"));
+        QCOMPARE(window.control<QLineEdit>("txtFileS")->text(), QStringLiteral("テスト.csv.dxf"));
+        QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QTRY_VERIFY(!window.form().running());
+        drop(folder + kTestCp932 + ".csv.dxf");
+        QCOMPARE(window.messages, QStringList());
+        QCOMPARE(previewTitles(), QStringList{"テスト.csv.dxf - Quillet プレビュー"});
+        closePreviews();
     }
 
     // After a run the new drawing is chosen in File2, and 開く shows it; one window a drawing.

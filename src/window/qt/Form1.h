@@ -44,6 +44,10 @@ class Form1 : public QWidget, private form::FormView {
   protected:
     // Closing the window during a run cancels it and waits for it, asking nothing.
     void closeEvent(QCloseEvent* event) override;
+    // A file dropped on the window is opened as `quillet FILE` opens it: a CSV chosen, a
+    // drawing previewed.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void createControls();
