@@ -72,7 +72,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${QUILLET_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The window draws its Japanese text in Noto CJK; nothing links it, so shlibdeps cannot see it.
+# The window draws its Japanese text in Noto CJK, and Qt's own dialogs speak Japanese through
+# Qt's translations; nothing links either, so shlibdeps cannot see them.
 if(TARGET quillet)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-translations-l10n")
 endif()

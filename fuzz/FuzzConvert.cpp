@@ -73,8 +73,14 @@ std::int64_t checkWellFormed(const std::string& bytes, bool declared) {
     // The declared drawing's opening is its own; the entities start after it.
     std::size_t first = 0;
     if (declared) {
+        // The extents in it are the texts' own, written over the widest after the run.
         const std::string_view opening = conversion::kDeclaredOpening;
-        check(same(std::string_view(bytes).substr(0, opening.size()), opening),
+        const std::size_t after = conversion::kExtentsOffset + conversion::kExtentsSize;
+        check(bytes.size() >= opening.size() &&
+                  same(std::string_view(bytes).substr(0, conversion::kExtentsOffset),
+                       opening.substr(0, conversion::kExtentsOffset)) &&
+                  same(std::string_view(bytes).substr(after, opening.size() - after),
+                       opening.substr(after)),
               "the declared drawing does not open with its header and style");
         for (char c : opening)
             first += c == '\n';

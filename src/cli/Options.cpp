@@ -28,6 +28,8 @@ Options parseOptions(const std::vector<std::string_view>& args) {
             options.help = true;
         } else if (arg == "--version") {
             options.version = true;
+        } else if (arg == "--quotes") {
+            options.drawing.quotes = true;
         } else if (arg == "--backup") {
             options.backup = true;
         } else if (is("--height")) {
@@ -71,7 +73,7 @@ std::string usageText(std::string_view program) {
     std::string p(program);
     return "usage: " + p +
            " [--height TEXT] [--output FILE] [--code-page 932] [--encoding auto|cp932|utf-8]"
-           " [--backup] INPUT...\n"
+           " [--quotes] [--backup] INPUT...\n"
            "Converts each comma-delimited INPUT into a DXF drawing of TEXT entities.\n"
            "INPUT - reads standard input.\n"
            "  --height TEXT      text height, read like the window's height box (default 100)\n"
@@ -83,6 +85,8 @@ std::string usageText(std::string_view program) {
            "                     starts with a byte-order mark or its first line with a byte\n"
            "                     of 0x80 or above is valid UTF-8, UTF-16 by its mark, else\n"
            "                     code page 932), cp932 or utf-8\n"
+           "  --quotes           read spreadsheet quoting: quoted fields, doubled quotes and\n"
+           "                     line breaks inside quotes (by default quotes are characters)\n"
            "  --backup           a drawing that is replaced goes to the desktop's trash\n"
            "  --help             show this text\n"
            "  --version          show the version\n";

@@ -62,6 +62,9 @@ int main(int argc, char** argv) {
                 ends, options.heightText, separators, state, options.drawing, control);
             // The report's lines end in CR LF in the window; a terminal wants LF alone.
             std::string text = conversion::reportText(result);
+            // With several inputs each report says whose it is.
+            if (options.inputs.size() > 1)
+                text = "入力ファイル : " + input + "\r\n" + text;
             std::erase(text, '\r');
             platform::writeMessage(report, text);
         } catch (const platform::RunError& error) {

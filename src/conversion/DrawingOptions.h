@@ -15,6 +15,9 @@ enum class InputEncoding { Auto, Cp932, Utf8 };
 struct DrawingOptions {
     Drawing drawing = Drawing::Classic;
     InputEncoding encoding = InputEncoding::Auto;
+    // Read spreadsheet quoting (quoted fields, doubled quotes, line breaks inside quotes)
+    // instead of keeping quotes as characters.
+    bool quotes = false;
 };
 
 } // namespace quillet::conversion

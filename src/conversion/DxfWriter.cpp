@@ -57,8 +57,16 @@ void DxfWriter::Lines::keep(std::string_view before, std::int32_t number, std::s
     valid = true;
 }
 
+void DxfWriter::finish() {
+    flush();
+    if (declared_)
+        sink_.patch(kExtentsOffset, extents_.headerLines());
+}
+
 void DxfWriter::putTextEntity(std::int32_t x, std::int32_t y, std::int32_t height,
                               std::string_view text) {
+    if (declared_)
+        extents_.add(x, y, height, text.size());
     if (!head_.holds(x))
         head_.keep(kEntityStart, x, kBeforeY);
     if (!middle_.holds(height))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DrawingOptions.h"
+#include "Extents.h"
 #include "platform/BlockSink.h"
 #include "platform/PaddedNumber.h"
 
@@ -14,14 +15,16 @@ namespace quillet::conversion {
 // The first five lines of every TEXT entity, up to its X.
 inline constexpr std::string_view kEntityStart = "  0\r\nTEXT\r\n  8\r\n0\r\n 10\r\n";
 
-// The opening of the declared drawing: a HEADER naming the code page, the one text style,
-// and the start of the ENTITIES section. The style is KST32B because LibreCAD takes a style's
-// name for one of its own fonts and its kst32b has kanji; AutoCAD shows Japanese in an SHX
+// The opening of the declared drawing: a HEADER naming the code page and the extents, the one
+// text style, and the start of the ENTITIES section. The style is KST32B because LibreCAD takes a
+// style's name for one of its own fonts and its kst32b has kanji; AutoCAD shows Japanese in an SHX
 // style only with a big font such as extfont2.shx.
 inline constexpr std::string_view kDeclaredOpening =
     "  0\r\nSECTION\r\n  2\r\nHEADER\r\n"
     "  9\r\n$ACADVER\r\n  1\r\nAC1009\r\n"
     "  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_932\r\n"
+    "  9\r\n$EXTMIN\r\n 10\r\n-1073741824 \r\n 20\r\n-2147516416 \r\n 30\r\n0.0\r\n"
+    "  9\r\n$EXTMAX\r\n 10\r\n 1073741823 \r\n 20\r\n 2147516415 \r\n 30\r\n0.0\r\n"
     "  0\r\nENDSEC\r\n"
     "  0\r\nSECTION\r\n  2\r\nTABLES\r\n"
     "  0\r\nTABLE\r\n  2\r\nSTYLE\r\n 70\r\n 1 \r\n"
@@ -30,6 +33,12 @@ inline constexpr std::string_view kDeclaredOpening =
     "  0\r\nENDTAB\r\n"
     "  0\r\nENDSEC\r\n"
     "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n";
+
+// Where the extents' lines lie in the declared drawing, and how long they are: written there
+// as the widest extents (Extents::headerLines(true)), and over them, once every text is
+// placed, as the texts' own where the output can be written over.
+inline constexpr std::size_t kExtentsOffset = kDeclaredOpening.find("  9\r\n$EXTMIN");
+inline constexpr std::size_t kExtentsSize = kDeclaredOpening.find("  0\r\nENDSEC") - kExtentsOffset;
 
 // What follows the text of a declared drawing's entity: the style it is drawn in.
 inline constexpr std::string_view kDeclaredEntityEnd = "  7\r\nKST32B\r\n";
@@ -89,6 +98,11 @@ class DxfWriter {
     // Hands every byte written so far to the sink; throws what the sink throws.
     void flush() { take(sink_.exchange({block_.data(), used()})); }
 
+    // Hands every byte to the sink and, in the declared drawing, writes the extents of the
+    // texts placed over the widest ones in its HEADER where the sink can be written over (a
+    // pipe cannot: the widest stay). Throws what the sink throws.
+    void finish();
+
   private:
     std::size_t used() const { return static_cast<std::size_t>(pos_ - block_.data()); }
     void take(std::span<char> block) {
@@ -116,6 +130,7 @@ class DxfWriter {
 
     platform::BlockSink& sink_;
     bool declared_;
+    Extents extents_;
     Lines head_;   // entity start to the " 20" line, X included
     Lines middle_; // the " 30" line to the "  1" line, height included
     std::span<char> block_;

@@ -31,6 +31,8 @@ class InputText {
     // The longest line in bytes that can still hold at most 32767 characters.
     std::size_t maxLineBytes() const noexcept;
 
+    const DrawingOptions& options() const noexcept { return options_; }
+
     // Tells whether lines go through prepare() before they are scanned.
     bool transcodes() const noexcept { return options_.drawing == Drawing::Declared; }
 

@@ -1,6 +1,7 @@
 #include "Run.h"
 
 #include "Advice.h"
+#include "Quoting.h"
 #include "Scanner.h"
 #include "platform/AbsolutePath.h"
 #include "platform/Checked.h"
@@ -33,6 +34,10 @@ std::string reportText(const RunResult& result) {
     if (result.escaped > 0 || result.replaced > 0)
         report += "コードページ 932 にない文字 : \\U+XXXX で " + std::to_string(result.escaped) +
                   " 文字、〓 で " + std::to_string(result.replaced) + " 文字\r\n";
+    if (result.quotedLines > 0)
+        report += "引用符の中にカンマがある行 : " + std::to_string(result.quotedLines) +
+                  " 行をそのまま読みました (表計算ソフトの引用符として読むには quillet-convert "
+                  "--quotes)\r\n";
     if (result.trashed.moved)
         report +=
             "以前の図面はごみ箱に移しました : " + platform::displayName(result.trashedDrawing) +
@@ -88,10 +93,75 @@ class RunMonitor {
     std::int64_t nextReport_ = kStep;
 };
 
+namespace {
+
+// Reads lines into records with spreadsheet quoting: a record goes on over the line ends
+// inside its quotes, joined by "\n", and is held to the length of one line.
+class QuotedRecords {
+  public:
+    QuotedRecords(platform::LineReader& lines, std::size_t maxBytes)
+        : lines_(lines), maxBytes_(maxBytes) {}
+
+    // Reads the next record into record (an empty one for an empty line); false at the end.
+    bool read(std::string_view& record) {
+        std::string_view line;
+        if (!lines_.readLine(line))
+            return false;
+        quotes_.reset();
+        quotes_.feed(line);
+        if (!quotes_.open()) {
+            record = line;
+            return true;
+        }
+        joined_.assign(line);
+        while (quotes_.open() && lines_.readLine(line)) {
+            if (joined_.size() + 1 + line.size() > maxBytes_)
+                throw platform::RunError(platform::ErrorNumber::Overflow)
+                    .withCause(platform::OverflowCause::LineLength);
+            joined_ += '\n';
+            joined_ += line;
+            quotes_.feed(line);
+        }
+        record = joined_;
+        return true;
+    }
+
+  private:
+    platform::LineReader& lines_;
+    std::size_t maxBytes_;
+    QuoteState quotes_;
+    std::string joined_;
+};
+
+// Scans one record read with spreadsheet quoting: held to the line's length, transcoded as a
+// line is, then split into its fields.
+void scanRecord(ConversionState& state, DxfWriter& out, InputText* text, std::string_view record,
+                std::vector<std::string>& fields) {
+    if (text) {
+        record = text->prepare(record);
+    } else if (record.size() > 32767) {
+        const auto chars = static_cast<std::int64_t>(platform::cp932::countChars(record));
+        if (chars > 32767)
+            throw platform::RunError(platform::ErrorNumber::Overflow)
+                .withCause(platform::OverflowCause::LineLength, chars);
+    }
+    splitQuoted(record, fields);
+    ScanFields(state, out, fields);
+}
+
+} // namespace
+
 std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, ConversionState& state,
-                          InputText* text, RunMonitor* monitor) {
+                          InputText* text, RunMonitor* monitor, std::int64_t* quotedLines) {
+    const bool quotes = text && text->options().quotes;
+    if (quotes)
+        quotedLines = nullptr;
     if (text && !text->transcodes())
         text = nullptr;
+    std::optional<QuotedRecords> records;
+    std::vector<std::string> fields;
+    if (quotes)
+        records.emplace(lines, platform::cp932::kMaxLineBytes * 2);
     state.itemNo = 0;
     state.blockNo = 0;
     out.PutDxfHeader();
@@ -104,9 +174,11 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
             state.curLine.assign(lines.lastLine());
     };
     try {
-        while (lines.readLine(line)) {
+        while (records ? records->read(line) : lines.readLine(line)) {
             if (monitor)
                 monitor->atLine(placed + state.itemNo);
+            if (quotedLines && looksQuoted(line))
+                ++*quotedLines;
             if (line.empty()) {
                 placed += state.itemNo;
                 state.itemNo = 0;
@@ -114,6 +186,8 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
                     throw platform::RunError(platform::ErrorNumber::Overflow)
                         .withCause(platform::OverflowCause::EmptyLines);
                 ++state.blockNo;
+            } else if (records) {
+                scanRecord(state, out, text, line, fields);
             } else if (text) {
                 ScanCountedLine(state, out, text->prepare(line));
             } else {
@@ -128,6 +202,7 @@ std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, Conversio
     if (monitor)
         monitor->atEnd(placed + state.itemNo);
     out.PutDxfTrailer();
+    out.finish();
     return placed + state.itemNo;
 }
 
@@ -164,7 +239,8 @@ RunResult convert(const RunEnds& ends, std::string_view heightText,
         DxfWriter writer(*sink, options.drawing);
         RunResult result;
         try {
-            result.placed = convertLines(lines, writer, state, &*text, &monitor);
+            result.placed =
+                convertLines(lines, writer, state, &*text, &monitor, &result.quotedLines);
         } catch (const platform::RunError& error) {
             throw error.withContext(inPath, 0);
         }

@@ -52,6 +52,8 @@ struct RunResult {
     std::string trashedDrawing; // the replaced drawing's name as the run was given it, if trashed
     platform::Trashed trashed;
     std::string heightNote; // which height was used, when the one given has a fraction
+    // Lines read as they stand that a spreadsheet would read as quoted fields holding commas.
+    std::int64_t quotedLines = 0;
 };
 
 // How far a run has come: the input's bytes read (of totalBytes, -1 when its size is not
@@ -86,16 +88,20 @@ class RunMonitor;
 
 // Returns the report of a run: two lines, each ended by CR LF, with lines between them that
 // say which height was used when the one given had a fraction, count the escaped and replaced
-// characters when there were any, and name the replaced drawing when it went to the trash.
+// characters when there were any, count the lines that look quoted, naming --quotes, and name
+// the replaced drawing when it went to the trash.
 std::string reportText(const RunResult& result);
 
 // Writes the drawing of every line of lines to out, between its opening and closing lines,
 // after resetting itemNo and blockNo; returns the number of texts placed. Lines go through
-// text when it is given and transcodes; monitor, when given, sees every line. Throws RunError 6
+// text when it is given and transcodes, and are read with spreadsheet quoting when its options
+// say so; otherwise quotedLines, when given, counts the lines that look quoted
+// (looksQuoted). monitor, when given, sees every line. Throws RunError 6
 // for every overflow and 5 for a line not valid in the input's encoding, with the 1-based
 // number of the line it came from, and RunCancelled.
 std::int64_t convertLines(platform::LineReader& lines, DxfWriter& out, ConversionState& state,
-                          InputText* text = nullptr, RunMonitor* monitor = nullptr);
+                          InputText* text = nullptr, RunMonitor* monitor = nullptr,
+                          std::int64_t* quotedLines = nullptr);
 
 // Where a run reads and writes: files by their paths, or the process's standard input or
 // output (then the path is only the name used in messages).

@@ -111,4 +111,12 @@ void ScanCountedLine(ConversionState& state, DxfWriter& out, std::string_view li
         putItem(state, out, line.substr(0, end));
 }
 
+void ScanFields(ConversionState& state, DxfWriter& out, const std::vector<std::string>& fields) {
+    state.runLen = 0;
+    for (auto field = fields.rbegin(); field != fields.rend(); ++field)
+        if (!field->empty())
+            putItem(state, out, *field);
+    state.scanPos = 0;
+}
+
 } // namespace quillet::conversion

@@ -4,7 +4,9 @@
 #include "DxfWriter.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillet::conversion {
 
@@ -27,6 +29,11 @@ void ScanLine(ConversionState& state, DxfWriter& out, std::string_view line);
 // Scans line as ScanLine does, for a line whose characters were counted already (its bytes may
 // then be more than 32767 characters would take in code page 932: escapes are long).
 void ScanCountedLine(ConversionState& state, DxfWriter& out, std::string_view line);
+
+// Writes fields from the last to the first, dropping empty ones, and counts them in itemNo;
+// for a record read with spreadsheet quoting, whose length was judged already. Throws
+// RunError 6 for every overflow of the placement.
+void ScanFields(ConversionState& state, DxfWriter& out, const std::vector<std::string>& fields);
 
 // Scans state.curLine as above.
 inline void ScanLine(ConversionState& state, DxfWriter& out) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillet::platform {
@@ -18,6 +20,14 @@ class BlockSink {
     // returns the next block to fill, of at least kMinBlock bytes. Throws RunError when the
     // bytes cannot be kept.
     virtual std::span<char> exchange(std::span<const char> filled) = 0;
+
+    // Writes bytes over those at offset, all of which were handed over already; returns false
+    // when the sink cannot go back (a pipe). Throws RunError when the bytes cannot be kept.
+    virtual bool patch(std::uint64_t offset, std::string_view bytes) {
+        static_cast<void>(offset);
+        static_cast<void>(bytes);
+        return false;
+    }
 };
 
 // A sink that keeps everything in memory; for tests and the fuzzers.
@@ -28,6 +38,10 @@ class MemorySink final : public BlockSink {
     std::span<char> exchange(std::span<const char> filled) override {
         bytes_.append(filled.data(), filled.size());
         return block_;
+    }
+    bool patch(std::uint64_t offset, std::string_view bytes) override {
+        bytes_.replace(static_cast<std::size_t>(offset), bytes.size(), bytes);
+        return true;
     }
     const std::string& bytes() const noexcept { return bytes_; }
 

@@ -74,6 +74,16 @@ std::span<char> OutputFile::exchange(std::span<const char> filled) {
     return blocks_[filling_].bytes;
 }
 
+bool OutputFile::patch(std::uint64_t offset, std::string_view bytes) {
+    std::unique_lock lock(mutex_);
+    // Every block but the one being filled back in the free queue: the writer is idle.
+    changed_.wait(lock, [this] { return toWrite_.empty() && free_.count == kBlockCount - 1; });
+    throwIfFailed();
+    if (const std::uint32_t failed = file_->writeAt(offset, bytes.data(), bytes.size()))
+        throw file_->writeError(failed);
+    return true;
+}
+
 void OutputFile::stopWriter() noexcept {
     {
         std::lock_guard lock(mutex_);

@@ -40,6 +40,10 @@ class OutputFile final : public BlockSink {
     // write that failed.
     std::span<char> exchange(std::span<const char> filled) override;
 
+    // Waits for the bytes handed over to be written, then writes bytes over those at offset;
+    // throws RunError 61 or 57.
+    bool patch(std::uint64_t offset, std::string_view bytes) override;
+
     // Waits for every byte to be written, flushes the file to disk and puts it in place of the
     // output name, a replaced file going to the desktop's trash with toTrash; returns what
     // became of the replaced file. Throws RunError 61, 57 or 70 (nothing is left behind then).

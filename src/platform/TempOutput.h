@@ -28,6 +28,10 @@ class TempOutput {
     // writing failed. Allocates nothing, for the writing thread.
     std::uint32_t write(const char* data, std::size_t size) noexcept;
 
+    // Writes all of data at offset, over bytes written before; returns 0 or the system's
+    // error code.
+    std::uint32_t writeAt(std::uint64_t offset, const char* data, std::size_t size) noexcept;
+
     // Returns the run-time error for a write that failed with the system's code failure.
     RunError writeError(std::uint32_t failure) const;
 

@@ -32,7 +32,8 @@ TEST(DeclaredDrawingTest, HeaderStyleAndEveryTextInItsStyle) {
     const MemoryRun run = convertText("AB,CD\r\n", 100, 64 * 1024, kDeclared);
     ASSERT_FALSE(run.error) << run.error->what();
     EXPECT_EQ(run.bytes, declaredDxfOf(declaredTextEntity(0, 0, 100, "CD") +
-                                       declaredTextEntity(0, -200, 100, "AB")));
+                                           declaredTextEntity(0, -200, 100, "AB"),
+                                       {0, -200, 200, 100}));
     // The same line in the classic drawing keeps its bytes exactly.
     EXPECT_EQ(convertText("AB,CD\r\n", 100).bytes,
               dxfOf(textEntity(0, 0, 100, "CD") + textEntity(0, -200, 100, "AB")));

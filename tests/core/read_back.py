@@ -69,7 +69,10 @@ def main():
             return 1
         expected = list(expected_texts())
         report = run.stdout.decode()
-        if report != f"処理した文字数 : {len(expected)}\n処理終了\n":
+        # The quoted line holding a comma is read as it stands, and the report says so.
+        quoted = ("引用符の中にカンマがある行 : 1 行をそのまま読みました"
+                  " (表計算ソフトの引用符として読むには quillet-convert --quotes)\n")
+        if report != f"処理した文字数 : {len(expected)}\n{quoted}処理終了\n":
             failures.append(f"report {report!r}")
 
         doc = ezdxf.readfile(source + ".dxf", encoding="cp932")

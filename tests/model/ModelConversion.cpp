@@ -1,5 +1,6 @@
 #include "Model.h"
 
+#include <array>
 #include <iconv.h>
 #include <optional>
 #include <vector>
@@ -149,7 +150,51 @@ class Drawing {
     std::string bytes;
     std::int64_t placed = 0;
 
+    // Writes the texts' extents over the widest ones in the declared drawing's header.
+    void nameExtents() {
+        const std::string widest = "  9\r\n$EXTMIN\r\n 10\r\n-1073741824 \r\n 20\r\n"
+                                   "-2147516416 \r\n 30\r\n0.0\r\n  9\r\n$EXTMAX\r\n 10\r\n"
+                                   " 1073741823 \r\n 20\r\n 2147516415 \r\n 30\r\n0.0\r\n";
+        const std::size_t at = bytes.find(widest);
+        if (!declared_ || at == std::string::npos)
+            return;
+        auto field = [](std::int64_t n) {
+            std::string text = std::to_string(n);
+            return std::string(11 - text.size(), ' ') + text + " ";
+        };
+        std::int64_t minX = 0, minY = 0, maxX = 0, maxY = 0;
+        if (!boxes_.empty()) {
+            minX = minY = INT64_MAX;
+            maxX = maxY = INT64_MIN;
+            for (const auto& [left, bottom, right, top] : boxes_) {
+                minX = std::min(minX, left);
+                minY = std::min(minY, bottom);
+                maxX = std::max(maxX, right);
+                maxY = std::max(maxY, top);
+            }
+            minX = std::max<std::int64_t>(minX, -1073741824);
+            maxX = std::min<std::int64_t>(maxX, 1073741823);
+            minY = std::max<std::int64_t>(minY, -2147516416);
+            maxY = std::min<std::int64_t>(maxY, 2147516415);
+        }
+        maxX = std::max(maxX, minX + 1);
+        maxY = std::max(maxY, minY + 1);
+        bytes.replace(at, widest.size(),
+                      "  9\r\n$EXTMIN\r\n 10\r\n" + field(minX) + "\r\n 20\r\n" + field(minY) +
+                          "\r\n 30\r\n0.0\r\n  9\r\n$EXTMAX\r\n 10\r\n" + field(maxX) +
+                          "\r\n 20\r\n" + field(maxY) + "\r\n 30\r\n0.0\r\n");
+    }
+
   private:
+    // Each text's box: n bytes at height h reach n x |h| right and |h| up from where it
+    // stands, and as far the other way too at a negative height.
+    void addBox(std::int64_t x, std::int64_t y, std::size_t n) {
+        const std::int64_t size = height_ < 0 ? -height_ : height_;
+        const std::int64_t width = size * static_cast<std::int64_t>(n);
+        boxes_.push_back(
+            {height_ < 0 ? x - width : x, height_ < 0 ? y - size : y, x + width, y + size});
+    }
+
     void placeText(const std::string& text) {
         line("  0");
         line("TEXT");
@@ -178,6 +223,7 @@ class Drawing {
         if (declared_) {
             line("  7");
             line("KST32B");
+            addBox(x, y, text.size());
         }
         mustFit32(std::int64_t{itemNo_} + 1);
         itemNo_ += 1;
@@ -186,6 +232,7 @@ class Drawing {
 
     std::int64_t height_;
     bool declared_;
+    std::vector<std::array<std::int64_t, 4>> boxes_;
     std::int64_t itemNo_ = 0;
     std::int64_t blockNo_ = 0;
 };
@@ -380,7 +427,10 @@ Conversion convertDeclared(std::string_view file, std::int16_t height, Encoding 
     try {
         drawing.bytes = "  0\r\nSECTION\r\n  2\r\nHEADER\r\n"
                         "  9\r\n$ACADVER\r\n  1\r\nAC1009\r\n"
-                        "  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_932\r\n  0\r\nENDSEC\r\n"
+                        "  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_932\r\n"
+                        "  9\r\n$EXTMIN\r\n 10\r\n-1073741824 \r\n 20\r\n-2147516416 \r\n"
+                        " 30\r\n0.0\r\n  9\r\n$EXTMAX\r\n 10\r\n 1073741823 \r\n"
+                        " 20\r\n 2147516415 \r\n 30\r\n0.0\r\n  0\r\nENDSEC\r\n"
                         "  0\r\nSECTION\r\n  2\r\nTABLES\r\n  0\r\nTABLE\r\n  2\r\nSTYLE\r\n"
                         " 70\r\n 1 \r\n  0\r\nSTYLE\r\n  2\r\nKST32B\r\n 70\r\n 0 \r\n"
                         " 40\r\n0.0\r\n 41\r\n1.0\r\n 50\r\n0.0\r\n 71\r\n 0 \r\n 42\r\n2.5\r\n"
@@ -418,6 +468,7 @@ Conversion convertDeclared(std::string_view file, std::int16_t height, Encoding 
             drawing.fieldsOf(cp932);
         }
         drawing.close();
+        drawing.nameExtents();
     } catch (const Overflow&) {
         result.error = kOverflow;
     } catch (const NotText&) {

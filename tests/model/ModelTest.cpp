@@ -146,9 +146,11 @@ TEST(ModelDeclaredTest, WorkedExamples) {
     EXPECT_EQ(utf8.error, 0);
     EXPECT_EQ(utf8.bytes,
               testing::declaredDxfOf(testing::declaredTextEntity(0, 0, 10, "\\U+00E9\x81\xAC") +
-                                     testing::declaredTextEntity(0, -20, 10, "\x94\x7A")));
-    EXPECT_EQ(convertDeclared("\x94\x7A\r\n", 10).bytes,
-              testing::declaredDxfOf(testing::declaredTextEntity(0, 0, 10, "\x94\x7A")));
+                                         testing::declaredTextEntity(0, -20, 10, "\x94\x7A"),
+                                     {0, -20, 90, 10}));
+    EXPECT_EQ(
+        convertDeclared("\x94\x7A\r\n", 10).bytes,
+        testing::declaredDxfOf(testing::declaredTextEntity(0, 0, 10, "\x94\x7A"), {0, 0, 20, 10}));
     EXPECT_EQ(convertDeclared("配\r\n\x94\x7A\r\n", 10).error, 5);
     EXPECT_EQ(convertDeclared("\x94\x7A", 10, Encoding::Utf8).error, 5);
     EXPECT_EQ(convert("\xFF\xFE"

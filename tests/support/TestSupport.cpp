@@ -79,10 +79,18 @@ std::string textEntity(int x, int y, int height, std::string_view text) {
            "\r\n 30\r\n0\r\n 40\r\n" + padded(height) + "\r\n  1\r\n" + std::string(text) + "\r\n";
 }
 
-std::string declaredDxfOf(std::string_view entities) {
+std::string declaredDxfOf(std::string_view entities, std::array<std::int64_t, 4> extents) {
+    auto field = [](std::int64_t n) {
+        const std::string digits = std::to_string(n);
+        return std::string(11 - digits.size(), ' ') + digits + " ";
+    };
     // Written out here, not taken from the writer: a change to it must show as a failure.
     return "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$ACADVER\r\n  1\r\nAC1009\r\n"
-           "  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_932\r\n  0\r\nENDSEC\r\n"
+           "  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_932\r\n  9\r\n$EXTMIN\r\n 10\r\n" +
+           field(extents[0]) + "\r\n 20\r\n" + field(extents[1]) +
+           "\r\n 30\r\n0.0\r\n  9\r\n$EXTMAX\r\n 10\r\n" + field(extents[2]) + "\r\n 20\r\n" +
+           field(extents[3]) +
+           "\r\n 30\r\n0.0\r\n  0\r\nENDSEC\r\n"
            "  0\r\nSECTION\r\n  2\r\nTABLES\r\n  0\r\nTABLE\r\n  2\r\nSTYLE\r\n 70\r\n 1 \r\n"
            "  0\r\nSTYLE\r\n  2\r\nKST32B\r\n 70\r\n 0 \r\n 40\r\n0.0\r\n 41\r\n1.0\r\n"
            " 50\r\n0.0\r\n 71\r\n 0 \r\n 42\r\n2.5\r\n  3\r\ntxt\r\n  4\r\nextfont2.shx\r\n"

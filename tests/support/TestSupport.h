@@ -2,6 +2,8 @@
 
 #include "platform/RunError.h"
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -60,7 +62,8 @@ std::string dxfOf(std::string_view entities);
 std::string textEntity(int x, int y, int height, std::string_view text);
 
 // Returns the drawing that declares code page 932 for the given entities.
-std::string declaredDxfOf(std::string_view entities);
+// extents: $EXTMIN's X and Y, then $EXTMAX's.
+std::string declaredDxfOf(std::string_view entities, std::array<std::int64_t, 4> extents);
 
 // Returns one TEXT entity of the declared drawing: the fourteen lines and its style.
 std::string declaredTextEntity(int x, int y, int height, std::string_view text);

@@ -195,6 +195,22 @@ std::uint32_t TempOutput::write(const char* data, std::size_t left) noexcept {
     return 0;
 }
 
+std::uint32_t TempOutput::writeAt(std::uint64_t offset, const char* data,
+                                  std::size_t left) noexcept {
+    while (left > 0) {
+        const ssize_t done = ::pwrite(state_->fd, data, left, static_cast<off_t>(offset));
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return static_cast<std::uint32_t>(errno);
+        }
+        data += done;
+        offset += static_cast<std::uint64_t>(done);
+        left -= static_cast<std::size_t>(done);
+    }
+    return 0;
+}
+
 RunError TempOutput::writeError(std::uint32_t failure) const {
     return errorFromErrno(static_cast<int>(failure), state_->path, OsAction::Write);
 }

@@ -231,6 +231,24 @@ std::uint32_t TempOutput::write(const char* data, std::size_t left) noexcept {
     return 0;
 }
 
+std::uint32_t TempOutput::writeAt(std::uint64_t offset, const char* data,
+                                  std::size_t left) noexcept {
+    // The last write of the run: that it moves the file's position does not matter.
+    while (left > 0) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD done = 0;
+        const DWORD chunk = static_cast<DWORD>(left < (1u << 30) ? left : (1u << 30));
+        if (!::WriteFile(state_->file, data, chunk, &done, &at))
+            return ::GetLastError();
+        data += done;
+        offset += done;
+        left -= done;
+    }
+    return 0;
+}
+
 RunError TempOutput::writeError(std::uint32_t failure) const {
     return errorFromWin32(failure, state_->path, OsAction::Write);
 }
