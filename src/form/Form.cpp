@@ -60,7 +60,7 @@ std::string messageFor(const platform::RunError& error, const conversion::Advice
 std::string progressText(const conversion::RunProgress& progress) {
     auto megabytes = [](std::int64_t bytes) {
         char text[32];
-        std::snprintf(text, sizeof text, "%.1f MB", double(bytes) / (1024.0 * 1024.0));
+        std::snprintf(text, sizeof text, "%.1f MB", double(bytes) / 1e6);
         return std::string(text);
     };
     std::string line = "読み込み中 : " + megabytes(progress.bytesRead);

@@ -45,8 +45,9 @@ std::string messageFor(const platform::RunError& error);
 // what to do about it (conversion::adviceFor) when there is something to say.
 std::string messageFor(const platform::RunError& error, const conversion::AdviceContext& context);
 
-// Returns the report box's line while a run goes: "読み込み中 : 12.3 MB / 200.0 MB、配置した
-// 文字数 : 123456" (without " / total" when the input's size is not known), without its ending.
+// Returns the report box's line while a run goes (MB = 10^6 bytes, as file managers count):
+// "読み込み中 : 12.3 MB / 200.0 MB、配置した 文字数 : 123456" (without " / total" when the input's
+// size is not known), without its ending.
 std::string progressText(const conversion::RunProgress& progress);
 
 // The report box's line for a 実行 pressed while a run goes: that press is refused.

@@ -317,10 +317,10 @@ TEST(ProgressText, SaysHowFarTheRunHasCome) {
         std::string text;
     };
     const Case cases[] = {
-        {{12'900'000, 209'715'200, 123456},
+        {{12'345'678, 200'000'000, 123456},
          "読み込み中 : 12.3 MB / 200.0 MB、配置した文字数 : 123456"},
         {{0, 0, 0}, "読み込み中 : 0.0 MB / 0.0 MB、配置した文字数 : 0"},
-        {{1'048'576, -1, 7}, "読み込み中 : 1.0 MB、配置した文字数 : 7"},
+        {{1'049'999, -1, 7}, "読み込み中 : 1.0 MB、配置した文字数 : 7"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(progressText(c.progress), c.text);

@@ -75,7 +75,8 @@ TEST(StatusTextTest, SaysWhenTheTextsWereDecodedByAGuess) {
         {dxfOf(textEntity(0, 0, 100, "A") + textEntity(0, 0, 100, utf8) +
                textEntity(0, 0, 100, cp932)),
          "コードページの宣言なし: UTF-8 とコードページ 932 と推測"},
-        {quillet::testing::declaredDxfOf(quillet::testing::declaredTextEntity(0, 0, 100, cp932)),
+        {quillet::testing::declaredDxfOf(quillet::testing::declaredTextEntity(0, 0, 100, cp932),
+                                         {0, 0, 0, 0}),
          ""},
     };
     for (const Case& c : cases) {
