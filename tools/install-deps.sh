@@ -7,7 +7,8 @@
 #   ImageMagick and the CJK font the wine prefix is given
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev fonts-noto-cjk)
+# qt6-translations-l10n: Qt's own dialogs (the file dialog of 書き出し) in Japanese.
+packages=(cmake ninja-build g++ qt6-base-dev fonts-noto-cjk qt6-translations-l10n)
 if [[ "${1:-run}" == test ]]; then
     packages+=(libgtest-dev python3-ezdxf xvfb xauth clang libclang-rt-14-dev util-linux mount e2fsprogs locales gdal-bin librecad poppler-utils)
     # The package test: making the package, reading it, validating what it installs.

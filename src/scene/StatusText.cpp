@@ -34,7 +34,7 @@ std::string cursorText(double x, double y) {
 
 std::string StatusText::joined() const {
     std::string line = counts;
-    for (const std::string* part : {&notDrawn, &extents})
+    for (const std::string* part : {&notDrawn, &extents, &guessed})
         if (!part->empty())
             line += kSeparator + *part;
     return line;
@@ -62,6 +62,12 @@ StatusText statusOf(const drawing::Drawing& drawing) {
     if (!x.empty())
         status.extents = "範囲 (" + coordinateText(x.minX) + ", " + coordinateText(x.minY) +
                          ") - (" + coordinateText(x.maxX) + ", " + coordinateText(x.maxY) + ")";
+    if (drawing.guess.any())
+        status.guessed =
+            std::string("コードページの宣言なし: ") +
+            (drawing.guess.utf8 && drawing.guess.cp932 ? "UTF-8 とコードページ 932 と推測"
+             : drawing.guess.utf8                      ? "UTF-8 と推測"
+                                                       : "コードページ 932 と推測");
     return status;
 }
 

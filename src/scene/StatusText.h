@@ -13,6 +13,8 @@ struct StatusText {
     std::string counts;   // "文字 1,234   線・円・弧 56"
     std::string notDrawn; // "描かないもの: INSERT 3, 座標が不正 1", or empty
     std::string extents;  // "範囲 (0, 0) - (1000, 100)", or empty for an empty drawing
+    // "コードページの宣言なし: コードページ 932 と推測", or empty when nothing was guessed
+    std::string guessed;
 
     // Returns the parts that are there, three spaces apart, as one line.
     std::string joined() const;
