@@ -13,6 +13,8 @@ if [[ "${1:-run}" == test ]]; then
     packages+=(libgtest-dev python3-ezdxf xvfb xauth clang libclang-rt-14-dev util-linux mount e2fsprogs locales gdal-bin librecad poppler-utils)
     # The package test: making the package, reading it, validating what it installs.
     packages+=(dpkg-dev file desktop-file-utils appstream lintian groff-base man-db)
+    # Which program opens CSV and DXF files beside the package (QUILLET_DESKTOP_DEFAULTS_TEST=1).
+    packages+=(libreoffice-calc xdg-utils libglib2.0-bin)
 elif [[ "${1:-run}" == package ]]; then
     packages+=(dpkg-dev file)
 elif [[ "${1:-run}" == windows ]]; then
