@@ -192,6 +192,7 @@ class DesktopAppsTest : public QObject {
         writeBytes(record, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.out\"\n");
         QFile::setPermissions(record, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         entry("io.github.quillet.Quillet.desktop", "quillet %f");
+        entry("zz-quillet-open-with.desktop", "quillet %f");
         entry("librecad.desktop", record + " %f");
         entry("viewer.desktop", "viewer --open \"a b\" %U");
         entry("hidden.desktop", "hidden %f", "Hidden=true\n");
@@ -202,6 +203,7 @@ class DesktopAppsTest : public QObject {
                    "librecad.desktop;\n[Removed Associations]\nimage/vnd.dxf=removed.desktop;\n");
         writeBytes(apps + "/mimeinfo.cache",
                    "[MIME Cache]\nimage/vnd.dxf=io.github.quillet.Quillet.desktop;viewer.desktop;"
+                   "zz-quillet-open-with.desktop;"
                    "hidden.desktop;removed.desktop;librecad.desktop;\ntext/csv=other.desktop;\n");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(desktop.filePath("config")));
         qputenv("XDG_CONFIG_DIRS", QFile::encodeName(desktop.filePath("none")));
@@ -210,7 +212,8 @@ class DesktopAppsTest : public QObject {
 
         using quillet::window::preview::applicationsFor;
         const auto offered =
-            applicationsFor({"image/vnd.dxf"}, "io.github.quillet.Quillet.desktop");
+            applicationsFor({"image/vnd.dxf"},
+                            {"io.github.quillet.Quillet.desktop", "zz-quillet-open-with.desktop"});
         QStringList ids;
         for (const auto& app : offered)
             ids << app.id + (app.isDefault ? "*" : "");

@@ -78,7 +78,7 @@ DesktopApp entryOf(const QString& id) {
 
 } // namespace
 
-QList<DesktopApp> applicationsFor(const QStringList& mimeTypes, const QString& skipId) {
+QList<DesktopApp> applicationsFor(const QStringList& mimeTypes, const QStringList& skipIds) {
     QStringList defaults, added, removed, installed;
     QStringList lists;
     for (const QString& dir : configDirs())
@@ -105,7 +105,7 @@ QList<DesktopApp> applicationsFor(const QStringList& mimeTypes, const QString& s
 
     QList<DesktopApp> apps;
     auto add = [&](const QString& id, bool isDefault) {
-        if (id == skipId || (removed.contains(id) && !isDefault))
+        if (skipIds.contains(id) || (removed.contains(id) && !isDefault))
             return;
         for (const DesktopApp& app : apps)
             if (app.id == id)

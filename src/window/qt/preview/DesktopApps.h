@@ -21,10 +21,10 @@ struct DesktopApp {
 };
 
 // Returns the programs the desktop offers for mimeTypes, the default one first, then those
-// added by the user and those installed for the types; never the entry skipId, nor one the
+// added by the user and those installed for the types; never an entry of skipIds, nor one the
 // user removed or that is hidden. Reads $XDG_CONFIG_HOME, $XDG_CONFIG_DIRS, $XDG_DATA_HOME
 // and $XDG_DATA_DIRS with their usual defaults.
-QList<DesktopApp> applicationsFor(const QStringList& mimeTypes, const QString& skipId);
+QList<DesktopApp> applicationsFor(const QStringList& mimeTypes, const QStringList& skipIds);
 
 // Returns the command line that opens file (its bytes) with exec, an Exec line: its words
 // unquoted, %f and %F as the file's bytes, %u and %U as its file: URL, the other field codes

@@ -229,8 +229,11 @@ QList<DesktopApp> applicationsForDrawing(const QByteArray& path) {
     for (const QString& name : QStringList{type.name()} + type.aliases())
         if (!types.contains(name))
             types << name;
-    return applicationsFor(types, QString::fromUtf8(kAppId.data(), qsizetype(kAppId.size())) +
-                                      QStringLiteral(".desktop"));
+    // Both of this program's entries: the menu's and the hidden one under "Open with".
+    QStringList own;
+    for (const std::string_view id : {kAppId, kOpenWithId})
+        own << QString::fromUtf8(id.data(), qsizetype(id.size())) + QStringLiteral(".desktop");
+    return applicationsFor(types, own);
 }
 
 } // namespace
