@@ -39,7 +39,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${src}/copyright ${gen}/changelog.
 if(TARGET quillet)
     install(TARGETS quillet RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(FILES ${gen}/quillet.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-    install(FILES ${src}/${QUILLET_APP_ID}.desktop
+    # The menu entry handles no file type; the second, hidden entry puts Quillet under "Open with"
+    # for CSV and DXF files without becoming their default program (see README.md).
+    install(FILES ${src}/${QUILLET_APP_ID}.desktop ${src}/${QUILLET_OPEN_WITH_ID}.desktop
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
     install(FILES ${gen}/${QUILLET_APP_ID}.metainfo.xml
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)

@@ -7,18 +7,21 @@
 #   ImageMagick and the CJK font the wine prefix is given
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev fonts-noto-cjk)
+# qt6-translations-l10n: Qt's own dialogs (the file dialog of 書き出し) in Japanese.
+packages=(cmake ninja-build g++ qt6-base-dev fonts-noto-cjk qt6-translations-l10n)
 if [[ "${1:-run}" == test ]]; then
     packages+=(libgtest-dev python3-ezdxf xvfb xauth clang libclang-rt-14-dev util-linux mount e2fsprogs locales gdal-bin librecad poppler-utils)
     # Renders of corpus drawings by ezdxf (python3 -m ezdxf draw) to look at beside the preview's.
     packages+=(python3-matplotlib imagemagick)
     # The package test: making the package, reading it, validating what it installs.
     packages+=(dpkg-dev file desktop-file-utils appstream lintian groff-base man-db)
+    # Which program opens CSV and DXF files beside the package (QUILLET_DESKTOP_DEFAULTS_TEST=1).
+    packages+=(libreoffice-calc xdg-utils libglib2.0-bin)
 elif [[ "${1:-run}" == package ]]; then
     packages+=(dpkg-dev file)
 elif [[ "${1:-run}" == windows ]]; then
     packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev nsis zip
-              xvfb xauth xdotool imagemagick fonts-noto-cjk)
+              xvfb xauth xdotool imagemagick fonts-noto-cjk fonts-wine poppler-utils)
 fi
 
 missing=()

@@ -50,8 +50,8 @@ VIAddVersionKey /LANG=0 "FileDescription" "${APP} Setup"
 VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright 2026 ${PUBLISHER} (MIT)"
 
-!define MUI_ICON "quillet.ico"
-!define MUI_UNICON "quillet.ico"
+!define MUI_ICON "../quillet.ico"
+!define MUI_UNICON "../quillet.ico"
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
@@ -104,7 +104,7 @@ Section "Quillet" SecMain
 !endif
   File "${STAGE}/LICENSE.txt"
   File "${STAGE}/THIRD-PARTY-NOTICES.txt"
-  File "quillet.ico"
+  File "../quillet.ico"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
 !ifdef WITH_WINDOW

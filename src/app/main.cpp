@@ -3,9 +3,13 @@
 #include "Version.h"
 #include "platform/TempFileCleanup.h"
 #include "window/qt/Form1.h"
+#include "window/qt/preview/PreviewWindows.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <iostream>
 
 int main(int argc, char** argv) {
@@ -27,6 +31,19 @@ int main(int argc, char** argv) {
     const QString appId = QString::fromUtf8(kAppId.data(), static_cast<qsizetype>(kAppId.size()));
     QGuiApplication::setDesktopFileName(appId);
     QApplication::setWindowIcon(QIcon::fromTheme(appId));
+    // The program speaks Japanese whatever the system's language, Qt's own dialogs too.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+
+    // A drawing opens in the preview alone, which ends the program when it closes.
+    if (start.options.file && app::namesADrawing(*start.options.file)) {
+        window::preview::PreviewWindows previews(nullptr, window::preview::messageBoxReporter());
+        if (!previews.open(QByteArray::fromStdString(*start.options.file)))
+            return 1;
+        return app.exec();
+    }
     window::Form1 form;
     form.show();
     if (start.options.file)

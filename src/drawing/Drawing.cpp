@@ -1,6 +1,8 @@
 // Items of a drawing: their kinds, boxes and texts; blocks found by name once read.
 #include "Drawing.h"
 
+#include "platform/TextEncoding.h"
+
 #include <cmath>
 #include <numbers>
 #include <unordered_map>
@@ -275,6 +277,13 @@ Box Drawing::boundsOf(std::uint32_t id) const noexcept {
 void Drawing::buildIndex(const std::atomic<bool>* cancel) {
     encoding = encodingOf(header);
     resolveBlocks();
+    guess = {};
+    if (encoding == TextEncoding::Undeclared)
+        for (std::size_t i = 0; i < entities.texts.size() && !(guess.utf8 && guess.cp932); ++i) {
+            const std::string_view bytes = entities.bytesOf(i);
+            if (platform::text::hasHighByte(bytes))
+                (platform::text::isValidUtf8(bytes) ? guess.utf8 : guess.cp932) = true;
+        }
     const std::uint64_t count = itemCount();
     index_.build(
         static_cast<std::uint32_t>(count), [this](std::uint32_t id) { return positionOf(id); },

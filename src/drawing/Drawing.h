@@ -39,16 +39,27 @@ Affine insertTransform(const InsertRecord& r, Point base, int col = 0, int row =
 // width, its lines at its spacing).
 Box estimatedTextBox(const Entities& e, std::size_t i) noexcept;
 
+// What the texts of a drawing that declares no code page were taken for, each by a guess:
+// UTF-8 where valid, code page 932 else. Both false when no text needed a guess.
+struct EncodingGuess {
+    bool utf8 = false;
+    bool cp932 = false;
+
+    bool any() const noexcept { return utf8 || cp932; }
+};
+
 class Drawing {
   public:
     HeaderInfo header;
     TextEncoding encoding = TextEncoding::Undeclared;
+    // Set by buildIndex for a drawing that declares no code page.
+    EncodingGuess guess;
     Entities entities;
     // The file ended before its EOF marker: what was read is shown, with a warning.
     bool truncated = false;
 
-    // Builds the index and the extents; call once after reading. Throws ReadCancelled and
-    // std::bad_alloc.
+    // Builds the index and the extents and works out guess; call once after reading. Throws
+    // ReadCancelled and std::bad_alloc.
     void buildIndex(const std::atomic<bool>* cancel = nullptr);
 
     const SpatialIndex& index() const noexcept { return index_; }

@@ -84,6 +84,21 @@ constexpr const Control& control(ControlId id) {
     return kControls[static_cast<std::size_t>(id)];
 }
 
+// Returns the tooltip of id, UTF-8; empty for a control without one. 実行1 and 実行２ say which
+// drawing each writes, so that the user knows which one other programs read right.
+constexpr std::string_view toolTip(ControlId id) {
+    switch (id) {
+    case ControlId::cmdCul1:
+        return "従来の図面を書きます。文字は入力のバイトのままで、コードページを宣言しません。"
+               "日本語版 Windows の CAD 向けで、ほかのソフトでは日本語が化けることがあります。";
+    case ControlId::cmdCul2:
+        return "コードページ 932 を宣言した図面を書きます。入力が Shift_JIS でも UTF-8 でも、"
+               "どの CAD・ビューアでも日本語が正しく読めます。";
+    default:
+        return {};
+    }
+}
+
 // Returns twips as whole pixels at dpi dots per inch, rounded to the nearest.
 constexpr int twipsToPixels(int twips, double dpi) {
     const double pixels = twips * dpi / kTwipsPerInch;

@@ -7,6 +7,7 @@
 #include "platform/OsError.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 
 namespace quillet::form {
@@ -49,12 +50,40 @@ std::string messageFor(const platform::RunError& error) {
         .what();
 }
 
+std::string messageFor(const platform::RunError& error, const conversion::AdviceContext& context) {
+    std::string message = messageFor(error);
+    if (const std::string advice = conversion::adviceFor(error, context); !advice.empty())
+        message += "\n" + advice;
+    return message;
+}
+
+std::string progressText(const conversion::RunProgress& progress) {
+    auto megabytes = [](std::int64_t bytes) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.1f MB", double(bytes) / 1e6);
+        return std::string(text);
+    };
+    std::string line = "読み込み中 : " + megabytes(progress.bytesRead);
+    if (progress.totalBytes >= 0)
+        line += " / " + megabytes(progress.totalBytes);
+    return line + "、配置した文字数 : " + std::to_string(progress.placed);
+}
+
 std::string proposedOutput(std::string_view input) {
     return std::string(input) + ".dxf";
 }
 
 Form::Form(FormView& view, DriveLister drives, platform::OwnedSeparators separators)
     : view_(view), listDrives_(std::move(drives)), separators_(std::move(separators)) {}
+
+Form::~Form() {
+    Form_Unload();
+}
+
+void Form::setProgressPacing(std::chrono::milliseconds first, std::chrono::milliseconds every) {
+    firstProgress_ = first;
+    everyProgress_ = every;
+}
 
 Form::DriveLister Form::defaultDrives() {
     return [] { return platform::listDrives(); };
@@ -155,36 +184,125 @@ void Form::cmdOpen_Click() {
 }
 
 void Form::cmdExit_Click() {
+    Form_Unload();
     view_.quit();
 }
 
+void Form::Form_Unload() {
+    if (!running_)
+        return;
+    // The run sees the flag at its next line, or before its drawing takes its name at the
+    // latest, and leaves the folder as it was.
+    cancel_ = true;
+    run_.join();
+    running_ = false;
+    // Whatever the run posted before it ended is no longer shown.
+    ++runId_;
+}
+
+// What a run on its own thread hands back to the window's thread.
+struct Form::Outcome {
+    conversion::RunInputs inputs;
+    conversion::ConversionState state;
+    std::optional<conversion::RunResult> result;
+    std::optional<platform::RunError> error;
+    std::string otherError; // a failure that is no RunError (std::exception::what)
+};
+
 void Form::runButton(conversion::DrawingOptions options) {
-    const conversion::RunInputs inputs =
+    if (running_) {
+        refused_ = true;
+        view_.setReport((progress_.empty() ? "" : progress_ + "\r\n") + std::string(kBusyNote) +
+                        "\r\n");
+        return;
+    }
+    auto outcome = std::make_shared<Outcome>();
+    outcome->inputs =
         runInputs(dir1Path_, view_.text(ControlId::txtFileName), view_.text(ControlId::txtFileS),
                   view_.text(ControlId::txtFileR), chosen_);
-    std::string headline;
-    std::string message;
-    try {
-        conversion::runConversion(inputs, separators_.view(), state_, *this, options);
+    outcome->state = state_;
+    view_.setCaption(conversion::kCaptionReading);
+    running_ = true;
+    refused_ = false;
+    progress_.clear();
+    cancel_ = false;
+    runFolder_ = dir1Path_;
+    const std::uint64_t id = ++runId_;
+    const auto first = firstProgress_;
+    const auto every = everyProgress_;
+    run_ = std::thread([this, id, outcome, options, first, every, separators = separators_.view()] {
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point start = Clock::now();
+        std::optional<Clock::time_point> shown;
+        conversion::RunControl control;
+        // The window's runs keep a replaced drawing in the trash.
+        control.backup = true;
+        control.cancel = &cancel_;
+        // A run shorter than the first delay shows its report alone, without a flicker of
+        // progress before it.
+        control.progress = [&](const conversion::RunProgress& progress) {
+            const Clock::time_point now = Clock::now();
+            if (now - start < first || (shown && now - *shown < every))
+                return;
+            shown = now;
+            view_.post([this, id, progress] { showProgress(id, progress); });
+        };
+        const conversion::RunInputs& in = outcome->inputs;
+        try {
+            outcome->result = conversion::convertFile(
+                conversion::composePath(in.directory, in.inputName),
+                conversion::composePath(in.directory, in.outputName), in.heightText, separators,
+                outcome->state, options, control);
+        } catch (const platform::RunError& error) {
+            outcome->error = error;
+        } catch (const std::exception& error) {
+            // RunCancelled too: only a run nobody waits for any more is cancelled.
+            outcome->otherError = error.what();
+        }
+        view_.post([this, id, outcome] { finishRun(id, outcome); });
+    });
+}
+
+void Form::showProgress(std::uint64_t id, const conversion::RunProgress& progress) {
+    if (id != runId_ || !running_)
+        return;
+    progress_ = progressText(progress);
+    view_.setReport(progress_ + "\r\n" +
+                    (refused_ ? std::string(kBusyNote) + "\r\n" : std::string()));
+}
+
+void Form::finishRun(std::uint64_t id, const std::shared_ptr<Outcome>& outcome) {
+    if (id != runId_ || !running_)
+        return;
+    run_.join();
+    running_ = false;
+    state_ = outcome->state;
+    view_.setCaption(conversion::kCaptionDone);
+    if (outcome->result) {
+        view_.setReport(conversion::reportText(*outcome->result));
         // The new drawing shows at once, and is the one 開く opens.
         listFiles();
         // A drawing written elsewhere than the folder shown is still the one 開く opens.
         toOpen_.clear();
-        if (const std::optional<std::size_t> index = indexOf(inputs.outputName)) {
-            file2Selected_ = toOpen_ = inputs.outputName;
-            view_.chooseFile(ControlId::File2, *index);
-        }
+        const std::string& written = outcome->inputs.outputName;
+        if (runFolder_ == dir1Path_)
+            if (const std::optional<std::size_t> index = indexOf(written)) {
+                file2Selected_ = toOpen_ = written;
+                view_.chooseFile(ControlId::File2, *index);
+            }
         return;
-    } catch (const platform::RunError& error) {
-        headline = error.headline();
-        message = messageFor(error);
-    } catch (const std::exception& error) {
-        headline = message = error.what();
     }
     // The window stays usable, and no report of an earlier run stands beside the failure.
-    view_.setCaption(conversion::kCaptionDone);
-    view_.setReport(headline);
-    view_.showError(message);
+    if (outcome->error) {
+        const platform::RunError& error = *outcome->error;
+        const conversion::AdviceContext context{outcome->inputs.inputName,
+                                                outcome->inputs.outputName, state_.textHeight};
+        view_.setReport(conversion::failureReport(error, context));
+        view_.showError(messageFor(error, context));
+    } else {
+        view_.setReport(outcome->otherError);
+        view_.showError(outcome->otherError);
+    }
 }
 
 bool Form::setDir1Path(std::string_view folder, bool backOnFailure) {
@@ -226,14 +344,6 @@ std::optional<std::size_t> Form::indexOf(std::string_view name) const {
     const auto at = std::find_if(files_.begin(), files_.end(),
                                  [&](const ListedName& file) { return file.bytes == name; });
     return at == files_.end() ? std::nullopt : std::optional(std::size_t(at - files_.begin()));
-}
-
-void Form::setCaption(std::string_view caption) {
-    view_.setCaption(caption);
-}
-
-void Form::setReport(std::string_view report) {
-    view_.setReport(report);
 }
 
 } // namespace quillet::form

@@ -4,18 +4,23 @@
 
 #include "FormView.h"
 #include "Listing.h"
+#include "conversion/Advice.h"
 #include "conversion/ConversionState.h"
 #include "conversion/DrawingOptions.h"
 #include "conversion/Run.h"
 #include "platform/RunError.h"
 #include "platform/UserLocale.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace quillet::form {
@@ -36,10 +41,22 @@ conversion::RunInputs runInputs(std::string_view folder, std::string_view txtFil
 // Returns the text of the error box for error: the file named as the lists show it.
 std::string messageFor(const platform::RunError& error);
 
+// Returns the error box's text for a failed run: messageFor(error), then on a line of its own
+// what to do about it (conversion::adviceFor) when there is something to say.
+std::string messageFor(const platform::RunError& error, const conversion::AdviceContext& context);
+
+// Returns the report box's line while a run goes (MB = 10^6 bytes, as file managers count):
+// "読み込み中 : 12.3 MB / 200.0 MB、配置した 文字数 : 123456" (without " / total" when the input's
+// size is not known), without its ending.
+std::string progressText(const conversion::RunProgress& progress);
+
+// The report box's line for a 実行 pressed while a run goes: that press is refused.
+inline constexpr std::string_view kBusyNote = "変換中です。終わってからもう一度押してください。";
+
 // Returns the output name proposed for an input name: the name followed by ".dxf".
 std::string proposedOutput(std::string_view input);
 
-class Form : private conversion::RunView {
+class Form {
   public:
     // Returns the drives for Drive1 (platform::listDrives on the machine).
     using DriveLister = std::function<std::vector<std::string>()>;
@@ -48,6 +65,10 @@ class Form : private conversion::RunView {
     // box are read with separators.
     explicit Form(FormView& view, DriveLister drives = defaultDrives(),
                   platform::OwnedSeparators separators = platform::userSeparators());
+    // Cancels a run still going and waits for it (Form_Unload).
+    ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
 
     // Fills Drive1 and opens the process's current folder, its drive chosen. Call once the
     // view's controls exist.
@@ -75,14 +96,26 @@ class Form : private conversion::RunView {
     void File1_Click(std::size_t index);
     // The user chose File2's entry index: it becomes the drawing 開く opens; no box changes.
     void File2_Click(std::size_t index);
-    // 実行1: the classic drawing. 実行２: the drawing that declares its code page. A failed run
-    // is shown as an error and the window goes on.
+    // 実行1: the classic drawing. 実行２: the drawing that declares its code page. The run goes
+    // on a thread of its own: the caption says it reads, the report box shows its progress
+    // once it has taken longer than the pacing's first delay, and its report (or its error,
+    // in the report box and an error box) comes back through FormView::post. A drawing it
+    // replaces goes to the trash. Pressed while a run goes, it is refused with kBusyNote.
     void cmdCul1_Click();
     void cmdCul2_Click();
     // 開く: previews File2's chosen drawing, else the output box's, in Dir1's folder.
     void cmdOpen_Click();
-    // 終了: ends the program.
+    // 終了: ends the program, a run going cancelled first (Form_Unload).
     void cmdExit_Click();
+    // The window is closing: a run going is cancelled and waited for, which leaves its folder
+    // as it was (no new drawing, an existing one untouched, nothing in the trash). Asks nothing.
+    void Form_Unload();
+
+    // Returns whether a run is going (started and its outcome not yet shown).
+    bool running() const { return running_; }
+    // Sets how soon a run's progress is first shown (so that a short run shows only its
+    // report) and how often after that.
+    void setProgressPacing(std::chrono::milliseconds first, std::chrono::milliseconds every);
 
     // What the window holds now.
     const std::string& dir1Path() const { return dir1Path_; }
@@ -98,8 +131,7 @@ class Form : private conversion::RunView {
     static DriveLister defaultDrives();
 
   private:
-    void setCaption(std::string_view caption) override;
-    void setReport(std::string_view report) override;
+    struct Outcome;
 
     // Moves Dir1 to folder; shows a folder that is not ready and returns false then, moving
     // the view back to the folder shown before when backOnFailure says so.
@@ -107,6 +139,10 @@ class Form : private conversion::RunView {
     // Lists Dir1's folder into both file lists, keeping each one's chosen entry.
     void listFiles();
     void runButton(conversion::DrawingOptions options);
+    // Shows progress of run id, on the window's thread.
+    void showProgress(std::uint64_t id, const conversion::RunProgress& progress);
+    // Shows how run id ended, on the window's thread.
+    void finishRun(std::uint64_t id, const std::shared_ptr<Outcome>& outcome);
     // Returns the index of the file called name (bytes) in the lists; none when not listed.
     std::optional<std::size_t> indexOf(std::string_view name) const;
 
@@ -124,6 +160,17 @@ class Form : private conversion::RunView {
     std::string file2Selected_;
     ChosenFile chosen_;
     std::string toOpen_;
+
+    // The run going, if any; runId_ tells its posts from those of a run ended by Form_Unload.
+    std::thread run_;
+    std::atomic<bool> cancel_{false};
+    bool running_ = false;
+    bool refused_ = false; // a 実行 was refused during this run
+    std::uint64_t runId_ = 0;
+    std::string runFolder_;
+    std::string progress_; // the progress line shown last
+    std::chrono::milliseconds firstProgress_{300};
+    std::chrono::milliseconds everyProgress_{250};
 };
 
 } // namespace quillet::form

@@ -6,6 +6,7 @@
 #include "Controls.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,8 +19,9 @@ namespace quillet::form {
 inline constexpr int kTickMilliseconds = 300;
 
 // The window as the form logic sees it. No call here raises an event back into the form (the
-// front end shows what it is told without calling Form's procedures). Everything runs on the
-// window's thread; a run blocks it for its length, as the window always did.
+// front end shows what it is told without calling Form's procedures). Every call but post()
+// comes on the window's thread; a run goes on a thread of its own and hands what it has to
+// show back through post().
 class FormView {
   public:
     virtual ~FormView() = default;
@@ -60,6 +62,11 @@ class FormView {
 
     // Ends the program.
     virtual void quit() = 0;
+
+    // Runs task on the window's thread soon, after the events already waiting, tasks in the
+    // order posted; returns at once. Called from the run's thread. A task still waiting when
+    // the window is destroyed is dropped without running.
+    virtual void post(std::function<void()> task) = 0;
 };
 
 } // namespace quillet::form

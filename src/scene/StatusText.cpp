@@ -34,7 +34,7 @@ std::string cursorText(double x, double y) {
 
 std::string StatusText::joined() const {
     std::string line;
-    for (const std::string* part : {&warning, &counts, &extents, &notDrawn})
+    for (const std::string* part : {&warning, &counts, &extents, &guessed, &notDrawn})
         if (!part->empty())
             line += (line.empty() ? "" : kSeparator) + *part;
     return line;
@@ -71,6 +71,12 @@ StatusText statusOf(const drawing::Drawing& drawing) {
     if (!x.empty())
         status.extents = "範囲 (" + coordinateText(x.minX) + ", " + coordinateText(x.minY) +
                          ") - (" + coordinateText(x.maxX) + ", " + coordinateText(x.maxY) + ")";
+    if (drawing.guess.any())
+        status.guessed =
+            std::string("コードページの宣言なし: ") +
+            (drawing.guess.utf8 && drawing.guess.cp932 ? "UTF-8 とコードページ 932 と推測"
+             : drawing.guess.utf8                      ? "UTF-8 と推測"
+                                                       : "コードページ 932 と推測");
     return status;
 }
 

@@ -17,6 +17,8 @@ struct StatusText {
     std::string notDrawn; // "描かないもの: IMAGE 3", "描かないもの: 12 種類", or empty
     // Every kind not drawn with its count, one a line, for a tooltip (empty when none).
     std::string notDrawnDetail;
+    // "コードページの宣言なし: コードページ 932 と推測", or empty when nothing was guessed
+    std::string guessed;
 
     // Returns the parts that are there, three spaces apart, as one line: the warning, the
     // counts and the extents before the kinds, so that a long list never pushes them out.

@@ -1,6 +1,8 @@
 // A window without a toolkit for the form logic's tests.
 #include "FakeView.h"
 
+#include <thread>
+
 namespace quillet::testing {
 
 using form::ControlId;
@@ -17,6 +19,7 @@ void FakeView::setCaption(std::string_view caption) {
 
 void FakeView::setReport(std::string_view text) {
     report = text;
+    reports.push_back(report);
     log.push_back("setReport");
 }
 
@@ -61,6 +64,45 @@ void FakeView::openPreview(const std::string& path) {
 void FakeView::quit() {
     quitted = true;
     log.push_back("quit");
+}
+
+void FakeView::post(std::function<void()> task) {
+    std::unique_lock lock(mutex_);
+    tasks_.push_back(std::move(task));
+    if (holdFor_.count() > 0) {
+        const auto holdFor = holdFor_;
+        holdFor_ = {};
+        held_ = true;
+        posted_.notify_all();
+        // Held for the whole time: what the test does meanwhile happens while the run goes.
+        lock.unlock();
+        std::this_thread::sleep_for(holdFor);
+        return;
+    }
+    posted_.notify_all();
+}
+
+std::size_t FakeView::runPosted(std::chrono::milliseconds wait) {
+    std::deque<std::function<void()>> tasks;
+    {
+        std::unique_lock lock(mutex_);
+        posted_.wait_for(lock, wait, [this] { return !tasks_.empty(); });
+        tasks.swap(tasks_);
+    }
+    for (auto& task : tasks)
+        task();
+    return tasks.size();
+}
+
+void FakeView::holdNextPost(std::chrono::milliseconds holdFor) {
+    std::lock_guard lock(mutex_);
+    holdFor_ = holdFor;
+    held_ = false;
+}
+
+bool FakeView::waitHeld(std::chrono::milliseconds wait) {
+    std::unique_lock lock(mutex_);
+    return posted_.wait_for(lock, wait, [this] { return held_; });
 }
 
 std::string FakeView::chosenIn(ControlId list) const {

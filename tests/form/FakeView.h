@@ -4,7 +4,12 @@
 
 #include "form/FormView.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -40,9 +45,34 @@ class FakeView : public form::FormView {
     void showError(std::string_view message) override;
     void openPreview(const std::string& path) override;
     void quit() override;
+    // Queues task; runPosted() runs it on the test's thread.
+    void post(std::function<void()> task) override;
+
+    // Runs the posted tasks, waiting up to wait for the first one; returns how many ran.
+    std::size_t runPosted(std::chrono::milliseconds wait = std::chrono::seconds(20));
+    // Runs posted tasks until form's run is over; returns false when it did not end in time.
+    template <class Form> bool finishRun(const Form& form) {
+        for (int i = 0; i < 200 && form.running(); ++i)
+            runPosted(std::chrono::milliseconds(100));
+        return !form.running();
+    }
+    // Makes the next post wait (up to holdFor) before it returns, so that a test acts while the
+    // run that posts is surely going; waitHeld() returns once a post is held.
+    void holdNextPost(std::chrono::milliseconds holdFor);
+    bool waitHeld(std::chrono::milliseconds wait = std::chrono::seconds(20));
 
     // Returns the name chosen in list, or "" for none.
     std::string chosenIn(form::ControlId list) const;
+
+    // Every report shown, in order.
+    std::vector<std::string> reports;
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable posted_;
+    std::deque<std::function<void()>> tasks_;
+    std::chrono::milliseconds holdFor_{0};
+    bool held_ = false;
 };
 
 } // namespace quillet::testing

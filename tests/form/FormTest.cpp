@@ -39,6 +39,12 @@ class FormTest : public ::testing::Test {
     }
     void TearDown() override { std::filesystem::current_path(previous); }
 
+    // Presses a 実行 button and shows what the run posts until it is over.
+    void run(void (Form::*button)() = &Form::cmdCul1_Click) {
+        (form.*button)();
+        ASSERT_TRUE(view.finishRun(form));
+    }
+
     std::string path(std::string_view name) const { return platform::entryPath(folder, name); }
     // Clicks name in File1 (or File2) as the user does.
     void click(ControlId list, const std::string& name) {
@@ -143,13 +149,14 @@ TEST(MessageFor, NamesTheFileAsTheListsShowIt) {
 
 TEST_F(FormTest, RunWritesTheDrawingReportsAndChoosesIt) {
     click(ControlId::File1, "data.csv");
-    form.cmdCul1_Click();
+    run();
     EXPECT_TRUE(view.errors.empty());
     // The drawing the engine writes for the same input.
     conversion::ConversionState state;
     conversion::convertFile(path("data.csv"), other / "expected.dxf", "100", {}, state);
     EXPECT_EQ(readFile(path("data.csv.dxf")), readFile(other / "expected.dxf"));
-    EXPECT_EQ(view.report, kReport3);
+    // A short run shows its report alone, no progress before it.
+    EXPECT_EQ(view.reports, std::vector<std::string>{kReport3});
     const std::vector<std::string> captions{"読み込み中です・・・", "ファイル操作"};
     EXPECT_EQ(view.captions, captions);
     // The new drawing is listed at once, chosen in File2, and 開く opens it.
@@ -159,7 +166,7 @@ TEST_F(FormTest, RunWritesTheDrawingReportsAndChoosesIt) {
     form.cmdOpen_Click();
     EXPECT_EQ(view.previews, std::vector<std::string>{path("data.csv.dxf")});
 
-    form.cmdCul2_Click();
+    run(&Form::cmdCul2_Click);
     EXPECT_NE(readFile(path("other.dxf")).find("$DWGCODEPAGE"), std::string::npos);
 }
 
@@ -178,36 +185,53 @@ TEST_F(FormTest, OpenTakesFile2sChoiceElseTheOutputBox) {
 
 TEST_F(FormTest, AFailedRunLeavesTheWindowUsable) {
     writeFile(dir / "long.csv", "a\r\n" + std::string(40000, 'x'));
+    writeFile(dir / "wide.csv", "a\r\n" + std::string(40, '\n') + "b\r\n");
+    // Both boxes keep the line; the advice follows on a line of its own in both.
     struct Case {
         const char* input;
         const char* height;
         int number;
         std::string mentions;
+        std::string line;
+        std::string advice;
     };
-    const Case cases[] = {{"missing.csv", "100", 53, "missing.csv"},
-                          {"data.csv", "abc", 13, ""},
-                          {"data.csv", "", 13, ""},
-                          {"data.csv", "32768", 6, ""},
-                          {"long.csv", "100", 6, "2 行目"}};
+    const Case cases[] = {
+        {"missing.csv", "100", 53, "missing.csv", "", ""},
+        {"data.csv", "abc", 13, "", "", ""},
+        {"data.csv", "", 13, "", "", ""},
+        {"data.csv", "32768", 6, "", "", ""},
+        {"long.csv", "100", 6, "", "2 行目", "この行は 40000 文字あります。"},
+        {"wide.csv", "1000", 6, "", "42 行目",
+         "41 列目の X 座標が -32768～32767 を超えました。文字の高さ 1000 では 4 列までです。"},
+        {"", "100", 75, "", "", "入力ファイル名が空です。"},
+    };
     for (const Case& c : cases) {
         view.captions.clear();
         view.errors.clear();
         view.boxes[ControlId::txtFileName] = c.input;
         view.boxes[ControlId::txtFileS] = "fresh.dxf";
         view.boxes[ControlId::txtFileR] = c.height;
-        form.cmdCul1_Click();
+        run();
         const std::string headline =
             platform::RunError(static_cast<platform::ErrorNumber>(c.number)).headline();
         ASSERT_EQ(view.errors.size(), 1u) << c.input;
-        EXPECT_TRUE(view.errors[0].starts_with(headline)) << view.errors[0];
-        EXPECT_NE(view.errors[0].find(c.mentions), std::string::npos) << view.errors[0];
-        EXPECT_EQ(view.report, headline);
+        const std::string& message = view.errors[0];
+        EXPECT_TRUE(message.starts_with(headline)) << message;
+        EXPECT_TRUE(view.report.starts_with(headline)) << view.report;
+        for (const std::string& part : {c.mentions, c.line, c.advice})
+            EXPECT_NE(message.find(part), std::string::npos) << message;
+        for (const std::string& part : {c.line, c.advice})
+            EXPECT_NE(view.report.find(part), std::string::npos) << view.report;
+        if (!c.advice.empty()) {
+            EXPECT_NE(message.find("\n" + c.advice), std::string::npos) << message;
+            EXPECT_NE(view.report.find("\r\n" + c.advice), std::string::npos) << view.report;
+        }
         EXPECT_EQ(view.captions.back(), "ファイル操作");
         EXPECT_FALSE(std::filesystem::exists(dir.path() / "fresh.dxf"));
     }
     view.boxes[ControlId::txtFileName] = "data.csv";
     view.boxes[ControlId::txtFileR] = "100";
-    form.cmdCul1_Click();
+    run();
     EXPECT_EQ(view.report, kReport3);
 }
 
@@ -229,7 +253,7 @@ TEST_F(FormTest, AFolderThatIsNotReadyIsReportedAndThePreviousOneKept) {
     EXPECT_EQ(view.log, std::vector<std::string>{"showError"});
     EXPECT_EQ(form.dir1Path(), folder);
     click(ControlId::File1, "data.csv");
-    form.cmdCul1_Click();
+    run();
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "data.csv.dxf"));
 }
 
@@ -285,6 +309,91 @@ TEST_F(FormTest, AFileGivenAtStartIsChosenOrPreviewed) {
 
     started.openGiven("Plan.DXF");
     EXPECT_EQ(fresh.previews, std::vector<std::string>{path("Plan.DXF")});
+}
+
+TEST(ProgressText, SaysHowFarTheRunHasCome) {
+    struct Case {
+        conversion::RunProgress progress;
+        std::string text;
+    };
+    const Case cases[] = {
+        {{12'345'678, 200'000'000, 123456},
+         "読み込み中 : 12.3 MB / 200.0 MB、配置した文字数 : 123456"},
+        {{0, 0, 0}, "読み込み中 : 0.0 MB / 0.0 MB、配置した文字数 : 0"},
+        {{1'049'999, -1, 7}, "読み込み中 : 1.0 MB、配置した文字数 : 7"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(progressText(c.progress), c.text);
+}
+
+// A run long enough to be seen: progress in the report box, the window's own procedures
+// answered meanwhile, its report last.
+TEST_F(FormTest, ALongRunShowsProgressThenItsReport) {
+    std::string lines;
+    for (int i = 0; i < 300'000; ++i)
+        lines += "PIPE-" + std::to_string(i) + ",DN50\r\n";
+    writeFile(dir / "big.csv", lines);
+    view.captions.clear();
+    form.setProgressPacing(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+    view.boxes[ControlId::txtFileName] = "big.csv";
+    view.boxes[ControlId::txtFileS] = "big.csv.dxf";
+    view.holdNextPost(std::chrono::milliseconds(300));
+    form.cmdCul1_Click();
+    ASSERT_TRUE(view.waitHeld());
+    EXPECT_TRUE(form.running());
+    // The window goes on answering, and a second run is refused with a note.
+    click(ControlId::File1, "one.csv");
+    EXPECT_EQ(view.boxes[ControlId::txtFileName], "one.csv");
+    form.cmdCul2_Click();
+    EXPECT_TRUE(view.report.ends_with(std::string(kBusyNote) + "\r\n")) << view.report;
+    ASSERT_TRUE(view.finishRun(form));
+
+    std::vector<std::string> progress;
+    for (const std::string& report : view.reports)
+        if (report.starts_with("読み込み中 : "))
+            progress.push_back(report);
+    ASSERT_GE(progress.size(), 2u);
+    const auto size = std::int64_t(lines.size());
+    EXPECT_EQ(progress.back(),
+              progressText({size, size, 600'000}) + "\r\n" + std::string(kBusyNote) + "\r\n");
+    EXPECT_EQ(view.report, "処理した文字数 : 600000\r\n処理終了\r\n");
+    const std::vector<std::string> captions{"読み込み中です・・・", "ファイル操作"};
+    EXPECT_EQ(view.captions, captions);
+    // The refused press started nothing.
+    EXPECT_FALSE(form.running());
+    EXPECT_EQ(view.runPosted(std::chrono::milliseconds(50)), 0u);
+}
+
+// 終了 and closing the window during a run: nothing asked, the run ended, the folder as it
+// was (the old drawing untouched, no new file).
+TEST_F(FormTest, ExitOrCloseDuringARunLeavesTheFolderAsItWas) {
+    std::string lines;
+    for (int i = 0; i < 300'000; ++i)
+        lines += "PIPE-" + std::to_string(i) + ",DN50\r\n";
+    writeFile(dir / "big.csv", lines);
+    writeFile(dir / "big.csv.dxf", "edited in CAD");
+    for (bool exit : {true, false}) {
+        const std::vector<std::string> before = dir.entries();
+        FakeView window;
+        Form running(window, [this] { return drives; });
+        running.Form_Load();
+        running.setProgressPacing(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+        window.boxes[ControlId::txtFileName] = "big.csv";
+        window.boxes[ControlId::txtFileS] = "big.csv.dxf";
+        window.holdNextPost(std::chrono::milliseconds(300));
+        running.cmdCul1_Click();
+        ASSERT_TRUE(window.waitHeld());
+        exit ? running.cmdExit_Click() : running.Form_Unload();
+        EXPECT_FALSE(running.running());
+        EXPECT_EQ(window.quitted, exit);
+        EXPECT_TRUE(window.errors.empty());
+        EXPECT_EQ(dir.entries(), before);
+        EXPECT_EQ(readFile(dir / "big.csv.dxf"), "edited in CAD");
+        // What the run posted before it ended shows nothing.
+        const std::size_t reports = window.reports.size();
+        window.runPosted(std::chrono::milliseconds(50));
+        EXPECT_EQ(window.reports.size(), reports);
+    }
 }
 
 TEST_F(FormTest, ExitEndsTheProgram) {

@@ -2,10 +2,10 @@
 # The Debian package made from this build tree: what it holds, that its converter writes what
 # the build tree's writes, its Depends, and what desktop-file-validate, appstreamcli and
 # lintian say of it.
-# Usage: package_test.sh CPACK BUILD_DIR CONVERTER VERSION APP_ID WINDOW(ON|OFF)
+# Usage: package_test.sh CPACK BUILD_DIR CONVERTER VERSION APP_ID OPEN_WITH_ID WINDOW(ON|OFF)
 # Exits 77 when a tool it needs is not installed (tools/install-deps.sh test installs them).
 set -euo pipefail
-cpack=$1 build=$2 converter=$3 version=$4 id=$5 window=$6
+cpack=$1 build=$2 converter=$3 version=$4 id=$5 open_with=$6 window=$7
 
 for tool in dpkg dpkg-deb dpkg-shlibdeps file strip desktop-file-validate appstreamcli lintian; do
     if ! command -v "$tool" >/dev/null; then
@@ -39,7 +39,8 @@ files=(usr/bin/quillet-convert usr/share/man/man1/quillet-convert.1.gz
        usr/share/doc/quillet/changelog.gz)
 if [[ $window == ON ]]; then
     files+=(usr/bin/quillet usr/share/man/man1/quillet.1.gz
-            "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml"
+            "usr/share/applications/$id.desktop" "usr/share/applications/$open_with.desktop"
+            "usr/share/metainfo/$id.metainfo.xml"
             "usr/share/icons/hicolor/scalable/apps/$id.svg"
             "usr/share/icons/hicolor/256x256/apps/$id.png")
 fi
@@ -68,8 +69,10 @@ if [[ $window == ON ]]; then
     grep -Eq '(^|, )fonts-noto-cjk(,|$)' <<<"$depends" || fail "Depends lacks fonts-noto-cjk"
     grep -Eq '(^|, )libqt6widgets6( |,|$)' <<<"$depends" || fail "Depends lacks libqt6widgets6"
 
-    desktop-file-validate "$root/usr/share/applications/$id.desktop" ||
-        fail "desktop-file-validate refuses the desktop entry"
+    for entry in "$id" "$open_with"; do
+        desktop-file-validate "$root/usr/share/applications/$entry.desktop" ||
+            fail "desktop-file-validate refuses $entry.desktop"
+    done
     appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" ||
         fail "appstreamcli refuses the metainfo"
     # The tree as installed: the metainfo, its desktop entry and its icon belong together.

@@ -87,6 +87,34 @@ TEST(StatusTextTest, CountsKindsNotDrawnAndExtents) {
         << shortened.joined();
 }
 
+// A drawing that declares no code page is read by a guess, and the status line says which.
+TEST(StatusTextTest, SaysWhenTheTextsWereDecodedByAGuess) {
+    const std::string cp932 = "\x94\x7a\x8a\xc7"; // 配管
+    const std::string utf8 = "配管";
+    struct Case {
+        std::string dxf;
+        std::string guessed;
+    };
+    const Case cases[] = {
+        {dxfOf(textEntity(0, 0, 100, "A")), ""},
+        {dxfOf(textEntity(0, 0, 100, cp932)), "コードページの宣言なし: コードページ 932 と推測"},
+        {dxfOf(textEntity(0, 0, 100, utf8)), "コードページの宣言なし: UTF-8 と推測"},
+        {dxfOf(textEntity(0, 0, 100, "A") + textEntity(0, 0, 100, utf8) +
+               textEntity(0, 0, 100, cp932)),
+         "コードページの宣言なし: UTF-8 とコードページ 932 と推測"},
+        {quillet::testing::declaredDxfOf(quillet::testing::declaredTextEntity(0, 0, 100, cp932),
+                                         {0, 0, 0, 0}),
+         ""},
+    };
+    for (const Case& c : cases) {
+        quillet::platform::MemorySource source(c.dxf);
+        const StatusText s = statusOf(
+            *quillet::drawing::readDrawing(source, static_cast<std::int64_t>(c.dxf.size())));
+        EXPECT_EQ(s.guessed, c.guessed);
+        EXPECT_EQ(s.joined().ends_with(c.guessed), true) << s.joined();
+    }
+}
+
 TEST(ExportTest, FormatNameAndWholeView) {
     struct Case {
         const char* name;

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -18,8 +19,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 
+#include <atomic>
+#include <csignal>
 #include <memory>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -76,6 +81,43 @@ QByteArray readNamed(const QByteArray& path) {
 
 // テスト in code page 932 bytes.
 const QByteArray kTestCp932 = "\x83\x65\x83\x58\x83\x67";
+
+// Feeds lines into a named pipe from a thread of its own until it goes: an input as long as a
+// test needs, however fast the converter reads.
+class PipeFeeder {
+  public:
+    explicit PipeFeeder(const QByteArray& path) : thread_([this, path] { feed(path); }) {}
+    ~PipeFeeder() {
+        stop_ = true;
+        thread_.join();
+    }
+
+  private:
+    void feed(const QByteArray& path) {
+        int fd = -1;
+        while (!stop_ && (fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK)) < 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        QByteArray lines;
+        for (int i = 0; i < 5000; ++i)
+            lines += "PIPE-" + QByteArray::number(i) + ",DN50\r\n";
+        qsizetype at = 0;
+        while (!stop_ && fd >= 0) {
+            const ssize_t n = ::write(fd, lines.constData() + at, size_t(lines.size() - at));
+            if (n > 0) {
+                at = (at + n) % lines.size();
+            } else if (errno == EAGAIN) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            } else {
+                break; // the reader went
+            }
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
 
 // Returns the item named name below parent in view, or an invalid index while there is none.
 QModelIndex itemNamed(const QAbstractItemView* view, const QModelIndex& parent,
@@ -145,6 +187,7 @@ class Form1Test : public QObject {
     Q_OBJECT
 
   private:
+    QTemporaryDir trashHome_;
     std::unique_ptr<QTemporaryDir> folder_;
     QString path(const QString& name) const { return folder_->filePath(name); }
 
@@ -159,6 +202,47 @@ class Form1Test : public QObject {
     static bool waitActive(Window& window) { return QTest::qWaitForWindowActive(&window.form()); }
 
   private slots:
+    // Starts a run on big.csv, a pipe fed as long as the run goes, into big.csv.dxf, a drawing
+    // edited since; returns once the report box shows the run's progress.
+    void startLongRun(Window& window, std::unique_ptr<PipeFeeder>& feeder) {
+        QVERIFY(::mkfifo(QFile::encodeName(path("big.csv")).constData(), 0644) == 0);
+        writeBytes(path("big.csv.dxf"), "edited in CAD");
+        feeder = std::make_unique<PipeFeeder>(QFile::encodeName(path("big.csv")));
+        window.control<QLineEdit>("txtFileName")->setText("big.csv");
+        window.control<QLineEdit>("txtFileS")->setText("big.csv.dxf");
+        QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QVERIFY(window.form().running());
+        QCOMPARE(window.form().windowTitle(), QStringLiteral("読み込み中です・・・"));
+        auto* report = window.control<QPlainTextEdit>("txtDis");
+        QTRY_VERIFY_WITH_TIMEOUT(report->toPlainText().startsWith(QStringLiteral("読み込み中 : ")),
+                                 20000);
+    }
+
+    // After a run was ended: the folder as it was, the edited drawing untouched, nothing left.
+    void checkFolderAsItWas(const QStringList& before) {
+        QCOMPARE(QDir(folder_->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System),
+                 before);
+        QCOMPARE(readBytes(path("big.csv.dxf")), QByteArray("edited in CAD"));
+        QVERIFY(!QFile::exists(trashHome_.filePath("Trash/files/big.csv.dxf")));
+    }
+
+    QStringList entriesWithLongRun() const {
+        QStringList entries =
+            QDir(folder_->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+        entries << "big.csv"
+                << "big.csv.dxf";
+        entries.sort();
+        return entries;
+    }
+
+    void initTestCase() {
+        // The pipe's reader may go first.
+        std::signal(SIGPIPE, SIG_IGN);
+        // A drawing a run replaces goes to a trash of the test's own, not the user's.
+        QVERIFY(trashHome_.isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(trashHome_.path()));
+    }
+
     void init() {
         folder_ = std::make_unique<QTemporaryDir>();
         QVERIFY(folder_->isValid());
@@ -191,6 +275,15 @@ class Form1Test : public QObject {
         QCOMPARE(window.form().windowTitle(), QStringLiteral("Quillet"));
         QCOMPARE(window.control<QLineEdit>("txtFileR")->text(), QStringLiteral("100"));
         QVERIFY(window.control<QPlainTextEdit>("txtDis")->toPlainText().isEmpty());
+        // Each 実行 says which drawing it writes.
+        for (auto id : {quillet::form::ControlId::cmdCul1, quillet::form::ControlId::cmdCul2}) {
+            const auto* button =
+                window.control<QPushButton>(quillet::form::control(id).name.data());
+            QCOMPARE(button->toolTip(),
+                     QString::fromUtf8(quillet::form::toolTip(id).data(),
+                                       qsizetype(quillet::form::toolTip(id).size())));
+            QVERIFY(!button->toolTip().isEmpty());
+        }
     }
 
     void choosingAFileFillsBothNames() {
@@ -228,6 +321,7 @@ class Form1Test : public QObject {
 
         clickFile(file1, "data.csv");
         QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QTRY_VERIFY(!window.form().running());
         QCOMPARE(readBytes(path("data.csv.dxf")), drawingOf(path("data.csv"), "100"));
         QCOMPARE(report->toPlainText(), kReport3);
         QCOMPARE(captions.size(), 2);
@@ -245,7 +339,12 @@ class Form1Test : public QObject {
         const QByteArray drawing = readBytes(path("data.csv.dxf"));
         QCOMPARE(drawing, drawingOf(path("one.csv"), "250"));
         QVERIFY(drawing.contains("\r\n 40\r\n 250 \r\n"));
-        QCOMPARE(report->toPlainText(), QStringLiteral("処理した文字数 : 1\n処理終了\n"));
+        // The drawing it replaced is in the trash, and the report says so.
+        QCOMPARE(report->toPlainText(),
+                 QStringLiteral("処理した文字数 : 1\n以前の図面はごみ箱に移しました : ") +
+                     path("data.csv.dxf") + QStringLiteral("\n処理終了\n"));
+        QCOMPARE(readBytes(trashHome_.filePath("Trash/files/data.csv.dxf")),
+                 drawingOf(path("data.csv"), "100"));
         QCOMPARE(window.form().windowTitle(), QStringLiteral("ファイル操作"));
     }
 
@@ -266,6 +365,7 @@ class Form1Test : public QObject {
 
         clickFile(window.control<QListView>("File1"), "inner.csv");
         QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QTRY_VERIFY(!window.form().running());
         QCOMPARE(window.messages, QStringList());
         QCOMPARE(readBytes(path("sub/inner.csv.dxf")), drawingOf(path("sub/inner.csv"), "100"));
     }
@@ -295,6 +395,7 @@ class Form1Test : public QObject {
         // The run still goes to the folder shown.
         clickFile(file1, "other.csv");
         QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QTRY_VERIFY(!window.form().running());
         QVERIFY(QFile::exists(other.filePath("other.csv.dxf")));
     }
 
@@ -314,6 +415,8 @@ class Form1Test : public QObject {
                                                << "32768" << 6 << "";
         QTest::newRow("line too long") << "long.csv"
                                        << "100" << 6 << "2 行目";
+        QTest::newRow("too many columns") << "wide.csv"
+                                          << "1000" << 6 << "42 行目";
     }
     void aFailedRunIsReportedAndTheWindowGoesOn() {
         QFETCH(QString, inputName);
@@ -321,6 +424,7 @@ class Form1Test : public QObject {
         QFETCH(int, number);
         QFETCH(QString, mentions);
         writeBytes(path("long.csv"), "a\r\n" + QByteArray(40000, 'x'));
+        writeBytes(path("wide.csv"), "a\r\n" + QByteArray(40, '\n') + "b\r\n");
         const QStringList entriesBefore =
             QDir(folder_->path()).entryList(QDir::AllEntries | QDir::Hidden);
 
@@ -329,6 +433,7 @@ class Form1Test : public QObject {
         auto* cmdCul1 = window.control<QPushButton>("cmdCul1");
         clickFile(window.control<QListView>("File1"), "data.csv");
         QTest::mouseClick(cmdCul1, Qt::LeftButton);
+        QTRY_VERIFY(!window.form().running());
         QCOMPARE(report->toPlainText(), kReport3);
         QVERIFY(QFile::remove(path("data.csv.dxf")));
 
@@ -336,19 +441,29 @@ class Form1Test : public QObject {
         window.control<QLineEdit>("txtFileS")->setText("fresh.dxf");
         window.control<QLineEdit>("txtFileR")->setText(heightText);
         QTest::mouseClick(cmdCul1, Qt::LeftButton);
+        QTRY_VERIFY(!window.form().running());
 
         const QString headline = QString::fromUtf8(
             quillet::platform::RunError(quillet::platform::ErrorNumber(number)).headline());
         QCOMPARE(window.messages.size(), 1);
         QVERIFY2(window.messages.first().startsWith(headline), qPrintable(window.messages[0]));
         QVERIFY2(window.messages.first().contains(mentions), qPrintable(window.messages[0]));
-        QCOMPARE(report->toPlainText(), headline);
+        // The report box keeps the line too, and both say what to do on a line of their own.
+        const QString reported = report->toPlainText();
+        QVERIFY2(reported.startsWith(headline), qPrintable(reported));
+        if (mentions.endsWith(QStringLiteral("行目"))) {
+            QVERIFY2(reported.contains(mentions), qPrintable(reported));
+            const QStringList messageLines = window.messages.first().split('\n');
+            QCOMPARE(messageLines.size(), 2);
+            QCOMPARE(reported, reported.section('\n', 0, 0) + '\n' + messageLines[1] + '\n');
+        }
         QCOMPARE(window.form().windowTitle(), QStringLiteral("ファイル操作"));
         QCOMPARE(QDir(folder_->path()).entryList(QDir::AllEntries | QDir::Hidden), entriesBefore);
 
         window.control<QLineEdit>("txtFileName")->setText("data.csv");
         window.control<QLineEdit>("txtFileR")->setText("100");
         QTest::mouseClick(cmdCul1, Qt::LeftButton);
+        QTRY_VERIFY(!window.form().running());
         QCOMPARE(report->toPlainText(), kReport3);
         QVERIFY(window.form().isVisible());
     }
@@ -375,6 +490,7 @@ class Form1Test : public QObject {
         QCOMPARE(window.control<QLineEdit>("txtFileName")->text(), shown);
         QCOMPARE(window.control<QLineEdit>("txtFileS")->text(), shown + ".dxf");
         QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QTRY_VERIFY(!window.form().running());
         QCOMPARE(window.messages, QStringList());
         writeBytes(path("same.csv"), "A,B\r\n");
         QCOMPARE(readNamed(folder + name + ".dxf"), drawingOf(path("same.csv"), "100"));
@@ -393,6 +509,7 @@ class Form1Test : public QObject {
         QTRY_COMPARE(namesListed(window.control<QListView>("File1")), QStringList{"in.csv"});
         clickFile(window.control<QListView>("File1"), "in.csv");
         QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QTRY_VERIFY(!window.form().running());
         QCOMPARE(window.messages, QStringList());
         QVERIFY(readNamed(folder + "/in.csv.dxf").contains("\r\n  1\r\nX\r\n"));
     }
@@ -433,6 +550,7 @@ class Form1Test : public QObject {
             quillet::conversion::Drawing::Declared, quillet::conversion::InputEncoding::Auto};
         clickFile(file1, "jp.csv");
         QTest::mouseClick(window.control<QPushButton>("cmdCul2"), Qt::LeftButton);
+        QTRY_VERIFY(!window.form().running());
         QCOMPARE(window.messages, QStringList());
         QCOMPARE(readBytes(path("jp.csv.dxf")), drawingOf(path("jp.csv"), "100", declared));
         QVERIFY(readBytes(path("jp.csv.dxf")).contains("$DWGCODEPAGE"));
@@ -441,7 +559,8 @@ class Form1Test : public QObject {
         window.control<QLineEdit>("txtFileR")->setText("50");
         window.pressAlt(Qt::Key_B);
         QTRY_COMPARE(readBytes(path("jp.csv.dxf")), drawingOf(path("jp.csv"), "50", declared));
-        QCOMPARE(window.form().windowTitle(), QStringLiteral("ファイル操作"));
+        // The drawing takes its name before the run hands its end back to the window.
+        QTRY_COMPARE(window.form().windowTitle(), QStringLiteral("ファイル操作"));
     }
 
     // quillet FILE: the window opens on FILE's folder with FILE chosen, wherever it started.
@@ -458,6 +577,7 @@ class Form1Test : public QObject {
         auto* file1 = window.control<QListView>("File1");
         QCOMPARE(file1->currentIndex().data().toString(), QStringLiteral("one.csv"));
         QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QTRY_VERIFY(!window.form().running());
         QVERIFY(QFile::exists(path("one.csv.dxf")));
 
         window.form().openGiven(QFile::encodeName(path("missing.csv")));
@@ -467,12 +587,41 @@ class Form1Test : public QObject {
         QVERIFY(window.form().isVisible());
     }
 
+    // A file dropped on the window opens as `quillet FILE` opens it: a CSV chosen, a drawing
+    // previewed; a name in code page 932 by its bytes.
+    void droppedFilesOpenAsGiven() {
+        QTemporaryDir elsewhere;
+        const QByteArray folder = QFile::encodeName(folder_->path()) + "/";
+        writeNamed(folder + kTestCp932 + ".csv", "A\r\n");
+        Window window(elsewhere.path());
+        auto drop = [&](const QByteArray& file) {
+            QMimeData data;
+            data.setUrls({QUrl("file://" + file.toPercentEncoding("/"))});
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(&window.form(), &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(&window.form(), &dropped);
+        };
+        drop(folder + kTestCp932 + ".csv");
+        QCOMPARE(window.messages, QStringList());
+        QCOMPARE(window.control<QLineEdit>("txtFileName")->text(), QStringLiteral("テスト.csv"));
+        QCOMPARE(window.control<QLineEdit>("txtFileS")->text(), QStringLiteral("テスト.csv.dxf"));
+        QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QTRY_VERIFY(!window.form().running());
+        drop(folder + kTestCp932 + ".csv.dxf");
+        QCOMPARE(window.messages, QStringList());
+        QCOMPARE(previewTitles(), QStringList{"テスト.csv.dxf - Quillet プレビュー"});
+        closePreviews();
+    }
+
     // After a run the new drawing is chosen in File2, and 開く shows it; one window a drawing.
     void openShowsTheDrawingJustWritten() {
         Window window(folder_->path());
         QVERIFY(waitActive(window));
         clickFile(window.control<QListView>("File1"), "data.csv");
         QTest::mouseClick(window.control<QPushButton>("cmdCul1"), Qt::LeftButton);
+        QTRY_VERIFY(!window.form().running());
         auto* file2 = window.control<QListView>("File2");
         QCOMPARE(file2->currentIndex().data().toString(), QStringLiteral("data.csv.dxf"));
         QTest::mouseClick(window.control<QPushButton>("cmdOpen"), Qt::LeftButton);
@@ -594,6 +743,37 @@ class Form1Test : public QObject {
         QCOMPARE(window.form().minimumSize(), window.form().maximumSize());
     }
 
+    // A run that takes long: its progress shows, the window answers meanwhile, a second 実行
+    // is refused, and closing the window ends the run leaving the folder as it was.
+    void aLongRunShowsProgressAndClosingEndsIt() {
+        const QStringList before = entriesWithLongRun();
+        Window window(folder_->path());
+        std::unique_ptr<PipeFeeder> feeder;
+        startLongRun(window, feeder);
+        auto* report = window.control<QPlainTextEdit>("txtDis");
+        const QString first = report->toPlainText();
+        QVERIFY2(first.contains(QStringLiteral("、配置した文字数 : ")), qPrintable(first));
+        QTRY_VERIFY(report->toPlainText().section('\n', 0, 0) != first.section('\n', 0, 0));
+        // The window answers: typing goes into a box, a timer fires.
+        auto* height = window.control<QLineEdit>("txtFileR");
+        height->setFocus();
+        QTest::keyClicks(height, "5");
+        QCOMPARE(height->text(), QStringLiteral("1005"));
+        bool fired = false;
+        QTimer::singleShot(0, [&] { fired = true; });
+        QTRY_VERIFY(fired);
+        QTest::mouseClick(window.control<QPushButton>("cmdCul2"), Qt::LeftButton);
+        QVERIFY(report->toPlainText().endsWith(
+            QStringLiteral("変換中です。終わってからもう一度押してください。\n")));
+        QVERIFY(window.form().running());
+
+        window.form().close();
+        QVERIFY(!window.form().running());
+        feeder.reset();
+        QCOMPARE(window.messages, QStringList());
+        checkFolderAsItWas(before);
+    }
+
     // Last: once the application has been told to end, event loops no longer run.
     void exitEndsTheApplication() {
         Window window(folder_->path());
@@ -602,6 +782,20 @@ class Form1Test : public QObject {
         QTimer::singleShot(0, &window.form(), [&] { window.pressAlt(Qt::Key_X); });
         QTimer::singleShot(5000, &loop, [&] { loop.exit(1); });
         QCOMPARE(loop.exec(), 0);
+    }
+
+    // After the application was told to end: 終了 during a run ends the run at once, asking
+    // nothing, and leaves the folder as it was.
+    void exitDuringALongRunLeavesTheFolderAsItWas() {
+        const QStringList before = entriesWithLongRun();
+        Window window(folder_->path());
+        std::unique_ptr<PipeFeeder> feeder;
+        startLongRun(window, feeder);
+        QTest::mouseClick(window.control<QPushButton>("cmdExit"), Qt::LeftButton);
+        QVERIFY(!window.form().running());
+        feeder.reset();
+        QCOMPARE(window.messages, QStringList());
+        checkFolderAsItWas(before);
     }
 };
 

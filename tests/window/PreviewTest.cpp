@@ -1,10 +1,12 @@
 // The preview windows: one per drawing, ink where the texts are, exports, and the files that
 // open no window.
+#include "window/qt/preview/DesktopApps.h"
 #include "window/qt/preview/DrawingView.h"
 #include "window/qt/preview/PreviewWindow.h"
 #include "window/qt/preview/PreviewWindows.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -30,6 +32,11 @@ QByteArray classicDrawing() {
         bytes += pair(0, "TEXT") + pair(8, "0") + pair(10, x) + pair(20, " 0 ") + pair(30, "0") +
                  pair(40, " 100 ") + pair(1, text);
     return bytes + pair(0, "ENDSEC") + pair(0, "EOF");
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void writeBytes(const QString& path, const QByteArray& bytes) {
@@ -219,5 +226,75 @@ class PreviewTest : public QObject {
     }
 };
 
-QTEST_MAIN(PreviewTest)
+// The programs offered for a drawing, from a desktop set up in a folder of the test's own.
+class DesktopAppsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void offersTheOtherProgramsDefaultFirstAndStartsThemByTheFilesBytes() {
+        QTemporaryDir desktop;
+        const QString apps = desktop.filePath("data/applications");
+        QVERIFY(QDir().mkpath(apps));
+        QVERIFY(QDir().mkpath(desktop.filePath("config")));
+        auto entry = [&](const QString& id, const QString& exec, const QString& extra = {}) {
+            writeBytes(apps + '/' + id,
+                       ("[Desktop Entry]\nType=Application\nName=" + id + "\nName[ja]=" + id +
+                        " 日本語\nExec=" + exec + "\n" + extra)
+                           .toUtf8());
+        };
+        const QString record = desktop.filePath("record.sh");
+        writeBytes(record, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.out\"\n");
+        QFile::setPermissions(record, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        entry("io.github.quillet.Quillet.desktop", "quillet %f");
+        entry("zz-quillet-open-with.desktop", "quillet %f");
+        entry("librecad.desktop", record + " %f");
+        entry("viewer.desktop", "viewer --open \"a b\" %U");
+        entry("hidden.desktop", "hidden %f", "Hidden=true\n");
+        entry("removed.desktop", "removed %f");
+        // Quillet made itself the default at install; the user's list names another.
+        writeBytes(desktop.filePath("config/mimeapps.list"),
+                   "[Default Applications]\nimage/vnd.dxf=io.github.quillet.Quillet.desktop;"
+                   "librecad.desktop;\n[Removed Associations]\nimage/vnd.dxf=removed.desktop;\n");
+        writeBytes(apps + "/mimeinfo.cache",
+                   "[MIME Cache]\nimage/vnd.dxf=io.github.quillet.Quillet.desktop;viewer.desktop;"
+                   "zz-quillet-open-with.desktop;"
+                   "hidden.desktop;removed.desktop;librecad.desktop;\ntext/csv=other.desktop;\n");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(desktop.filePath("config")));
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(desktop.filePath("none")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(desktop.filePath("data")));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(desktop.filePath("none")));
+
+        using quillet::window::preview::applicationsFor;
+        const auto offered =
+            applicationsFor({"image/vnd.dxf"},
+                            {"io.github.quillet.Quillet.desktop", "zz-quillet-open-with.desktop"});
+        QStringList ids;
+        for (const auto& app : offered)
+            ids << app.id + (app.isDefault ? "*" : "");
+        QCOMPARE(ids, (QStringList{"librecad.desktop*", "viewer.desktop"}));
+        QCOMPARE(offered.first().name, QStringLiteral("librecad.desktop 日本語"));
+
+        // A name in code page 932, which is no UTF-8: the program gets its very bytes.
+        const QByteArray drawing = QFile::encodeName(desktop.path()) + "/\x83\x65\x83\x58.dxf";
+        using quillet::window::preview::commandFor;
+        const std::vector<QByteArray> viewer{"viewer", "--open", "a b",
+                                             "file://" + drawing.toPercentEncoding("/")};
+        QVERIFY(commandFor(offered[1].exec, drawing) == viewer);
+        QVERIFY(commandFor("plain", drawing) == (std::vector<QByteArray>{"plain", drawing}));
+        QVERIFY(commandFor("\"open", drawing).empty());
+        QVERIFY(quillet::window::preview::startDetached(commandFor(offered[0].exec, drawing)));
+        QTRY_COMPARE(readBytes(record + ".out"), drawing);
+        QVERIFY(!quillet::window::preview::startDetached({"no-such-program-here"}));
+        for (const char* name :
+             {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"})
+            qunsetenv(name);
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    PreviewTest preview;
+    DesktopAppsTest apps;
+    return QTest::qExec(&preview, argc, argv) | QTest::qExec(&apps, argc, argv);
+}
 #include "PreviewTest.moc"

@@ -32,9 +32,15 @@ int main(int argc, char** argv) {
         ->setText(QString::fromLocal8Bit(argv[2]));
     form.findChild<QLineEdit*>(QStringLiteral("txtFileS"))
         ->setText(QString::fromLocal8Bit(argv[3]));
-    QTimer::singleShot(0, &form, [&form] {
+    // The run goes on a thread of its own: the program ends once it is over.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &form, [&form] {
+        if (!form.running())
+            QApplication::exit(0);
+    });
+    QTimer::singleShot(0, &form, [&form, &poll] {
         form.findChild<QPushButton*>(QStringLiteral("cmdCul1"))->click();
-        QApplication::exit(0);
+        poll.start(10);
     });
     return app.exec();
 }

@@ -9,13 +9,18 @@
 #include "window/qt/preview/PreviewWindows.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeView>
+#include <QUrl>
 
 #include <array>
 
@@ -43,8 +48,20 @@ template <class Control> Control* named(Control* control, ControlId id) {
     return control;
 }
 
+// Returns the local files of a drop as the system's bytes (a name in no encoding Qt knows
+// travels percent-encoded in its URL and comes back byte for byte).
+QList<QByteArray> droppedFiles(const QMimeData* data) {
+    QList<QByteArray> files;
+    if (data)
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                files << QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return files;
+}
+
 QPushButton* makeButton(ControlId id, QWidget* parent) {
     auto* button = named(new QPushButton(textOf(id), parent), id);
+    button->setToolTip(fromUtf8(form::toolTip(id)));
     // No button is the default one: Enter and Esc press none of them.
     button->setAutoDefault(false);
     button->setDefault(false);
@@ -68,6 +85,7 @@ Form1::Form1(ErrorReporter reporter, QWidget* parent)
     placeControls();
     setTabOrderAndAccessKeys();
     connectEvents();
+    setAcceptDrops(true);
     form_.Form_Load();
     drive1_->setFocus();
     // The file lists follow the folder as files come and go.
@@ -247,6 +265,28 @@ void Form1::openPreview(const std::string& path) {
 
 void Form1::quit() {
     QApplication::exit(0);
+}
+
+void Form1::post(std::function<void()> task) {
+    // Queued to this window: Qt drops it when the window is gone before it runs.
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+    const QList<QByteArray> files = droppedFiles(event->mimeData());
+    event->acceptProposedAction();
+    for (const QByteArray& file : files)
+        openGiven(file);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    form_.Form_Unload();
+    QWidget::closeEvent(event);
 }
 
 } // namespace quillet::window

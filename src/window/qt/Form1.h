@@ -38,6 +38,17 @@ class Form1 : public QWidget, private form::FormView {
     // (form::Form::openGiven).
     void openGiven(const QByteArray& file);
 
+    // Returns whether a conversion run is going.
+    bool running() const { return form_.running(); }
+
+  protected:
+    // Closing the window during a run cancels it and waits for it, asking nothing.
+    void closeEvent(QCloseEvent* event) override;
+    // A file dropped on the window is opened as `quillet FILE` opens it: a CSV chosen, a
+    // drawing previewed.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
   private:
     void createControls();
     void placeControls();
@@ -61,6 +72,7 @@ class Form1 : public QWidget, private form::FormView {
     void showError(std::string_view message) override;
     void openPreview(const std::string& path) override;
     void quit() override;
+    void post(std::function<void()> task) override;
 
     ErrorReporter reporter_;
     form::Form form_;

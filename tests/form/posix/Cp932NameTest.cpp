@@ -28,6 +28,7 @@ TEST(Cp932Name, IsShownDecodedAndConvertedByItsBytes) {
     EXPECT_EQ(view.boxes[ControlId::txtFileName], "テスト.csv");
     EXPECT_EQ(view.boxes[ControlId::txtFileS], "テスト.csv.dxf");
     form.cmdCul1_Click();
+    ASSERT_TRUE(view.finishRun(form));
     EXPECT_TRUE(view.errors.empty());
     EXPECT_TRUE(std::filesystem::exists(dir.path() / (name + ".dxf")));
     EXPECT_EQ(view.chosenIn(ControlId::File2), "テスト.csv.dxf");

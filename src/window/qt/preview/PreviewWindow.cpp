@@ -6,10 +6,12 @@
 #include "scene/Export.h"
 #include "scene/StatusText.h"
 
+#include "DesktopApps.h"
 #include "DrawingView.h"
+#include "Version.h"
 
 #include <QAction>
-#include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -17,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeDatabase>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -76,6 +79,10 @@ void PreviewWindow::createActions() {
     auto* exportWhole = new QAction(QStringLiteral("図面全体を書き出し..."), this);
     exportView->setShortcut(QKeySequence::Save);
     auto* openDefault = new QAction(QStringLiteral("既定のアプリで開く"), this);
+    openDefault->setToolTip(QStringLiteral(
+        "この図面を、DXF を開く既定のアプリで開きます (▼ でほかのアプリを選べます)"));
+    auto* appsMenu = new QMenu(QStringLiteral("アプリを選んで開く"), this);
+    connect(appsMenu, &QMenu::aboutToShow, this, [this, appsMenu] { listApplications(appsMenu); });
     auto* reload = new QAction(QStringLiteral("再読み込み"), this);
     reload->setShortcut(QKeySequence::Refresh);
     auto* close = new QAction(QStringLiteral("閉じる"), this);
@@ -92,6 +99,7 @@ void PreviewWindow::createActions() {
     file->addAction(exportView);
     file->addAction(exportWhole);
     file->addAction(openDefault);
+    file->addMenu(appsMenu);
     file->addAction(reload);
     file->addSeparator();
     file->addAction(close);
@@ -108,6 +116,7 @@ void PreviewWindow::createActions() {
     exportAction->setMenu(exportMenu);
     connect(exportAction, &QAction::triggered, this, [this] { chooseExport(false); });
     bar->addAction(openDefault);
+    openDefault->setMenu(appsMenu);
     bar->addAction(reload);
     for (QAction* a : {fit, exportView, exportWhole, openDefault, reload, close})
         addAction(a); // shortcuts work wherever the focus is in the window
@@ -212,10 +221,49 @@ void PreviewWindow::chooseExport(bool whole) {
         reporter_(this, error);
 }
 
+QByteArray PreviewWindow::absolutePath() const {
+    return path_.startsWith('/') ? path_ : QFile::encodeName(QDir::currentPath()) + '/' + path_;
+}
+
+namespace {
+
+// The desktop's programs for the drawing at path, never this program itself.
+QList<DesktopApp> applicationsForDrawing(const QByteArray& path) {
+    const QMimeType type =
+        QMimeDatabase().mimeTypeForFile(QFile::decodeName(path), QMimeDatabase::MatchExtension);
+    QStringList types{QStringLiteral("image/vnd.dxf")};
+    for (const QString& name : QStringList{type.name()} + type.aliases())
+        if (!types.contains(name))
+            types << name;
+    // Both of this program's entries: the menu's and the hidden one under "Open with".
+    QStringList own;
+    for (const std::string_view id : {kAppId, kOpenWithId})
+        own << QString::fromUtf8(id.data(), qsizetype(id.size())) + QStringLiteral(".desktop");
+    return applicationsFor(types, own);
+}
+
+} // namespace
+
 void PreviewWindow::openInDefaultApplication() {
-    const QString file = QFileInfo(QFile::decodeName(path_)).absoluteFilePath();
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
-        reporter_(this, QStringLiteral("この図面を開くアプリが見つかりません。"));
+    const QList<DesktopApp> apps = applicationsForDrawing(path_);
+    if (apps.isEmpty() || !startDetached(commandFor(apps.first().exec, absolutePath())))
+        reporter_(this, QStringLiteral("この図面を開くほかのアプリが見つかりません。"));
+}
+
+void PreviewWindow::listApplications(QMenu* menu) {
+    menu->clear();
+    const QByteArray file = absolutePath();
+    for (const DesktopApp& app : applicationsForDrawing(path_)) {
+        QAction* action =
+            menu->addAction(app.isDefault ? app.name + QStringLiteral("（既定）") : app.name);
+        connect(action, &QAction::triggered, this, [this, exec = app.exec, file] {
+            if (!startDetached(commandFor(exec, file)))
+                reporter_(this, QStringLiteral("このアプリを起動できません。"));
+        });
+    }
+    if (menu->isEmpty())
+        menu->addAction(QStringLiteral("DXF を開くほかのアプリが見つかりません"))
+            ->setEnabled(false);
 }
 
 } // namespace quillet::window::preview

@@ -8,6 +8,8 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+
+class QMenu;
 #include <QString>
 
 #include <memory>
@@ -65,6 +67,10 @@ class PreviewWindow : public QMainWindow {
     void showCursor(double x, double y);
     void chooseExport(bool whole);
     void openInDefaultApplication();
+    // Fills menu with the desktop's programs for this drawing (never Quillet), default first.
+    void listApplications(QMenu* menu);
+    // Returns the drawing's path made absolute, as bytes.
+    QByteArray absolutePath() const;
 
     QByteArray path_;
     QString displayName_;

@@ -1,0 +1,63 @@
+// The child window that shows a drawing, painted from the scene through a back buffer (no
+// flicker): fitted at first, the wheel zooms about the cursor, dragging pans, and the
+// cursor's drawing coordinates go to the frame as it moves.
+#pragma once
+
+#include "GdiPainter.h"
+
+#include "drawing/Drawing.h"
+#include "scene/Scene.h"
+#include "scene/TextCache.h"
+#include "scene/ViewTransform.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace quillet::window::win32::preview {
+
+class DrawingView {
+  public:
+    // Makes the view as a child of parent; onCursor gets the drawing point under the cursor.
+    static DrawingView* create(HWND parent, std::function<void(double x, double y)> onCursor);
+
+    HWND hwnd() const noexcept { return hwnd_; }
+
+    // Shows drawing (null for none), fitted to its extents.
+    void setDrawing(std::shared_ptr<const drawing::Drawing> drawing);
+    const std::shared_ptr<const drawing::Drawing>& drawing() const noexcept { return drawing_; }
+
+    // Shows message (UTF-8) in the middle while there is no drawing (e.g. while reading).
+    void setMessage(const std::string& message);
+
+    // Fits the whole drawing into the view.
+    void fitAll();
+    // Zooms by factor about the view's pixel at.
+    void zoomAt(scene::DevicePoint at, double factor);
+
+    const scene::ViewTransform& transform() const noexcept { return view_; }
+
+  private:
+    explicit DrawingView(std::function<void(double, double)> onCursor);
+    static LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+    LRESULT handle(UINT message, WPARAM w, LPARAM l);
+    void paint();
+    void resized(int width, int height);
+
+    HWND hwnd_ = nullptr;
+    std::function<void(double, double)> onCursor_;
+    std::shared_ptr<const drawing::Drawing> drawing_;
+    scene::ViewTransform view_;
+    double fitScale_ = 1;
+    scene::Scene scene_;
+    scene::TextCache cache_;
+    Surface back_;
+    std::wstring message_;
+    bool fitted_ = true;
+    bool dragging_ = false;
+    POINT dragFrom_{};
+};
+
+} // namespace quillet::window::win32::preview

@@ -1,0 +1,282 @@
+// The Windows preview's parts: PNG files Windows reads back pixel for pixel, ink where the
+// GDI painter is told to put it, a PDF whose cross references point at its objects, and the
+// programs that must not be handed a drawing.
+#include "window/win32/preview/DefaultApplication.h"
+#include "window/win32/preview/GdiPainter.h"
+#include "window/win32/preview/PdfImage.h"
+#include "window/win32/preview/PngFile.h"
+
+#include "scene/DotMask.h"
+
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+#include <shlwapi.h>
+#include <wincodec.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace quillet::window::win32::preview;
+namespace scene = quillet::scene;
+
+// Returns the pixels (0x00RRGGBB) Windows' PNG decoder reads from png, or nothing.
+std::vector<std::uint32_t> decodedByWindows(const std::vector<std::uint8_t>& png, int& w, int& h) {
+    std::vector<std::uint32_t> pixels;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IWICImagingFactory* factory = nullptr;
+    IStream* stream = SHCreateMemStream(png.data(), static_cast<UINT>(png.size()));
+    IWICBitmapDecoder* decoder = nullptr;
+    IWICBitmapFrameDecode* frame = nullptr;
+    IWICFormatConverter* converter = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_PPV_ARGS(&factory))) &&
+        SUCCEEDED(factory->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand,
+                                                   &decoder)) &&
+        SUCCEEDED(decoder->GetFrame(0, &frame)) &&
+        SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+        SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
+                                        nullptr, 0, WICBitmapPaletteTypeCustom))) {
+        UINT uw = 0, uh = 0;
+        converter->GetSize(&uw, &uh);
+        w = static_cast<int>(uw);
+        h = static_cast<int>(uh);
+        pixels.resize(static_cast<std::size_t>(uw) * uh);
+        if (FAILED(converter->CopyPixels(nullptr, uw * 4, uw * uh * 4,
+                                         reinterpret_cast<BYTE*>(pixels.data()))))
+            pixels.clear();
+        for (std::uint32_t& p : pixels)
+            p &= 0xffffff;
+    }
+    for (IUnknown* u : std::initializer_list<IUnknown*>{converter, frame, decoder, stream, factory})
+        if (u)
+            u->Release();
+    return pixels;
+}
+
+TEST(PngFileTest, WindowsReadsBackEveryPixel) {
+    struct Case {
+        const char* what;
+        int width, height;
+        std::uint32_t (*pixel)(int x, int y);
+    };
+    const Case cases[] = {
+        {"one pixel", 1, 1, [](int, int) { return 0x123456u; }},
+        {"white paper", 640, 3, [](int, int) { return 0xffffffu; }},
+        // Matches farther back than a row, and runs longer than the longest match.
+        {"a wide image with long runs", 5000, 4,
+         [](int x, int y) { return x < 4000 ? 0xffffffu : static_cast<std::uint32_t>(y * 40); }},
+        // Nothing repeats: every byte a literal.
+        {"noise", 301, 67,
+         [](int x, int y) {
+             std::uint32_t v = static_cast<std::uint32_t>(x * 7919 + y * 104729) * 2654435761u;
+             v ^= v >> 15;
+             return (v * 2246822519u) & 0xffffffu;
+         }},
+        {"a drawing's strokes", 200, 120,
+         [](int x, int y) { return (x % 37 == 0 || y == 60) ? 0x1f3a70u : 0xffffffu; }},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(c.width) * c.height);
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x)
+                pixels[static_cast<std::size_t>(y) * c.width + x] = c.pixel(x, y);
+        const std::vector<std::uint8_t> png = encodePng(pixels, c.width, c.height);
+        int w = 0, h = 0;
+        const std::vector<std::uint32_t> back = decodedByWindows(png, w, h);
+        ASSERT_FALSE(back.empty()) << c.what;
+        EXPECT_EQ(w, c.width) << c.what;
+        EXPECT_EQ(h, c.height) << c.what;
+        EXPECT_TRUE(back == pixels) << c.what;
+    }
+    // White space costs almost nothing: an export of a sparse drawing stays small.
+    const std::vector<std::uint32_t> white(3000 * 2000, 0xffffff);
+    EXPECT_LT(encodePng(white, 3000, 2000).size(), 400000u);
+}
+
+TEST(PngFileTest, CrcIsPngs) {
+    const std::string check = "123456789"; // the CRC-32 check value of its definition
+    EXPECT_EQ(crc32(std::span(reinterpret_cast<const std::uint8_t*>(check.data()), check.size())),
+              0xcbf43926u);
+}
+
+// The box around the pixels darker than the paper, in a surface.
+struct Ink {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+    bool any() const { return right >= 0; }
+};
+
+Ink inkOf(const Surface& s) {
+    GdiFlush();
+    Ink ink;
+    for (int y = 0; y < s.height(); ++y)
+        for (int x = 0; x < s.width(); ++x)
+            if ((s.row(y)[x] & 0xff) < 0x80) {
+                ink.left = std::min(ink.left, x);
+                ink.right = std::max(ink.right, x);
+                ink.top = std::min(ink.top, y);
+                ink.bottom = std::max(ink.bottom, y);
+            }
+    return ink;
+}
+
+TEST(GdiPainterTest, TextsLandWhereTheRunPutsThem) {
+    const std::u16string text = u"配管テスト";
+    struct Case {
+        const char* what;
+        double rotation, xScale, lineX, lineY;
+    };
+    const Case cases[] = {
+        {"upright", 0, 1, 0, 0},
+        {"turned a quarter counterclockwise", 90, 1, 0, 0},
+        {"twice as wide", 0, 2, 0, 0},
+        {"a second line below", 0, 1, 0, 60},
+        {"moved along a turned baseline", 90, 1, 50, 0},
+    };
+    for (const Case& c : cases) {
+        Surface surface;
+        ASSERT_TRUE(surface.resize(600, 400));
+        surface.clear();
+        const double em = 40;
+        double advance = 0;
+        {
+            GdiPainter painter(surface);
+            advance = painter.advance(text) * em;
+            const std::array lines = {scene::TextLine{text, c.lineX, c.lineY}};
+            scene::GlyphRun run;
+            run.origin = {100, 300};
+            run.emPixels = em;
+            run.rotationDegrees = c.rotation;
+            run.xScale = c.xScale;
+            run.color = {0, 0, 0, 255};
+            run.lines = lines;
+            painter.glyphRun(run);
+        }
+        const Ink ink = inkOf(surface);
+        ASSERT_TRUE(ink.any()) << c.what;
+        EXPECT_NEAR(advance, 5 * em, em) << "CJK characters are about an em wide";
+        const double along = advance * c.xScale;
+        // The text's box: from the start of the baseline, along it, and up by about an em.
+        double left, right, top, bottom;
+        if (c.rotation == 0) {
+            left = 100 + c.lineX, right = left + along;
+            bottom = 300 + c.lineY + 0.2 * em, top = 300 + c.lineY - em;
+        } else { // up the page; the line's x offset moves it up, its y offset to the right
+            left = 100 + c.lineY - em, right = 100 + c.lineY + 0.2 * em;
+            bottom = 300 - c.lineX, top = bottom - along;
+        }
+        const double slack = 0.15 * em;
+        EXPECT_GE(ink.left, left - slack) << c.what;
+        EXPECT_LE(ink.right, right + slack) << c.what;
+        EXPECT_GE(ink.top, top - slack) << c.what;
+        EXPECT_LE(ink.bottom, bottom + slack) << c.what;
+        // And it fills most of that box, not a corner of it.
+        const int wide = ink.right - ink.left, tall = ink.bottom - ink.top;
+        EXPECT_GT(c.rotation == 0 ? wide : tall, 0.8 * along) << c.what;
+        EXPECT_GT(c.rotation == 0 ? tall : wide, 0.6 * em) << c.what;
+    }
+}
+
+TEST(GdiPainterTest, BoxesBlendAndDarkenWhereTheyOverlap) {
+    Surface surface;
+    ASSERT_TRUE(surface.resize(50, 20));
+    surface.clear();
+    {
+        GdiPainter painter(surface);
+        const std::array rects = {scene::DeviceRect{0, 0, 20, 10}, scene::DeviceRect{10, 0, 30, 10},
+                                  scene::DeviceRect{40.2, 15.3, 40.4, 15.6}};
+        painter.fillRects(rects, {0x9a, 0xa0, 0xa8, 150});
+    }
+    GdiFlush();
+    const auto blue = [&](int x, int y) { return surface.row(y)[x] & 0xff; };
+    EXPECT_EQ(blue(35, 5), 0xffu) << "outside every box";
+    EXPECT_LT(blue(5, 5), 0xffu);
+    EXPECT_LT(blue(15, 5), blue(5, 5)) << "two boxes over each other are darker";
+    EXPECT_EQ(blue(25, 5), blue(5, 5));
+    EXPECT_LT(blue(40, 15), 0xffu) << "a box smaller than a pixel still shows";
+    EXPECT_EQ(blue(5, 12), 0xffu);
+}
+
+TEST(GdiPainterTest, DotsSetTheirPixelsOnly) {
+    Surface surface;
+    ASSERT_TRUE(surface.resize(30, 30));
+    surface.clear();
+    scene::DotMask mask;
+    mask.reset({30, 30});
+    mask.mark({3.2, 4.7, 3.4, 4.9});
+    mask.mark({10, 20, 12, 20});
+    {
+        GdiPainter painter(surface);
+        painter.dots(mask, {0x9a, 0xa0, 0xa8, 255});
+    }
+    GdiFlush();
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 30; ++x)
+            EXPECT_EQ(surface.row(y)[x] & 0xffffff, mask.at(x, y) ? 0x9aa0a8u : 0xffffffu)
+                << x << ',' << y;
+}
+
+TEST(GdiPainterTest, LinesAndArcsPassThroughTheirPoints) {
+    Surface surface;
+    ASSERT_TRUE(surface.resize(100, 100));
+    surface.clear();
+    {
+        GdiPainter painter(surface);
+        const std::array points = {scene::DevicePoint{10, 10}, scene::DevicePoint{90, 10}};
+        painter.polyline(points, {{0, 0, 0, 255}, 0});
+        // A quarter counterclockwise as seen from the right: from (80, 50) up to (50, 20).
+        painter.arc({50, 50}, 30, 0, 90, {{0, 0, 0, 255}, 0});
+    }
+    GdiFlush();
+    const auto dark = [&](int x, int y) { return (surface.row(y)[x] & 0xff) < 0x80; };
+    EXPECT_TRUE(dark(50, 10));
+    EXPECT_FALSE(dark(50, 12));
+    EXPECT_TRUE(dark(80, 50));
+    EXPECT_TRUE(dark(50, 20));
+    EXPECT_TRUE(dark(71, 29)); // at 45 degrees
+    EXPECT_FALSE(dark(29, 71)) << "the opposite quarter is not drawn";
+    EXPECT_FALSE(dark(50, 80));
+}
+
+TEST(PdfImageTest, CrossReferencesPointAtTheirObjects) {
+    const std::vector<std::uint32_t> pixels(64 * 32, 0x336699);
+    const std::vector<std::uint8_t> pdf = pdfOfImage(pixels, 64, 32, 48, 24, "図面 (1).dxf");
+    const std::string text(pdf.begin(), pdf.end());
+    ASSERT_EQ(text.rfind("%PDF-1.4\n", 0), 0u);
+    const std::size_t start = text.rfind("startxref\n");
+    ASSERT_NE(start, std::string::npos);
+    const std::size_t xref = std::stoul(text.substr(start + 10));
+    ASSERT_EQ(text.compare(xref, 5, "xref\n"), 0);
+    // "0 N" then the free entry, then one 20-byte line per object, numbered from 1.
+    const std::size_t count = std::stoul(text.substr(xref + 7));
+    ASSERT_EQ(count, 7u);
+    for (std::size_t n = 1; n < count; ++n) {
+        const std::size_t line = text.find('\n', xref + 5) + 1 + 20 * n;
+        const std::size_t at = std::stoul(text.substr(line, 10));
+        EXPECT_EQ(text.compare(at, std::to_string(n).size() + 6, std::to_string(n) + " 0 obj"), 0)
+            << "object " << n;
+    }
+    // The title in UTF-16 with its mark: 図 is U+56F3.
+    EXPECT_NE(text.find("/Title <FEFF56F3"), std::string::npos);
+    EXPECT_NE(text.find("/MediaBox [0 0 48.00 24.00]"), std::string::npos);
+}
+
+TEST(DefaultApplicationTest, QuilletsOwnProgramsAreNeverHandedTheDrawing) {
+    struct Case {
+        const wchar_t* exe;
+        bool ours;
+    };
+    for (const Case c :
+         {Case{L"C:\\Program Files\\Quillet\\quillet.exe", true},
+          Case{L"C:\\Program Files\\Quillet\\QUILLET-PREVIEW.EXE", true},
+          Case{L"D:/tools/Quillet.exe", true}, Case{L"quillet.exe", true},
+          Case{L"C:\\Program Files\\LibreCAD\\librecad.exe", false},
+          Case{L"C:\\quillet\\notquillet.exe", false}, Case{L"C:\\quillet.exe\\viewer.exe", false}})
+        EXPECT_EQ(isQuilletProgram(c.exe), c.ours) << static_cast<int>(c.ours);
+}
+
+} // namespace

@@ -1,0 +1,273 @@
+#!/usr/bin/env bash
+# End-to-end test of quillet.exe under wine on a private Xvfb, driven by xdotool as a user
+# would drive it and read back by quillet-probe.exe: choosing files, 実行1 and 実行２ (their
+# drawings byte for byte those of the Linux converter), the Tab walk both ways, the access
+# keys, Enter and Esc pressing nothing, an error box, Dir1, files coming and going, Alt+X.
+# Usage: tests/win32window/e2e.sh [BIN_DIR [LINUX_CONVERTER [SCREENSHOT.png]]]
+#   BIN_DIR       where quillet.exe is: by default $QUILLET_INSTALL_DIR_UNIX (the installed
+#                 copy, as the setup program's test gives it), else build/windows-cross/bin
+#   LINUX_CONVERTER  the reference: by default $QUILLET_LINUX_CONVERTER, else
+#                 build/default/src/cli/quillet-convert
+#   quillet-probe.exe comes from BIN_DIR, else build/windows-cross/bin ($QUILLET_PROBE names
+#   another). Inside a wine session (QUILLET_WINE_SESSION set, as tools/test-windows.sh
+#   begins one) the session's display, prefix and wineserver are used; alone, the script
+#   starts a private Xvfb, a persistent wineserver and the prefix build/windows-cross/e2e-prefix
+#   (made anew whenever the installed wine changes).
+# Prints one line a check and the window's start time; exits 1 when a check failed.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+if [[ -z "${QUILLET_WINE_SESSION:-}" && -z "${QUILLET_E2E_DISPLAY:-}" ]]; then
+    # Our own X server, whatever display the caller has: 24-bit, large enough for the window
+    # at 96 DPI, no window manager.
+    export QUILLET_E2E_DISPLAY=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
+fi
+bin=$(realpath "${1:-${QUILLET_INSTALL_DIR_UNIX:-$root/build/windows-cross/bin}}")
+linux=$(realpath "${2:-${QUILLET_LINUX_CONVERTER:-$root/build/default/src/cli/quillet-convert}}")
+shot=${3:+$(realpath -m "$3")}
+probe_exe=${QUILLET_PROBE:-$bin/quillet-probe.exe}
+[[ -f "$probe_exe" ]] || probe_exe=$root/build/windows-cross/bin/quillet-probe.exe
+export LC_ALL=C.UTF-8
+
+scratch=
+if [[ -z "${QUILLET_WINE_SESSION:-}" ]]; then
+    export WINEPREFIX="$root/build/windows-cross/e2e-prefix"
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    # A prefix of another wine can fail to start at all ("could not load kernel32.dll").
+    wine_id="$(wine --version) $(dpkg-query -W -f='${Package}=${Version} ' 'wine*' 'libwine*' 2>/dev/null || true)"
+    if [[ ! -f "$WINEPREFIX/system.reg" || "$(cat "$WINEPREFIX/.quillet-wine" 2>/dev/null)" != "$wine_id" ]]; then
+        echo "Making the wine prefix $WINEPREFIX"
+        rm -rf "$WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        wineboot --init >/dev/null 2>&1 || true
+        wineserver --wait || true
+
+# quillet.exe FILE, started elsewhere: the window in FILE's folder with FILE chosen.
+cd "$scratch"
+wine "$bin/quillet.exe" "図面/配管図.csv" &
+probe wait >/dev/null
+sleep 0.5
+check "quillet.exe FILE chooses FILE" "配管図.csv" "$(probe text File1)"
+check "and fills in its names" "配管図.csv 配管図.csv.dxf" "$(probe text txtFileName) $(probe text txtFileS)"
+check "in FILE's folder" "図面" "$(probe text Dir1)"
+key alt+x
+probe gone 10 >/dev/null 2>&1 || true
+wait || true
+check "quillet.exe --version answers into a pipe" "quillet" "$(wine "$bin/quillet.exe" --version | cut -d' ' -f1)"
+        echo "$wine_id" >"$WINEPREFIX/.quillet-wine"
+    fi
+    # One wine server for the whole test, so that none comes and goes between the steps.
+    wineserver -p
+    trap 'wineserver -k >/dev/null 2>&1 || true; [[ -n "$scratch" ]] && rm -rf "$scratch"' EXIT
+    # Noto Sans CJK JP in the prefix's fonts, linked behind the faces wine draws its own
+    # boxes with, so that the error box shows its Japanese too.
+    fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    mkdir -p "$fonts"
+    [[ -f "$fonts/NotoSansCJK-Regular.ttc" ]] ||
+        cp /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc "$fonts/"
+    link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+    for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
+        wine reg add "$link" /v "$face" /t REG_MULTI_SZ \
+            /d "NotoSansCJK-Regular.ttc,Noto Sans CJK JP" /f >/dev/null 2>&1
+    done
+else
+    trap '[[ -n "$scratch" ]] && rm -rf "$scratch"' EXIT
+fi
+
+# The folder the window starts in, under a Japanese name.
+scratch=$(mktemp -d)
+work=$scratch/図面
+mkdir "$work"
+cp "$root/examples/sample.csv" "$work/sample.csv"
+printf '配管,東京,ソケット\r\n\r\nﾃｽﾄ,〜−\r\nlast' >"$work/配管図.csv"
+mkdir "$work/サブ"
+printf 'a,b\r\n' >"$work/サブ/inner.csv"
+
+failed=0
+checks=0
+check() { # WHAT EXPECTED ACTUAL
+    checks=$((checks + 1))
+    if [[ "$2" == "$3" ]]; then
+        echo "ok: $1"
+    else
+        echo "FAILED: $1: expected [$2], got [$3]"
+        failed=1
+    fi
+}
+probe() { wine "$probe_exe" "$@" | tr -d '\r'; }
+key() { xdotool key --delay 40 "$@"; sleep 0.3; }
+click() { # CONTROL [ENTRY]
+    local at
+    at=$(probe where "$@")
+    xdotool mousemove ${at} click 1
+    sleep 0.4
+}
+double_click() { # CONTROL ENTRY
+    local at
+    at=$(probe where "$@")
+    xdotool mousemove ${at} click --repeat 2 --delay 80 1
+    sleep 0.6
+}
+wait_for_file() { # PATH
+    for _ in $(seq 100); do
+        [[ -f "$1" ]] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+same_bytes() { # WHAT WINDOWS_DRAWING LINUX_OPTIONS...
+    local what=$1 drawing=$2 input=$3
+    shift 3
+    (cd "$work" && LC_ALL=C "$linux" "$@" -o "$work/linux.dxf" "$input" >/dev/null)
+    if wait_for_file "$drawing" && cmp -s "$work/linux.dxf" "$drawing"; then
+        check "$what: the same bytes as the Linux converter ($(wc -c <"$drawing") bytes)" same same
+    else
+        check "$what: the same bytes as the Linux converter" same different
+    fi
+    rm -f "$work/linux.dxf"
+}
+index_of() { # LIST NAME
+    probe list "$1" | grep -nxF "$2" | cut -d: -f1 | awk '{print $1 - 1}'
+}
+
+# Start: the window in the folder it was started in; the time until it is shown.
+cd "$work"
+start_ns=$(date +%s%N)
+wine "$bin/quillet.exe" &
+# (xdotool's own --sync trips over wine's short-lived windows.)
+window=
+for _ in $(seq 600); do
+    window=$(xdotool search --onlyvisible --name '^Quillet$' 2>/dev/null | head -1 || true)
+    [[ -n "$window" ]] && break
+    sleep 0.02
+done
+shown_ns=$(date +%s%N)
+[[ -n "$window" ]] || { echo "FAILED: no window"; exit 1; }
+echo "start time: $(((shown_ns - start_ns) / 1000000)) ms from launch until the window is shown"
+probe wait >/dev/null
+sleep 0.5
+check "Drive1 shows the drive of the folder" "Z:" "$(probe text Drive1)"
+check "Dir1 shows the folder" "$(basename "$work")" "$(probe text Dir1 | sed 's/^ *//')"
+check "File1 lists the folder's files" "$(printf 'sample.csv\n配管図.csv')" "$(probe list File1)"
+check "File2 lists them too" "$(printf 'sample.csv\n配管図.csv')" "$(probe list File2)"
+check "the height box starts at 100" "100" "$(probe text txtFileR)"
+check "the focus starts on Drive1" "Drive1" "$(probe focus)"
+
+# Choosing a file fills in both names; 実行1 writes the classic drawing.
+click File1 "$(index_of File1 sample.csv)"
+check "a click in File1 fills in the input name" "sample.csv" "$(probe text txtFileName)"
+check "and proposes the output name" "sample.csv.dxf" "$(probe text txtFileS)"
+key alt+a
+same_bytes "実行1 (Alt+A) on sample.csv" "$work/sample.csv.dxf" sample.csv
+sleep 0.5
+check "the caption after a run" "ファイル操作" "$(probe caption)"
+check "the report box reports the run" "yes" "$(probe text txtDis | grep -q . && echo yes || echo no)"
+check "the new drawing is chosen in File2" "sample.csv.dxf" "$(probe text File2)"
+
+click File1 "$(index_of File1 配管図.csv)"
+check "a Japanese name fills in the input name" "配管図.csv" "$(probe text txtFileName)"
+check "and its output name" "配管図.csv.dxf" "$(probe text txtFileS)"
+key alt+a
+same_bytes "実行1 on 配管図.csv" "$work/配管図.csv.dxf" 配管図.csv
+rm -f "$work/配管図.csv.dxf"
+key alt+b
+same_bytes "実行２ (Alt+B) on 配管図.csv" "$work/配管図.csv.dxf" 配管図.csv --code-page 932
+check "the caption after 実行２" "ファイル操作" "$(probe caption)"
+
+# The Tab walk, both ways, from txtFileName (Alt+N).
+key alt+n
+check "Alt+N moves the focus to txtFileName" "txtFileName" "$(probe focus)"
+walk=(cmdCul1 cmdOpen cmdCul2 cmdExit txtDis txtFileS txtFileR File2 Drive1 Dir1 File1 txtFileName)
+got=()
+for _ in "${walk[@]}"; do
+    key Tab
+    got+=("$(probe focus)")
+done
+check "Tab walks the controls in order" "${walk[*]}" "${got[*]}"
+back=(File1 Dir1 Drive1 File2 txtFileR txtFileS txtDis cmdExit cmdCul2 cmdOpen cmdCul1 txtFileName)
+got=()
+for _ in "${back[@]}"; do
+    key shift+Tab
+    got+=("$(probe focus)")
+done
+check "Shift+Tab walks them back" "${back[*]}" "${got[*]}"
+key alt+s
+check "Alt+S moves the focus to txtFileR" "txtFileR" "$(probe focus)"
+key alt+r
+check "Alt+R moves the focus to File2" "File2" "$(probe focus)"
+
+# Enter and Esc press no button, wherever the focus is.
+rm -f "$work/配管図.csv.dxf"
+for at in txtFileName cmdCul1 cmdOpen cmdExit txtDis txtFileR; do
+    key alt+n
+    for _ in $(seq 13); do
+        [[ "$(probe focus 2>/dev/null)" == "$at" ]] && break
+        key Tab
+    done
+    key Return
+    key Escape
+done
+sleep 0.5
+check "Enter and Esc press nothing (no drawing written)" "absent" "$([[ -e "$work/配管図.csv.dxf" ]] && echo present || echo absent)"
+check "Enter and Esc press nothing (the window stays)" "yes" "$(probe caption >/dev/null && echo yes || echo no)"
+
+# An error box: a height of letters is a type mismatch; the window goes on afterwards.
+key alt+s
+xdotool type --delay 40 "abc"
+key alt+a
+box=$(probe box 10 || true)
+check "a height of letters shows 実行時エラー 13" "yes" "$(grep -q '実行時エラー 13' <<<"$box" && echo yes || echo no)"
+check "the error box is titled Quillet" "Quillet" "$(head -1 <<<"$box")"
+probe dismiss
+check "the caption after the error" "ファイル操作" "$(probe caption)"
+check "no drawing after the error" "absent" "$([[ -e "$work/配管図.csv.dxf" ]] && echo present || echo absent)"
+key alt+s
+xdotool type --delay 40 "100"
+key alt+a
+same_bytes "実行1 after the error box" "$work/配管図.csv.dxf" 配管図.csv
+
+# Files that come and go show in both lists without a click.
+printf 'x\r\n' >"$work/new.csv"
+sleep 1.5
+check "a new file shows in File1" "yes" "$(probe list File1 | grep -qxF new.csv && echo yes || echo no)"
+rm "$work/new.csv"
+sleep 1.5
+check "a removed file leaves File2" "no" "$(probe list File2 | grep -qxF new.csv && echo yes || echo no)"
+
+if [[ -n "$shot" ]]; then
+    click File1 "$(index_of File1 配管図.csv)"
+    key alt+a
+    key alt+n
+    sleep 0.5
+    import -window "$window" "$shot"
+    echo "screenshot: $shot"
+fi
+
+# Dir1: a double-click opens a folder, Enter on a line opens it too.
+double_click Dir1 "$(index_of Dir1 "$(probe list Dir1 | grep 'サブ$')")"
+check "a double-click in Dir1 opens the folder" "inner.csv" "$(probe list File1)"
+parent=$(($(index_of Dir1 "$(probe list Dir1 | grep "$(basename "$work")\$")")))
+click Dir1 "$parent"
+key Return
+check "Enter in Dir1 opens the folder chosen" "$(printf 'sample.csv\nsample.csv.dxf\n配管図.csv\n配管図.csv.dxf')" "$(probe list File1)"
+
+# Alt+X ends the program.
+key alt+x
+check "Alt+X ends the program" "gone" "$(probe gone 10 >/dev/null 2>&1 && echo gone || echo still there)"
+wait || true
+
+# quillet.exe FILE, started elsewhere: the window in FILE's folder with FILE chosen.
+cd "$scratch"
+wine "$bin/quillet.exe" "図面/配管図.csv" &
+probe wait >/dev/null
+sleep 0.5
+check "quillet.exe FILE chooses FILE" "配管図.csv" "$(probe text File1)"
+check "and fills in its names" "配管図.csv 配管図.csv.dxf" "$(probe text txtFileName) $(probe text txtFileS)"
+check "in FILE's folder" "図面" "$(probe text Dir1)"
+key alt+x
+probe gone 10 >/dev/null 2>&1 || true
+wait || true
+check "quillet.exe --version answers into a pipe" "quillet" "$(wine "$bin/quillet.exe" --version | cut -d' ' -f1)"
+
+echo "$checks checks, $([[ $failed == 0 ]] && echo all passed || echo some FAILED)"
+exit $failed
