@@ -153,7 +153,7 @@ void Form1Window::createToolTips(HINSTANCE instance) {
             continue;
         std::wstring text = toWide(form::toolTip(row.id));
         TTTOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
         // The tool is the button itself, which the tooltip watches for the mouse.
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = window_;
