@@ -17,7 +17,8 @@
 #   (made anew whenever the installed wine changes).
 #   SCREENSHOT.png: the window after a run; beside it NAME-long-run.png (the window during the
 #   long run) and NAME-error.png (an error box with its advice).
-#   QUILLET_E2E_BIG_MB: the long run's input size in MB (default 100).
+#   QUILLET_E2E_BIG_MB: the long run's input size in MB (default 2000; the run is ended
+#   before it has written much).
 # Prints one line a check and the window's start time; exits 1 when a check failed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -313,39 +314,33 @@ probe gone 10 >/dev/null 2>&1 || true
 wait || true
 check "quillet.exe --version answers into a pipe" "quillet" "$(wine "$bin/quillet.exe" --version | cut -d' ' -f1)"
 
-# A long run: lines of 200 characters up to the size asked for.
-big_mb=${QUILLET_E2E_BIG_MB:-100}
+# A long run (lines of 200 characters; under wine 8 a run reads some 170 MB a second): its
+# progress in the report box, the window answering; Alt+X during it ends the program and
+# leaves the folder as it was: no drawing, no unfinished file, nothing in the trash.
+big_mb=${QUILLET_E2E_BIG_MB:-2000}
 line=$(printf '%0200d' 0)
 { yes "$line"$'\r' || true; } | head -c $((big_mb * 1000000)) >"$work/big.csv"
+rm -f "$work/big.csv.dxf"
+before=$(ls -lA --time-style=full-iso "$work" | tail -n +2; ls -A "$trash/files")
 wine "$bin/quillet.exe" "図面/big.csv" &
 probe wait >/dev/null
 sleep 0.5
-run_start=$(date +%s%N)
 key alt+a
 check "a long run shows its progress in the report box" yes "$(yes_no wait_until 20 report_says '読み込み中 : ')"
 check "the window answers during the run" "big.csv" "$(timeout 5 wine "$probe_exe" text txtFileName | tr -d '\r')"
-check "the caption says it reads" "読み込み中です・・・" "$(probe caption)"
 if [[ -n "$shot" ]]; then
-    sleep 1
     import -window "$(xdotool search --onlyvisible --classname quillet.exe | head -1)" \
         "${shot%.png}-long-run.png"
     echo "screenshot: ${shot%.png}-long-run.png"
 fi
-check "the long run ends with its report" yes "$(yes_no wait_until 300 report_says '処理終了')"
-echo "long run: $((big_mb)) MB in $((($(date +%s%N) - run_start) / 1000000)) ms under wine"
-check "its drawing is whole" "EOF" "$(tail -c 5 "$work/big.csv.dxf" | tr -d '\r\n ')"
-
-# Alt+X during a run ends the program and leaves the folder as it was: the drawing it would
-# have replaced untouched, no new file, nothing in the trash.
-before=$(ls -lA --time-style=full-iso "$work"; ls -A "$trash/files" 2>/dev/null)
-key alt+a
-check "a second long run shows its progress" yes "$(yes_no wait_until 20 report_says '読み込み中 : ')"
+exit_start=$(date +%s%N)
 key alt+x
 check "Alt+X during a run ends the program" "gone" "$(probe gone 30 >/dev/null 2>&1 && echo gone || echo still there)"
+echo "Alt+X during the run: the window gone $((($(date +%s%N) - exit_start) / 1000000)) ms after the key"
 wait || true
 check "and leaves the folder and the trash as they were" "$before" \
-    "$(ls -lA --time-style=full-iso "$work"; ls -A "$trash/files" 2>/dev/null)"
-rm -f "$work/big.csv" "$work/big.csv.dxf"
+    "$(ls -lA --time-style=full-iso "$work" | tail -n +2; ls -A "$trash/files")"
+rm -f "$work/big.csv"
 
 echo "$checks checks, $([[ $failed == 0 ]] && echo all passed || echo some FAILED)"
 exit $failed
