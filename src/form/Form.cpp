@@ -44,9 +44,11 @@ conversion::RunInputs runInputs(std::string_view folder, std::string_view txtFil
 }
 
 std::string messageFor(const platform::RunError& error) {
-    // The file is named as the lists show it, whatever encoding its bytes are in.
-    return platform::RunError(error.number(), platform::displayName(error.path()), error.line(),
-                              error.detail())
+    // The file is named as the lists show it, whatever encoding its bytes are in, and with the
+    // system's own separators.
+    return platform::RunError(error.number(),
+                              platform::nativeSeparators(platform::displayName(error.path())),
+                              error.line(), error.detail())
         .what();
 }
 

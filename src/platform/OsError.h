@@ -14,6 +14,10 @@ enum class OsAction { Open, Read, Write };
 // Tells whether c separates folders in a path: "/", and on Windows "\" too.
 bool isPathSeparator(char c) noexcept;
 
+// Returns path with its separators written as the system writes them to a user: "/" on POSIX,
+// "\" on Windows (where the program itself joins paths with "/").
+std::string nativeSeparators(std::string path);
+
 // Returns the folder part of path ("." when it has none, "/" for a file in the root; on
 // Windows "\" separates too, and "C:\" and "C:" are folders of their own).
 std::string folderOf(const std::string& path);

@@ -11,6 +11,10 @@ bool isPathSeparator(char c) noexcept {
     return c == '/';
 }
 
+std::string nativeSeparators(std::string path) {
+    return path;
+}
+
 std::string folderOf(const std::string& path) {
     auto slash = path.find_last_of('/');
     if (slash == std::string::npos)

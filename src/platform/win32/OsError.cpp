@@ -3,6 +3,7 @@
 #include "Win32Error.h"
 #include "platform/AbsolutePath.h"
 
+#include <algorithm>
 #include <array>
 #include <windows.h>
 
@@ -72,6 +73,11 @@ RunError errorFromWin32(std::uint32_t code, const std::string& path, OsAction ac
 
 bool isPathSeparator(char c) noexcept {
     return c == '/' || c == '\\';
+}
+
+std::string nativeSeparators(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 std::string folderOf(const std::string& path) {

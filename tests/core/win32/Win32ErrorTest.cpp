@@ -66,6 +66,8 @@ TEST(Win32PathTest, FolderAndNameWithEitherSeparatorAndDrives) {
         EXPECT_EQ(platform::baseNameOf(c.path), c.name) << c.path;
     }
     EXPECT_TRUE(platform::isPathSeparator('\\'));
+    // A path the program joined with "/" is shown to the user as Windows writes it.
+    EXPECT_EQ(platform::nativeSeparators("Z:/tmp/配管/cols.csv"), "Z:\\tmp\\配管\\cols.csv");
 }
 
 } // namespace
