@@ -200,6 +200,23 @@ void PreviewWindow::createControls() {
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancel)), instance, nullptr);
     SendMessageW(cancel_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_), FALSE);
 
+    tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                           WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance, nullptr);
+    if (tip_) {
+        SendMessageW(tip_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_), FALSE);
+        // A width makes it break at the detail's line breaks.
+        SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, scaled(600, hwnd_));
+        SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_SUBCLASS;
+        tool.hwnd = status_;
+        tool.uId = 1;
+        tool.lpszText = tipText_.data();
+        SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+
     view_ = DrawingView::create(hwnd_, [this](double x, double y) { showCursor(x, y); });
 }
 
@@ -242,6 +259,20 @@ void PreviewWindow::layout() {
         place(cancel_, 2);
     }
     MoveWindow(view_->hwnd(), 0, top, client.right, std::max(bottom - top, 1), TRUE);
+    placeTip();
+}
+
+void PreviewWindow::placeTip() {
+    if (!tip_)
+        return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = status_;
+    tool.uId = 1;
+    SendMessageW(status_, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&tool.rect));
+    SendMessageW(tip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.lpszText = tipText_.data();
+    SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 LRESULT CALLBACK PreviewWindow::proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -400,8 +431,13 @@ void PreviewWindow::finishLoad() {
 }
 
 void PreviewWindow::showCounts() {
-    const std::wstring text = wide(scene::statusOf(*view_->drawing()).joined());
+    // The warning, counts and extents first: a narrow window cuts the kinds off, and the
+    // tooltip names them all.
+    const scene::StatusText status = scene::statusOf(*view_->drawing());
+    const std::wstring text = wide(status.joined());
     SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    tipText_ = wide(status.notDrawnDetail);
+    placeTip();
 }
 
 void PreviewWindow::showCursor(double x, double y) {
