@@ -41,7 +41,9 @@ enum Command : int {
 // cursor's place, in pixels at 96 dpi.
 constexpr int kProgressWidth = 220;
 constexpr int kCancelWidth = 70;
-constexpr int kCursorWidth = 260;
+// The cursor's part is as wide as a long place needs, with this much to spare.
+constexpr wchar_t kLongCursor[] = L"X -1234567.891  Y -1234567.891";
+constexpr int kCursorSpare = 24;
 
 int scaled(int pixels, HWND hwnd) {
     HDC dc = GetDC(hwnd);
@@ -234,7 +236,7 @@ void PreviewWindow::layout() {
     const int bottom = client.bottom - (status.bottom - status.top);
 
     const bool reading = loading();
-    const int cursor = scaled(kCursorWidth, hwnd_);
+    const int cursor = cursorWidth();
     const int progress = reading ? scaled(kProgressWidth, hwnd_) : 0;
     const int cancel = reading ? scaled(kCancelWidth, hwnd_) : 0;
     std::array<int, 4> edges{};
@@ -260,6 +262,16 @@ void PreviewWindow::layout() {
     }
     MoveWindow(view_->hwnd(), 0, top, client.right, std::max(bottom - top, 1), TRUE);
     placeTip();
+}
+
+int PreviewWindow::cursorWidth() const {
+    HDC dc = GetDC(status_);
+    HGDIOBJ old = SelectObject(dc, uiFont_);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, kLongCursor, static_cast<int>(std::size(kLongCursor)) - 1, &size);
+    SelectObject(dc, old);
+    ReleaseDC(status_, dc);
+    return size.cx + scaled(kCursorSpare, hwnd_);
 }
 
 void PreviewWindow::placeTip() {
@@ -431,12 +443,21 @@ void PreviewWindow::finishLoad() {
 }
 
 void PreviewWindow::showCounts() {
-    // The warning, counts and extents first: a narrow window cuts the kinds off, and the
-    // tooltip names them all.
+    // The warning, counts and extents first: a narrow window cuts the kinds off. The
+    // tooltip holds the whole line, a part a line, and then every kind not drawn.
     const scene::StatusText status = scene::statusOf(*view_->drawing());
     const std::wstring text = wide(status.joined());
     SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    tipText_ = wide(status.notDrawnDetail);
+    std::string tip;
+    for (const std::string* part :
+         {&status.warning, &status.counts, &status.extents, &status.guessed})
+        if (!part->empty())
+            tip += *part + "\n";
+    if (!status.notDrawnDetail.empty())
+        tip += "描かないもの:\n" + status.notDrawnDetail;
+    while (!tip.empty() && tip.back() == '\n')
+        tip.pop_back();
+    tipText_ = wide(tip);
     placeTip();
 }
 

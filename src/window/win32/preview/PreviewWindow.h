@@ -1,7 +1,7 @@
 // One drawing's preview window: the view, a menu and a toolbar (全体表示, 書き出し, 既定のアプリ
 // で開く, 再読み込み, 閉じる), a status bar with what is drawn and what is not and the cursor's
 // place, and the reading progress with 中止 while a drawing is read; a tooltip over the
-// status line lists every kind not drawn.
+// status line holds all of it and every kind not drawn.
 #pragma once
 
 #include "scene/DrawingLoad.h"
@@ -52,6 +52,7 @@ class PreviewWindow {
     void showProgress(bool shown);
     void showCounts();
     void placeTip();
+    int cursorWidth() const;
     void showCursor(double x, double y);
     void chooseExport(bool whole);
     void exportMenu();
