@@ -3,6 +3,7 @@
 #include "Form1Window.h"
 #include "platform/CommandLine.h"
 #include "platform/win32/WideText.h"
+#include "preview/PreviewWindows.h"
 
 #include <windows.h>
 
@@ -72,6 +73,27 @@ void answer(const std::string& out, const std::string& err) {
                   MB_OK | (out.empty() ? MB_ICONERROR : MB_ICONINFORMATION));
 }
 
+// Opens drawing in a preview window with no converter window beside it; the program ends when
+// the preview closes. Returns the exit status (1 when the drawing could not be opened, which
+// the preview has reported).
+int previewAlone(const std::string& drawing) {
+    namespace preview = window::win32::preview;
+    preview::quitWhenLastPreviewCloses(true);
+    if (!preview::openPreview(nullptr, drawing))
+        return 1;
+    MSG message{};
+    BOOL got = 0;
+    while ((got = ::GetMessageW(&message, nullptr, 0, 0)) != 0) {
+        if (got == -1)
+            return 1;
+        if (preview::translatePreviewMessage(message))
+            continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
@@ -86,6 +108,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // An unfinished drawing needs no handler here: the platform layer marks it for deletion
     // as it is made, so that the system removes it however the process ends.
     try {
+        if (start.options.file && app::namesADrawing(*start.options.file))
+            return previewAlone(*start.options.file);
         window::win32::Form1Window form(instance);
         form.start(showCommand, start.options.file);
         return form.run();

@@ -1,6 +1,8 @@
 // The status line's texts.
 #include "StatusText.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace quillet::scene {
@@ -22,14 +24,25 @@ std::string groupedNumber(std::uint64_t n) {
     return out;
 }
 
-std::string coordinateText(double v) {
-    char text[32];
+std::string coordinateText(double v, double step) {
+    char text[64];
+    // Digits below what the view or the drawing can tell apart are noise ("-25.8849914").
+    if (step > 0 && std::isfinite(step) && std::isfinite(v) && std::abs(v) < 1e15) {
+        const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(step))), 0, 6);
+        std::snprintf(text, sizeof text, "%.*f", decimals, v);
+        std::string s = text;
+        if (s.find('.') != std::string::npos)
+            s.erase(s.find_last_not_of('0') + 1); // "1060.00" is 1060, as %g writes it
+        if (s.back() == '.')
+            s.pop_back();
+        return s == "-0" ? "0" : s;
+    }
     std::snprintf(text, sizeof text, "%.10g", v);
     return text;
 }
 
-std::string cursorText(double x, double y) {
-    return "X " + coordinateText(x) + "  Y " + coordinateText(y);
+std::string cursorText(double x, double y, double unitsPerPixel) {
+    return "X " + coordinateText(x, unitsPerPixel) + "  Y " + coordinateText(y, unitsPerPixel);
 }
 
 std::string StatusText::joined() const {
@@ -68,9 +81,13 @@ StatusText statusOf(const drawing::Drawing& drawing) {
     else if (named)
         status.notDrawn = "描かないもの: " + kinds;
     const drawing::Box& x = drawing.extents();
-    if (!x.empty())
-        status.extents = "範囲 (" + coordinateText(x.minX) + ", " + coordinateText(x.minY) +
-                         ") - (" + coordinateText(x.maxX) + ", " + coordinateText(x.maxY) + ")";
+    if (!x.empty()) {
+        // Extents to a hundred-thousandth of the drawing's size.
+        const double step = std::max(x.width(), x.height()) / 1e5;
+        auto at = [&](double v) { return coordinateText(v, step); };
+        status.extents = "範囲 (" + at(x.minX) + ", " + at(x.minY) + ") - (" + at(x.maxX) + ", " +
+                         at(x.maxY) + ")";
+    }
     if (drawing.guess.any())
         status.guessed =
             std::string("コードページの宣言なし: ") +

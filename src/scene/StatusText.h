@@ -31,11 +31,13 @@ inline constexpr std::size_t kKindsNamed = 3;
 // Returns the status line's texts for drawing.
 StatusText statusOf(const drawing::Drawing& drawing);
 
-// Returns the cursor's drawing coordinates as the status line shows them: "X 1.5  Y -20".
-std::string cursorText(double x, double y);
+// Returns the cursor's drawing coordinates as the status line shows them: "X 1.5  Y -20",
+// to the decimals that a pixel of unitsPerPixel drawing units can tell apart (0: %.10g).
+std::string cursorText(double x, double y, double unitsPerPixel = 0);
 
-// Returns v with up to ten significant digits, as printf's %.10g writes it.
-std::string coordinateText(double v);
+// Returns v to the decimals that step tells apart (at most six, none for a step of 1 or more);
+// with no step, up to ten significant digits, as printf's %.10g writes it.
+std::string coordinateText(double v, double step = 0);
 
 // Returns n with a comma between each group of three digits: "1,234,567".
 std::string groupedNumber(std::uint64_t n);

@@ -45,6 +45,17 @@ TEST(StatusTextTest, NumbersAreWrittenAsTheStatusLineShowsThem) {
                                Coordinate{1e20, "1e+20"}})
         EXPECT_EQ(coordinateText(c.v), c.text);
     EXPECT_EQ(cursorText(1.5, -20), "X 1.5  Y -20");
+    // With a step, only the decimals it tells apart.
+    struct Stepped {
+        double v, step;
+        const char* text;
+    };
+    for (const Stepped c :
+         {Stepped{2394.507422, 1.7, "2395"}, Stepped{2394.507422, 0.04, "2394.51"},
+          Stepped{1060, 0.01, "1060"}, Stepped{-25.8849914, 0.04, "-25.88"},
+          Stepped{-0.001, 0.5, "0"}, Stepped{3.14159265, 1e-9, "3.141593"}})
+        EXPECT_EQ(coordinateText(c.v, c.step), c.text);
+    EXPECT_EQ(cursorText(94.09718365, -600, 0.25), "X 94.1  Y -600");
 }
 
 TEST(StatusTextTest, CountsKindsNotDrawnAndExtents) {

@@ -7,6 +7,7 @@
 //   quillet-probe list NAME          a list's entries, one a line
 //   quillet-probe focus              the name of the control that has the focus
 //   quillet-probe where NAME [ENTRY] the screen point at the middle of a control or an entry
+//   quillet-probe tip NAME           the tooltip of a control (read from the window's process)
 //   quillet-probe box [SECONDS]      waits for an error box over the window; prints its text
 //   quillet-probe dismiss            presses the error box's OK
 //   quillet-probe gone [SECONDS]     waits for the window to end
@@ -17,9 +18,11 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -124,6 +127,50 @@ HWND errorBox(HWND form) {
     return search.found;
 }
 
+// The tooltip control of form: a popup it owns.
+HWND toolTipOf(HWND form) {
+    for (HWND window = ::FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); window;
+         window = ::FindWindowExW(nullptr, window, TOOLTIPS_CLASSW, nullptr))
+        if (::GetWindow(window, GW_OWNER) == form)
+            return window;
+    return nullptr;
+}
+
+// Returns the text tips gives tool of form. TTM_GETTEXTW writes through pointers, which must
+// point into the window's process: the question and the answer are placed there.
+std::optional<std::wstring> toolTipText(HWND form, HWND tips, HWND tool) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(form, &processId);
+    const HANDLE process =
+        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (!process)
+        return std::nullopt;
+    constexpr std::size_t kChars = 1024;
+    const std::size_t bytes = sizeof(TTTOOLINFOW) + kChars * sizeof(wchar_t);
+    auto* remote = static_cast<char*>(
+        ::VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    std::optional<std::wstring> text;
+    if (remote) {
+        TTTOOLINFOW info{};
+        info.cbSize = TTTOOLINFOW_V2_SIZE;
+        info.hwnd = form;
+        info.uId = reinterpret_cast<UINT_PTR>(tool);
+        info.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof info);
+        std::wstring answer(kChars, L'\0');
+        if (::WriteProcessMemory(process, remote, &info, sizeof info, nullptr) &&
+            ::WriteProcessMemory(process, remote + sizeof info, answer.data(),
+                                 kChars * sizeof(wchar_t), nullptr)) {
+            ::SendMessageW(tips, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(remote));
+            if (::ReadProcessMemory(process, remote + sizeof info, answer.data(),
+                                    kChars * sizeof(wchar_t), nullptr))
+                text = answer.c_str();
+        }
+        ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    ::CloseHandle(process);
+    return text;
+}
+
 int run(const std::vector<std::string>& args) {
     if (args.empty())
         return fail("no command");
@@ -207,6 +254,16 @@ int run(const std::vector<std::string>& args) {
             ::SendMessageW(control, isList(control) ? LB_GETCOUNT : CB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i)
             print(toUtf8(entry(control, static_cast<WPARAM>(i))));
+        return 0;
+    }
+    if (command == "tip") {
+        const HWND tips = toolTipOf(form);
+        if (!tips)
+            return fail("no tooltip control");
+        const std::optional<std::wstring> tip = toolTipText(form, tips, control);
+        if (!tip)
+            return fail("the tooltip's text cannot be read");
+        print(toUtf8(*tip));
         return 0;
     }
     if (command == "where") {

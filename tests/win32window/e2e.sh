@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # End-to-end test of quillet.exe under wine on a private Xvfb, driven by xdotool as a user
 # would drive it and read back by quillet-probe.exe: choosing files, 実行1 and 実行２ (their
-# drawings byte for byte those of the Linux converter), the Tab walk both ways, the access
-# keys, Enter and Esc pressing nothing, an error box, Dir1, files coming and going, Alt+X.
+# drawings byte for byte those of the Linux converter), a replaced drawing going to the trash,
+# the Tab walk both ways, the access keys, Enter and Esc pressing nothing, error boxes with
+# their advice, the tooltip of 実行1, Dir1, files coming and going, Alt+X, and a long run: its
+# progress, the window answering during it, Alt+X during it leaving the folder as it was.
 # Usage: tests/win32window/e2e.sh [BIN_DIR [LINUX_CONVERTER [SCREENSHOT.png]]]
 #   BIN_DIR       where quillet.exe is: by default $QUILLET_INSTALL_DIR_UNIX (the installed
 #                 copy, as the setup program's test gives it), else build/windows-cross/bin
@@ -13,6 +15,10 @@
 #   begins one) the session's display, prefix and wineserver are used; alone, the script
 #   starts a private Xvfb, a persistent wineserver and the prefix build/windows-cross/e2e-prefix
 #   (made anew whenever the installed wine changes).
+#   SCREENSHOT.png: the window after a run; beside it NAME-long-run.png (the window during the
+#   long run) and NAME-error.png (an error box with its advice).
+#   QUILLET_E2E_BIG_MB: the long run's input size in MB (default 2000; the run is ended
+#   before it has written much).
 # Prints one line a check and the window's start time; exits 1 when a check failed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -41,19 +47,6 @@ if [[ -z "${QUILLET_WINE_SESSION:-}" ]]; then
         mkdir -p "$WINEPREFIX"
         wineboot --init >/dev/null 2>&1 || true
         wineserver --wait || true
-
-# quillet.exe FILE, started elsewhere: the window in FILE's folder with FILE chosen.
-cd "$scratch"
-wine "$bin/quillet.exe" "図面/配管図.csv" &
-probe wait >/dev/null
-sleep 0.5
-check "quillet.exe FILE chooses FILE" "配管図.csv" "$(probe text File1)"
-check "and fills in its names" "配管図.csv 配管図.csv.dxf" "$(probe text txtFileName) $(probe text txtFileS)"
-check "in FILE's folder" "図面" "$(probe text Dir1)"
-key alt+x
-probe gone 10 >/dev/null 2>&1 || true
-wait || true
-check "quillet.exe --version answers into a pipe" "quillet" "$(wine "$bin/quillet.exe" --version | cut -d' ' -f1)"
         echo "$wine_id" >"$WINEPREFIX/.quillet-wine"
     fi
     # One wine server for the whole test, so that none comes and goes between the steps.
@@ -76,6 +69,11 @@ fi
 
 # The folder the window starts in, under a Japanese name.
 scratch=$(mktemp -d)
+# Wine's Recycle Bin is the freedesktop trash of XDG_DATA_HOME, here a private one. Wine 8
+# uses it only when its folders exist; without them it deletes the file outright.
+export XDG_DATA_HOME=$scratch/xdg
+trash=$XDG_DATA_HOME/Trash
+mkdir -p "$trash/files" "$trash/info"
 work=$scratch/図面
 mkdir "$work"
 cp "$root/examples/sample.csv" "$work/sample.csv"
@@ -126,6 +124,21 @@ same_bytes() { # WHAT WINDOWS_DRAWING LINUX_OPTIONS...
     fi
     rm -f "$work/linux.dxf"
 }
+wait_until() { # SECONDS COMMAND...: true once COMMAND succeeds, polled every 0.2 s
+    local end=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        ((SECONDS < end)) || return 1
+        sleep 0.2
+    done
+}
+report_says() { probe text txtDis | grep -qF "$1"; }
+yes_no() { "$@" && echo yes || echo no; }
+# The window and what lies over it (an error box), cut from the screen.
+screen_shot() { # FILE
+    import -window root png:- | convert - -trim +repage "$1"
+    echo "screenshot: $1"
+}
 index_of() { # LIST NAME
     probe list "$1" | grep -nxF "$2" | cut -d: -f1 | awk '{print $1 - 1}'
 }
@@ -163,6 +176,19 @@ sleep 0.5
 check "the caption after a run" "ファイル操作" "$(probe caption)"
 check "the report box reports the run" "yes" "$(probe text txtDis | grep -q . && echo yes || echo no)"
 check "the new drawing is chosen in File2" "sample.csv.dxf" "$(probe text File2)"
+
+# 実行1 again on the same output: the drawing it replaces goes to the trash.
+key alt+a
+check "a replaced drawing: the report says it went to the trash" yes \
+    "$(yes_no wait_until 10 report_says 'ごみ箱に移しました : ')"
+same_bytes "the drawing that replaced it" "$work/sample.csv.dxf" sample.csv
+check "and names it" yes "$(yes_no grep -q 'ごみ箱に移しました : .*sample\.csv\.dxf' <<<"$(probe text txtDis)")"
+check "the replaced drawing is in the trash" "$(wc -c <"$work/sample.csv.dxf")" \
+    "$(cat "$trash"/files/sample.csv*.dxf 2>/dev/null | wc -c)"
+check "no copy of it is left in the folder" "" "$(ls -A "$work" | grep '^\.' || true)"
+
+# 実行1's tooltip says which drawing it writes.
+check "cmdCul1 has its tooltip" yes "$(yes_no grep -q '^従来の図面を書きます。' <<<"$(probe tip cmdCul1)")"
 
 click File1 "$(index_of File1 配管図.csv)"
 check "a Japanese name fills in the input name" "配管図.csv" "$(probe text txtFileName)"
@@ -221,6 +247,25 @@ check "the error box is titled Quillet" "Quillet" "$(head -1 <<<"$box")"
 probe dismiss
 check "the caption after the error" "ファイル操作" "$(probe caption)"
 check "no drawing after the error" "absent" "$([[ -e "$work/配管図.csv.dxf" ]] && echo present || echo absent)"
+
+# An overflow by columns: the box and the report box say how many columns fit this height.
+printf '\r\n%.0s' $(seq 40) >"$work/cols.csv"
+printf 'a\r\n' >>"$work/cols.csv"
+key alt+n
+xdotool type --delay 40 "cols.csv"
+key alt+s
+xdotool type --delay 40 "1000"
+key alt+a
+box=$(probe box 10 || true)
+advice='41 列目の X 座標が -32768～32767 を超えました。文字の高さ 1000 では 4 列までです。'
+check "a column overflow shows 実行時エラー 6 with its line" yes "$(yes_no grep -q '実行時エラー 6.*41 行目' <<<"$box")"
+check "and the advice on a line of its own" yes "$(yes_no grep -q "^$advice" <<<"$box")"
+[[ -n "$shot" ]] && screen_shot "${shot%.png}-error.png"
+probe dismiss
+check "the report box keeps the line number and the advice" "yes yes" \
+    "$(yes_no report_says '41 行目') $(yes_no report_says "$advice")"
+rm "$work/cols.csv"
+click File1 "$(index_of File1 配管図.csv)"
 key alt+s
 xdotool type --delay 40 "100"
 key alt+a
@@ -268,6 +313,34 @@ key alt+x
 probe gone 10 >/dev/null 2>&1 || true
 wait || true
 check "quillet.exe --version answers into a pipe" "quillet" "$(wine "$bin/quillet.exe" --version | cut -d' ' -f1)"
+
+# A long run (lines of 200 characters; under wine 8 a run reads some 170 MB a second): its
+# progress in the report box, the window answering; Alt+X during it ends the program and
+# leaves the folder as it was: no drawing, no unfinished file, nothing in the trash.
+big_mb=${QUILLET_E2E_BIG_MB:-2000}
+line=$(printf '%0200d' 0)
+{ yes "$line"$'\r' || true; } | head -c $((big_mb * 1000000)) >"$work/big.csv"
+rm -f "$work/big.csv.dxf"
+before=$(ls -lA --time-style=full-iso "$work" | tail -n +2; ls -A "$trash/files")
+wine "$bin/quillet.exe" "図面/big.csv" &
+probe wait >/dev/null
+sleep 0.5
+key alt+a
+check "a long run shows its progress in the report box" yes "$(yes_no wait_until 20 report_says '読み込み中 : ')"
+check "the window answers during the run" "big.csv" "$(timeout 5 wine "$probe_exe" text txtFileName | tr -d '\r')"
+if [[ -n "$shot" ]]; then
+    import -window "$(xdotool search --onlyvisible --classname quillet.exe | head -1)" \
+        "${shot%.png}-long-run.png"
+    echo "screenshot: ${shot%.png}-long-run.png"
+fi
+exit_start=$(date +%s%N)
+key alt+x
+check "Alt+X during a run ends the program" "gone" "$(probe gone 30 >/dev/null 2>&1 && echo gone || echo still there)"
+echo "Alt+X during the run: the window gone $((($(date +%s%N) - exit_start) / 1000000)) ms after the key"
+wait || true
+check "and leaves the folder and the trash as they were" "$before" \
+    "$(ls -lA --time-style=full-iso "$work" | tail -n +2; ls -A "$trash/files")"
+rm -f "$work/big.csv"
 
 echo "$checks checks, $([[ $failed == 0 ]] && echo all passed || echo some FAILED)"
 exit $failed

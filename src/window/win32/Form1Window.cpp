@@ -3,6 +3,7 @@
 // logic's event procedures.
 #include "Form1Window.h"
 
+#include "DroppedFiles.h"
 #include "Placement.h"
 #include "UiFont.h"
 #include "platform/win32/WideText.h"
@@ -29,6 +30,9 @@ constexpr UINT_PTR kTickTimer = 1;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // How many drives Drive1's list shows before it scrolls.
 constexpr int kDriveRowsShown = 12;
+// How wide a tooltip grows before its text wraps, in pixels at 96 DPI: Japanese has no spaces,
+// so without a width it would be one line across the screen.
+constexpr int kToolTipWidth = 360;
 
 std::size_t rowOf(ControlId id) {
     return static_cast<std::size_t>(id);
@@ -80,7 +84,7 @@ std::wstring windowText(HWND window) {
 } // namespace
 
 Form1Window::Form1Window(HINSTANCE instance) {
-    INITCOMMONCONTROLSEX common{sizeof common, ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX common{sizeof common, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&common);
 
     WNDCLASSEXW windowClass{};
@@ -105,11 +109,17 @@ Form1Window::Form1Window(HINSTANCE instance) {
                                  std::to_string(::GetLastError()));
     face_ = chooseUiFace(japaneseFaces());
     createControls(instance);
+    createToolTips(instance);
     layout(dpiOf(window_));
+    ::DragAcceptFiles(window_, TRUE);
     form_ = std::make_unique<form::Form>(*this);
+    taskTarget_ = window_;
 }
 
 Form1Window::~Form1Window() {
+    // The form goes first, while its run can still post to a window that exists; the window's
+    // destruction then drops what the run left waiting.
+    form_.reset();
     if (window_)
         ::DestroyWindow(window_);
     if (font_)
@@ -131,6 +141,30 @@ void Form1Window::createControls(HINSTANCE instance) {
     ::SendMessageW(control(ControlId::txtDis), EM_SETLIMITTEXT, 0, 0); // no 32 KB limit
 }
 
+void Form1Window::createToolTips(HINSTANCE instance) {
+    toolTip_ =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
+    if (!toolTip_)
+        return; // the buttons work without them
+    for (const form::Control& row : form::kControls) {
+        if (form::toolTip(row.id).empty())
+            continue;
+        std::wstring text = toWide(form::toolTip(row.id));
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        // The tool is the button itself, which the tooltip watches for the mouse.
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = window_;
+        tool.uId = reinterpret_cast<UINT_PTR>(control(row.id));
+        tool.lpszText = text.data(); // copied by the tooltip
+        ::SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // Long enough for a tip to be read.
+    ::SendMessageW(toolTip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(20000, 0));
+}
+
 void Form1Window::layout(int dpi) {
     dpi_ = dpi;
     const HFONT font = createUiFont(face_, dpi);
@@ -143,6 +177,11 @@ void Form1Window::layout(int dpi) {
             place.bottom += form::twipsToPixels(row.height, dpi) * kDriveRowsShown;
         ::MoveWindow(native, place.left, place.top, place.right - place.left,
                      place.bottom - place.top, TRUE);
+    }
+    if (toolTip_) {
+        ::SendMessageW(toolTip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        ::SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0,
+                       ::MulDiv(kToolTipWidth, dpi, USER_DEFAULT_SCREEN_DPI));
     }
     if (font_)
         ::DeleteObject(font_);
@@ -294,11 +333,33 @@ LRESULT Form1Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     }
+    case kTaskMessage:
+        runTask(lParam);
+        return 0;
+    case WM_DROPFILES:
+        openDropped(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_CLOSE:
+        // Closing asks nothing: a run going ends and leaves its folder as it was.
+        if (form_)
+            form_->Form_Unload();
         quit();
+        return 0;
+    case WM_ENDSESSION:
+        if (wParam) {
+            if (form_)
+                form_->Form_Unload();
+            quit();
+        }
         return 0;
     case WM_DESTROY:
         ::KillTimer(window_, kTickTimer);
+        // No run may post once the window is gone: end one still going (when the window was
+        // destroyed without WM_CLOSE), then drop what it left waiting.
+        if (form_)
+            form_->Form_Unload();
+        taskTarget_ = nullptr;
+        dropWaitingTasks();
         ::PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY: {
@@ -363,6 +424,35 @@ void Form1Window::onCommand(int id, int code) {
     default:
         break;
     }
+    inEvent_ = false;
+}
+
+void Form1Window::runTask(LPARAM task) {
+    const std::unique_ptr<std::function<void()>> owned(
+        reinterpret_cast<std::function<void()>*>(task));
+    if (!owned || !*owned || !form_)
+        return;
+    // A task may arrive inside a modal box's loop of an event: the tick waits for both.
+    const bool wasInEvent = inEvent_;
+    inEvent_ = true;
+    (*owned)();
+    inEvent_ = wasInEvent;
+}
+
+void Form1Window::dropWaitingTasks() {
+    MSG message{};
+    while (::PeekMessageW(&message, window_, kTaskMessage, kTaskMessage, PM_REMOVE))
+        delete reinterpret_cast<std::function<void()>*>(message.lParam);
+}
+
+void Form1Window::openDropped(HDROP drop) {
+    const std::vector<std::string> files = droppedFiles(drop);
+    ::DragFinish(drop);
+    if (!form_)
+        return;
+    inEvent_ = true;
+    for (const std::string& file : files)
+        form_->openGiven(file);
     inEvent_ = false;
 }
 
@@ -558,6 +648,15 @@ void Form1Window::quit() {
     preview::closeAllPreviews();
     if (window_)
         ::DestroyWindow(window_);
+}
+
+void Form1Window::post(std::function<void()> task) {
+    const HWND target = taskTarget_.load();
+    if (!target)
+        return;
+    auto* posted = new std::function<void()>(std::move(task));
+    if (!::PostMessageW(target, kTaskMessage, 0, reinterpret_cast<LPARAM>(posted)))
+        delete posted;
 }
 
 } // namespace quillet::window::win32

@@ -8,7 +8,11 @@
 
 #include <windows.h>
 
+#include <shellapi.h> // after windows.h, which it needs
+
 #include <array>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +22,9 @@ namespace quillet::window::win32 {
 
 // The window class's name, by which tests find the window.
 inline constexpr wchar_t kForm1ClassName[] = L"QuilletForm1";
+
+// The message a task given to post() comes in, its std::function<void()>* in lParam.
+inline constexpr UINT kTaskMessage = WM_APP + 1;
 
 // The numbers of the controls: kFirstControlId plus their row in form::kControls, clear of
 // IDOK and IDCANCEL, which Enter and Esc send.
@@ -52,11 +59,21 @@ class Form1Window final : public form::FormView {
     void showError(std::string_view message) override;
     void openPreview(const std::string& path) override;
     void quit() override;
+    // Safe from any thread, also once the window is gone (the task is dropped then).
+    void post(std::function<void()> task) override;
 
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls(HINSTANCE instance);
+    // Gives 実行1 and 実行２ their tooltips, which say which drawing each writes.
+    void createToolTips(HINSTANCE instance);
+    // Runs the task of a kTaskMessage, as the form's event procedures run.
+    void runTask(LPARAM task);
+    // Deletes, unrun, the tasks still waiting in the queue for this window.
+    void dropWaitingTasks();
+    // Opens each file of a drop as the command line opens it.
+    void openDropped(HDROP drop);
     // Places every control and sizes the window for dpi, with a font made for it.
     void layout(int dpi);
     void onCommand(int id, int code);
@@ -75,6 +92,9 @@ class Form1Window final : public form::FormView {
     HWND control(form::ControlId id) const { return controls_[static_cast<std::size_t>(id)]; }
 
     HWND window_ = nullptr;
+    // The window post() sends tasks to: null from its destruction on, read from any thread.
+    std::atomic<HWND> taskTarget_{nullptr};
+    HWND toolTip_ = nullptr;
     std::array<HWND, form::kControls.size()> controls_{};
     std::wstring face_;
     HFONT font_ = nullptr;

@@ -185,7 +185,7 @@ QString PreviewWindow::statusLine() const {
 }
 
 void PreviewWindow::showCursor(double x, double y) {
-    cursor_->setText(qText(scene::cursorText(x, y)));
+    cursor_->setText(qText(scene::cursorText(x, y, 1 / view_->transform().scale)));
 }
 
 QString PreviewWindow::proposedExportName(const QString& suffix) const {

@@ -462,7 +462,7 @@ void PreviewWindow::showCounts() {
 }
 
 void PreviewWindow::showCursor(double x, double y) {
-    const std::wstring text = wide(scene::cursorText(x, y));
+    const std::wstring text = wide(scene::cursorText(x, y, 1 / view_->transform().scale));
     SendMessageW(status_, SB_SETTEXTW, loading() ? 3 : 1, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
