@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Opens drawings in quillet-preview.exe under wine on Xvfb and checks what a user sees: the
 # window titled with the drawing, ink where the texts are, zoom, pan and 全体表示, Esc, one
-# window per drawing, a missing file's error box, and the PNG, SVG and PDF exports.
-# Usage: tools/test-windows-preview.sh [SCREENSHOT.png]   (after tools/test-windows.sh's build)
+# window per drawing, a missing file's error box, and the PNG, SVG and PDF exports; mirrored
+# texts and fills where the Linux preview puts them, and --texts listing what the Linux one
+# lists.
+# Usage: tools/test-windows-preview.sh [SCREENSHOT.png]   (after tools/test-windows.sh's build
+# and tools/test.sh's, whose quillet-preview is the reference; built here when missing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -182,6 +185,81 @@ pdftoppm -r 40 -png -singlefile "$work/out.pdf" "$work/pdf"
 read -r qw qh < <(identify -format '%w %h\n' "$work/pdf.png")
 check "PDF: ink on the left" inked "$work/pdf.png" 0 0 $((qw / 4)) "$qh"
 check "PDF: the gap empty" blank "$work/pdf.png" $((qw * 2 / 5)) 0 $((qw / 5)) $((qh / 2))
+
+# Drawn as the Linux preview draws it: texts backwards (with a kanji at one end, so that its
+# glyphs' order shows), slanted and upside down, and a red SOLID, each in its own quarter.
+# The ink's middle in each quarter of both exports agrees within a few pixels; a text
+# mirrored the wrong way, or not at all, moves it by tens.
+linux=build/default/src/window/qt/preview/quillet-preview
+if [[ ! -x "$linux" ]]; then
+    cmake --preset default >/dev/null
+    cmake --build build/default --target quillet-preview -j2 >/dev/null
+fi
+figures="$work/figures.dxf"
+printf '%s\n' 0 SECTION 2 ENTITIES \
+    0 TEXT 8 0 10 0 20 0 40 10 71 2 1 'MIRROR 鏡' \
+    0 TEXT 8 0 10 -60 20 -40 40 10 51 30 1 'OBLIQUE' \
+    0 TEXT 8 0 10 100 20 -40 40 10 71 4 1 '逆さ UPSIDE' \
+    0 SOLID 8 0 62 1 10 100 20 -5 11 150 21 -5 12 100 22 15 13 150 23 15 \
+    0 ENDSEC 0 EOF >"$figures"
+QT_QPA_PLATFORM=offscreen "$linux" --export "$work/figures-linux.png" --size 800x400 "$figures" \
+    2>/dev/null
+wine "$exe" --export "$(winpath "$work/figures.png")" --size 800x400 "$(winpath "$figures")"
+# Prints the middle (x y) of the ink in the W x H area at X,Y of an image, ink weighed by its
+# darkness.
+inkMiddle() {
+    local area=(-crop "$4x$5+$2+$3" +repage -colorspace Gray -negate -depth 8)
+    local mx my
+    mx=$(convert "$1" "${area[@]}" -scale "$4x1!" gray:- | od -An -v -tu1 |
+        awk '{ for (i = 1; i <= NF; i++) { s += $i * n; t += $i; n++ } } END { print t ? s / t : -1 }')
+    my=$(convert "$1" "${area[@]}" -scale "1x$5!" gray:- | od -An -v -tu1 |
+        awk '{ for (i = 1; i <= NF; i++) { s += $i * n; t += $i; n++ } } END { print t ? s / t : -1 }')
+    echo "$mx $my"
+}
+near() { # near IMAGE REFERENCE X Y W H: ink in both, their middles within 4 pixels
+    local a b
+    a=$(inkMiddle "$1" "${@:3}") b=$(inkMiddle "$2" "${@:3}")
+    awk -v a="$a" -v b="$b" 'BEGIN { split(a, p, " "); split(b, q, " ");
+        exit !(p[1] >= 0 && q[1] >= 0 && (p[1] - q[1]) ^ 2 + (p[2] - q[2]) ^ 2 < 16) }'
+}
+for quarter in "backwards text:0 0" "slanted text:0 200" "filled SOLID:400 0" "upside-down text:400 200"; do
+    read -r qx qy <<<"${quarter#*:}"
+    check "${quarter%%:*} where the Linux preview draws it" \
+        near "$work/figures.png" "$work/figures-linux.png" "$qx" "$qy" 400 200
+done
+red() { convert "$1" -fuzz 20% -fill white +opaque red -fill black -opaque red -format '%@' info:; }
+# Returns whether two boxes WxH+X+Y agree within 2 pixels each way (antialiased edges).
+boxesAgree() {
+    awk -v a="$1" -v b="$2" 'BEGIN { n = split(a, p, /[x+]/); split(b, q, /[x+]/); if (n != 4) exit 1;
+        for (i = 1; i <= 4; i++) if (p[i] - q[i] > 2 || q[i] - p[i] > 2) exit 1 }'
+}
+check "the SOLID red and as large as in the Linux export" \
+    boxesAgree "$(red "$work/figures.png")" "$(red "$work/figures-linux.png")"
+
+# --texts lists what the Linux preview lists, byte for byte, binary drawings and drawings cut
+# short included; a drawing it cannot read is an error on standard error with status 1.
+corpus=${QUILLET_CORPUS_DIR:-../shared/dxf-corpus}
+[[ -d $corpus ]] || echo "skip --texts of corpus drawings: no $corpus (QUILLET_CORPUS_DIR)"
+sameListing() { [[ -s $2 ]] && cmp -s "$1" "$2"; }
+for name in cases/text_mirror_flags.dxf cases/no_eof.dxf generated/gen_features.dxf \
+    generated/gen_R2018_ANSI_932_binary.dxf skymakerolof/test_resources_entities.dxf; do
+    [[ -f "$corpus/$name" ]] || continue
+    "$linux" --texts "$corpus/$name" >"$work/texts-linux.txt" 2>/dev/null || true
+    wine "$exe" --texts "$(winpath "$corpus/$name")" >"$work/texts.txt" 2>/dev/null || true
+    check "--texts lists $name as on Linux" sameListing "$work/texts.txt" "$work/texts-linux.txt"
+done
+check "--texts of the figures as on Linux" cmp -s <(wine "$exe" --texts "$(winpath "$figures")") \
+    <("$linux" --texts "$figures")
+status=0
+wine "$exe" --texts "$(winpath "$work/none.dxf")" >/dev/null 2>"$work/error.txt" || status=$?
+check "--texts of a missing file: status 1" test "$status" -eq 1
+check "and the error on standard error" grep -q 'none.dxf' "$work/error.txt"
+status=0
+wine "$exe" --export "$(winpath "$work/none.png")" "$(winpath "$work/none.dxf")" \
+    2>"$work/error.txt" || status=$?
+check "--export of a missing file: status 1" test "$status" -eq 1
+check "and the error on standard error, no image" \
+    bash -c '[[ ! -e $2 ]] && grep -q none.dxf "$1"' - "$work/error.txt" "$work/none.png"
 
 echo "$failures failed"
 ((failures == 0))

@@ -15,7 +15,9 @@
 #include <wincodec.h>
 
 #include <array>
+#include <cmath>
 #include <cstring>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -124,34 +126,50 @@ Ink inkOf(const Surface& s) {
     return ink;
 }
 
+// Returns the mean x of the ink in rows top..bottom, or -1 when there is none.
+double inkMiddleX(const Surface& s, int top, int bottom) {
+    double sum = 0, count = 0;
+    for (int y = std::max(top, 0); y <= std::min(bottom, s.height() - 1); ++y)
+        for (int x = 0; x < s.width(); ++x)
+            if ((s.row(y)[x] & 0xff) < 0x80)
+                sum += x, ++count;
+    return count ? sum / count : -1;
+}
+
 TEST(GdiPainterTest, TextsLandWhereTheRunPutsThem) {
     const std::u16string text = u"配管テスト";
     struct Case {
         const char* what;
-        double rotation, xScale, lineX, lineY;
+        double rotation, xScale, oblique, lineX, lineY;
     };
     const Case cases[] = {
-        {"upright", 0, 1, 0, 0},
-        {"turned a quarter counterclockwise", 90, 1, 0, 0},
-        {"twice as wide", 0, 2, 0, 0},
-        {"a second line below", 0, 1, 0, 60},
-        {"moved along a turned baseline", 90, 1, 50, 0},
+        {"upright", 0, 1, 0, 0, 0},
+        {"turned a quarter counterclockwise", 90, 1, 0, 0, 0},
+        {"twice as wide", 0, 2, 0, 0, 0},
+        {"a second line below", 0, 1, 0, 0, 60},
+        {"moved along a turned baseline", 90, 1, 0, 50, 0},
+        {"mirrored: backwards from its start", 0, -1, 0, 0, 0},
+        {"upside down: turned a half and mirrored", 180, -1, 0, 0, 0},
+        {"slanted forwards", 0, 1, 20, 0, 0},
+        {"mirrored and slanted back", 0, -1, -20, 0, 0},
     };
     for (const Case& c : cases) {
         Surface surface;
         ASSERT_TRUE(surface.resize(600, 400));
         surface.clear();
         const double em = 40;
+        const scene::DevicePoint origin{300, 200};
         double advance = 0;
         {
             GdiPainter painter(surface);
             advance = painter.advance(text) * em;
             const std::array lines = {scene::TextLine{text, c.lineX, c.lineY}};
             scene::GlyphRun run;
-            run.origin = {100, 300};
+            run.origin = origin;
             run.emPixels = em;
             run.rotationDegrees = c.rotation;
             run.xScale = c.xScale;
+            run.obliqueDegrees = c.oblique;
             run.color = {0, 0, 0, 255};
             run.lines = lines;
             painter.glyphRun(run);
@@ -159,25 +177,84 @@ TEST(GdiPainterTest, TextsLandWhereTheRunPutsThem) {
         const Ink ink = inkOf(surface);
         ASSERT_TRUE(ink.any()) << c.what;
         EXPECT_NEAR(advance, 5 * em, em) << "CJK characters are about an em wide";
+        // The text's box along its baseline (x) and down across it (y), from the baseline's
+        // start, up by about an em; slanted, its top moves forwards. Its corners on the
+        // device bound the ink.
         const double along = advance * c.xScale;
-        // The text's box: from the start of the baseline, along it, and up by about an em.
-        double left, right, top, bottom;
-        if (c.rotation == 0) {
-            left = 100 + c.lineX, right = left + along;
-            bottom = 300 + c.lineY + 0.2 * em, top = 300 + c.lineY - em;
-        } else { // up the page; the line's x offset moves it up, its y offset to the right
-            left = 100 + c.lineY - em, right = 100 + c.lineY + 0.2 * em;
-            bottom = 300 - c.lineX, top = bottom - along;
-        }
+        const double slant = std::tan(c.oblique * std::numbers::pi / 180);
+        const double a = c.rotation * std::numbers::pi / 180;
+        double left = 1e9, right = -1e9, top = 1e9, bottom = -1e9;
+        for (double x : {0.0, along})
+            for (double y : {-em, 0.2 * em}) {
+                const double u = x - slant * y + c.lineX, v = y + c.lineY;
+                const double dx = origin.x + u * std::cos(a) + v * std::sin(a);
+                const double dy = origin.y - u * std::sin(a) + v * std::cos(a);
+                left = std::min(left, dx), right = std::max(right, dx);
+                top = std::min(top, dy), bottom = std::max(bottom, dy);
+            }
         const double slack = 0.15 * em;
         EXPECT_GE(ink.left, left - slack) << c.what;
         EXPECT_LE(ink.right, right + slack) << c.what;
         EXPECT_GE(ink.top, top - slack) << c.what;
         EXPECT_LE(ink.bottom, bottom + slack) << c.what;
         // And it fills most of that box, not a corner of it.
-        const int wide = ink.right - ink.left, tall = ink.bottom - ink.top;
-        EXPECT_GT(c.rotation == 0 ? wide : tall, 0.8 * along) << c.what;
-        EXPECT_GT(c.rotation == 0 ? tall : wide, 0.6 * em) << c.what;
+        EXPECT_GT(ink.right - ink.left, 0.6 * (right - left)) << c.what;
+        EXPECT_GT(ink.bottom - ink.top, 0.6 * (bottom - top)) << c.what;
+        if (c.rotation == 0 && c.lineY == 0) {
+            // The upper half of the glyphs lies forwards of the lower by the slant.
+            const double upper = inkMiddleX(surface, ink.top, (ink.top + ink.bottom) / 2);
+            const double lower = inkMiddleX(surface, (ink.top + ink.bottom) / 2 + 1, ink.bottom);
+            EXPECT_NEAR(upper - lower, slant * (ink.bottom - ink.top) / 2, 0.12 * em) << c.what;
+        }
+    }
+}
+
+TEST(GdiPainterTest, FillsByTheEvenOddRuleInTheirColourAndOpacity) {
+    // A square with a square hole, and beside it two squares over each other: what both
+    // enclose is outside by the even-odd rule.
+    const std::array<scene::DevicePoint, 16> points = {{{10, 10},
+                                                        {50, 10},
+                                                        {50, 50},
+                                                        {10, 50}, // the outer square
+                                                        {20, 20},
+                                                        {40, 20},
+                                                        {40, 40},
+                                                        {20, 40}, // its hole
+                                                        {60, 10},
+                                                        {90, 10},
+                                                        {90, 40},
+                                                        {60, 40}, // one square
+                                                        {75, 25},
+                                                        {105, 25},
+                                                        {105, 55},
+                                                        {75, 55}}}; // over another
+    const std::array<std::uint32_t, 4> rings = {4, 4, 4, 4};
+    struct Case {
+        const char* what;
+        scene::Color color;
+        std::uint32_t inside; // the pixel inside, 0xRRGGBB
+    };
+    const Case cases[] = {
+        {"a solid fill in its colour", {0xc0, 0x20, 0x10, 255}, 0xc02010},
+        {"a light fill blended over the paper", {0, 0, 0xff, 60}, 0xc3c3ff},
+    };
+    for (const Case& c : cases) {
+        Surface surface;
+        ASSERT_TRUE(surface.resize(120, 70));
+        surface.clear();
+        {
+            GdiPainter painter(surface);
+            painter.fill(points, rings, c.color);
+        }
+        GdiFlush();
+        const auto at = [&](int x, int y) { return surface.row(y)[x] & 0xffffff; };
+        EXPECT_EQ(at(15, 15), c.inside) << c.what;
+        EXPECT_EQ(at(45, 45), c.inside) << c.what;
+        EXPECT_EQ(at(30, 30), 0xffffffu) << c.what << ": the hole stays empty";
+        EXPECT_EQ(at(5, 30), 0xffffffu) << c.what;
+        EXPECT_EQ(at(65, 15), c.inside) << c.what;
+        EXPECT_EQ(at(100, 50), c.inside) << c.what;
+        EXPECT_EQ(at(82, 32), 0xffffffu) << c.what << ": where both squares are";
     }
 }
 

@@ -65,6 +65,8 @@ LRESULT CALLBACK DrawingView::proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) 
 
 void DrawingView::setDrawing(std::shared_ptr<const drawing::Drawing> drawing) {
     drawing_ = std::move(drawing);
+    // Fitted to what the texts take in the font, not to the reader's estimate of them.
+    fitBox_ = drawing_ ? scene::measuredExtents(*drawing_, textMeasure()) : drawing::Box{};
     cache_.clear();
     message_.clear();
     fitAll();
@@ -76,8 +78,7 @@ void DrawingView::setMessage(const std::string& message) {
 }
 
 void DrawingView::fitAll() {
-    const drawing::Box box = drawing_ ? drawing_->extents() : drawing::Box{};
-    view_ = scene::ViewTransform::fitting(box, view_.size);
+    view_ = scene::ViewTransform::fitting(fitBox_, view_.size);
     fitScale_ = view_.scale;
     fitted_ = true;
     InvalidateRect(hwnd_, nullptr, FALSE);

@@ -50,6 +50,7 @@ class DrawingView {
     std::function<void(double, double)> onCursor_;
     std::shared_ptr<const drawing::Drawing> drawing_;
     scene::ViewTransform view_;
+    drawing::Box fitBox_; // the drawing's box with its texts measured, which Fit shows
     double fitScale_ = 1;
     scene::Scene scene_;
     scene::TextCache cache_;

@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <numbers>
 
 namespace quillet::window::win32::preview {
@@ -137,6 +138,17 @@ HFONT makeTextFont(int pixelSize) {
     f.lfQuality = ANTIALIASED_QUALITY;
     wcsncpy(f.lfFaceName, textFace().c_str(), LF_FACESIZE - 1);
     return CreateFontIndirectW(&f);
+}
+
+scene::TextMeasure textMeasure() {
+    struct Measuring {
+        Surface surface;
+        std::unique_ptr<GdiPainter> painter;
+    };
+    auto measuring = std::make_shared<Measuring>();
+    measuring->surface.resize(1, 1);
+    measuring->painter = std::make_unique<GdiPainter>(measuring->surface);
+    return [measuring](std::u16string_view text) { return measuring->painter->advance(text); };
 }
 
 GdiPainter::GdiPainter(Surface& surface) : surface_(surface) {
@@ -290,13 +302,15 @@ void GdiPainter::glyphRun(const scene::GlyphRun& run) {
     const double slant = std::tan(run.obliqueDegrees * std::numbers::pi / 180);
     SetTextColor(dc, colorRef(run.color));
     for (const scene::TextLine& line : run.lines) {
-        // Font pixels (x, y) to the device: stretched and slanted, moved to the line's start
-        // along the run's axes, turned counterclockwise as seen, moved to the origin.
+        // Font pixels (x, y) to the device: stretched (mirrored when xScale is negative),
+        // then slanted by the height alone, so that the slant's sign is the run's whatever
+        // the mirror; moved to the line's start along the run's axes, turned
+        // counterclockwise as seen, moved to the origin.
         XFORM m;
         m.eM11 = static_cast<FLOAT>(kx * c);
         m.eM12 = static_cast<FLOAT>(-kx * s);
-        m.eM21 = static_cast<FLOAT>(-kx * slant * c + k * s);
-        m.eM22 = static_cast<FLOAT>(kx * slant * s + k * c);
+        m.eM21 = static_cast<FLOAT>(-k * slant * c + k * s);
+        m.eM22 = static_cast<FLOAT>(k * slant * s + k * c);
         m.eDx = static_cast<FLOAT>(run.origin.x + line.x * c + line.y * s);
         m.eDy = static_cast<FLOAT>(run.origin.y - line.x * s + line.y * c);
         SetWorldTransform(dc, &m);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "scene/Painter.h"
+#include "scene/TextLayout.h"
 
 #include <windows.h>
 
@@ -50,6 +51,10 @@ const std::wstring& textFace();
 
 // Returns a font of textFace() at pixelSize (the em), antialiased; the caller deletes it.
 HFONT makeTextFont(int pixelSize);
+
+// Returns a measure of texts in the font the painter draws them in, for fitting a view to
+// what the texts really take; it keeps its own device context, for the thread it is used on.
+scene::TextMeasure textMeasure();
 
 class GdiPainter final : public scene::Painter {
   public:

@@ -11,6 +11,7 @@
 #include "scene/Export.h"
 #include "scene/Scene.h"
 #include "scene/SvgPainter.h"
+#include "scene/TextLayout.h"
 
 #include <cmath>
 #include <filesystem>
@@ -71,10 +72,13 @@ std::string exportDrawing(const drawing::Drawing& drawing, const scene::ViewTran
     } catch (const std::exception&) {
         // An extension the file system library cannot name: PNG, as for any unknown one.
     }
+    // The whole drawing as far as its texts really reach in the font they are drawn in.
+    const drawing::Box extents =
+        whole ? scene::measuredExtents(drawing, textMeasure()) : drawing::Box{};
     switch (format) {
     case scene::ExportFormat::Png: {
         const scene::ViewTransform view =
-            whole ? scene::wholeDrawingView(drawing.extents(), scene::kWholeImagePixels) : shown;
+            whole ? scene::wholeDrawingView(extents, scene::kWholeImagePixels) : shown;
         Surface surface;
         if (!paintImage(surface, drawing, view))
             return failed;
@@ -83,14 +87,9 @@ std::string exportDrawing(const drawing::Drawing& drawing, const scene::ViewTran
     }
     case scene::ExportFormat::Svg: {
         const scene::ViewTransform view =
-            whole ? scene::wholeDrawingView(drawing.extents(), scene::kWholeVectorPixels) : shown;
+            whole ? scene::wholeDrawingView(extents, scene::kWholeVectorPixels) : shown;
         // Texts are measured in the font the screen shows them in.
-        Surface measuring;
-        measuring.resize(1, 1);
-        GdiPainter measure(measuring);
-        const std::string text =
-            scene::svgOf(drawing, view, title,
-                         [&measure](std::u16string_view line) { return measure.advance(line); });
+        const std::string text = scene::svgOf(drawing, view, title, textMeasure());
         return writeFile(path,
                          std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()))
                    ? std::string()
@@ -99,7 +98,7 @@ std::string exportDrawing(const drawing::Drawing& drawing, const scene::ViewTran
     case scene::ExportFormat::Pdf: {
         // Twice the view's pixels, so that print stays sharp.
         scene::ViewTransform view =
-            whole ? scene::wholeDrawingView(drawing.extents(), scene::kWholeVectorPixels) : shown;
+            whole ? scene::wholeDrawingView(extents, scene::kWholeVectorPixels) : shown;
         const double pageWidth = view.size.width, pageHeight = view.size.height;
         view.scale *= 2;
         view.size = {view.size.width * 2, view.size.height * 2};

@@ -41,7 +41,9 @@ enum Command : int {
 // cursor's place, in pixels at 96 dpi.
 constexpr int kProgressWidth = 220;
 constexpr int kCancelWidth = 70;
-constexpr int kCursorWidth = 260;
+// The cursor's part is as wide as a long place needs, with this much to spare.
+constexpr wchar_t kLongCursor[] = L"X -1234567.891  Y -1234567.891";
+constexpr int kCursorSpare = 24;
 
 int scaled(int pixels, HWND hwnd) {
     HDC dc = GetDC(hwnd);
@@ -200,6 +202,23 @@ void PreviewWindow::createControls() {
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancel)), instance, nullptr);
     SendMessageW(cancel_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_), FALSE);
 
+    tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                           WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance, nullptr);
+    if (tip_) {
+        SendMessageW(tip_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_), FALSE);
+        // A width makes it break at the detail's line breaks.
+        SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, scaled(600, hwnd_));
+        SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_SUBCLASS;
+        tool.hwnd = status_;
+        tool.uId = 1;
+        tool.lpszText = tipText_.data();
+        SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+
     view_ = DrawingView::create(hwnd_, [this](double x, double y) { showCursor(x, y); });
 }
 
@@ -217,7 +236,7 @@ void PreviewWindow::layout() {
     const int bottom = client.bottom - (status.bottom - status.top);
 
     const bool reading = loading();
-    const int cursor = scaled(kCursorWidth, hwnd_);
+    const int cursor = cursorWidth();
     const int progress = reading ? scaled(kProgressWidth, hwnd_) : 0;
     const int cancel = reading ? scaled(kCancelWidth, hwnd_) : 0;
     std::array<int, 4> edges{};
@@ -242,6 +261,30 @@ void PreviewWindow::layout() {
         place(cancel_, 2);
     }
     MoveWindow(view_->hwnd(), 0, top, client.right, std::max(bottom - top, 1), TRUE);
+    placeTip();
+}
+
+int PreviewWindow::cursorWidth() const {
+    HDC dc = GetDC(status_);
+    HGDIOBJ old = SelectObject(dc, uiFont_);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, kLongCursor, static_cast<int>(std::size(kLongCursor)) - 1, &size);
+    SelectObject(dc, old);
+    ReleaseDC(status_, dc);
+    return size.cx + scaled(kCursorSpare, hwnd_);
+}
+
+void PreviewWindow::placeTip() {
+    if (!tip_)
+        return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = status_;
+    tool.uId = 1;
+    SendMessageW(status_, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&tool.rect));
+    SendMessageW(tip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.lpszText = tipText_.data();
+    SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 LRESULT CALLBACK PreviewWindow::proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -400,8 +443,22 @@ void PreviewWindow::finishLoad() {
 }
 
 void PreviewWindow::showCounts() {
-    const std::wstring text = wide(scene::statusOf(*view_->drawing()).joined());
+    // The warning, counts and extents first: a narrow window cuts the kinds off. The
+    // tooltip holds the whole line, a part a line, and then every kind not drawn.
+    const scene::StatusText status = scene::statusOf(*view_->drawing());
+    const std::wstring text = wide(status.joined());
     SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    std::string tip;
+    for (const std::string* part :
+         {&status.warning, &status.counts, &status.extents, &status.guessed})
+        if (!part->empty())
+            tip += *part + "\n";
+    if (!status.notDrawnDetail.empty())
+        tip += "描かないもの:\n" + status.notDrawnDetail;
+    while (!tip.empty() && tip.back() == '\n')
+        tip.pop_back();
+    tipText_ = wide(tip);
+    placeTip();
 }
 
 void PreviewWindow::showCursor(double x, double y) {

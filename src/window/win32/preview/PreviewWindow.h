@@ -1,6 +1,7 @@
 // One drawing's preview window: the view, a menu and a toolbar (全体表示, 書き出し, 既定のアプリ
 // で開く, 再読み込み, 閉じる), a status bar with what is drawn and what is not and the cursor's
-// place, and the reading progress with 中止 while a drawing is read.
+// place, and the reading progress with 中止 while a drawing is read; a tooltip over the
+// status line holds all of it and every kind not drawn.
 #pragma once
 
 #include "scene/DrawingLoad.h"
@@ -50,6 +51,8 @@ class PreviewWindow {
     void finishLoad();
     void showProgress(bool shown);
     void showCounts();
+    void placeTip();
+    int cursorWidth() const;
     void showCursor(double x, double y);
     void chooseExport(bool whole);
     void exportMenu();
@@ -63,6 +66,8 @@ class PreviewWindow {
     HWND status_ = nullptr;
     HWND progress_ = nullptr;
     HWND cancel_ = nullptr;
+    HWND tip_ = nullptr;   // over the status bar's first part: every kind not drawn
+    std::wstring tipText_; // what tip_ shows, kept while it is shown
     HFONT uiFont_ = nullptr;
     HACCEL shortcuts_ = nullptr;
     DrawingView* view_ = nullptr;

@@ -37,9 +37,10 @@ HWND openPreview(HWND owner, const std::string& utf8Path) {
         // Opening it tells whether it is there and readable, and which file it is.
         platform::InputFile file(utf8Path);
         identity = file.identity();
-        const drawing::FileKind kind = drawing::kindOf(drawing::readStart(utf8Path));
-        if (kind != drawing::FileKind::Drawing) {
-            showError(owner, drawing::refusal(kind) + "\n" + utf8Path);
+        // Text and binary drawings are both read; only what is no drawing is refused here.
+        const std::string refused = drawing::refusal(drawing::kindOf(drawing::readStart(utf8Path)));
+        if (!refused.empty()) {
+            showError(owner, refused + "\n" + utf8Path);
             return nullptr;
         }
     } catch (const platform::RunError& error) {
