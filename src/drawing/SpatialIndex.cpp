@@ -5,9 +5,13 @@
 
 #include "DrawingError.h"
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cmath>
+#include <exception>
+#include <mutex>
+#include <thread>
 
 namespace quillet::drawing {
 
@@ -68,41 +72,91 @@ void checkCancel(const std::atomic<bool>* cancel) {
         throw ReadCancelled();
 }
 
+// Runs work(begin, end, slot) over [0, count) in up to threads slices at once, slot being
+// the slice's number; a small count runs on the calling thread alone.
+template <class Work> void inSlices(std::uint32_t count, unsigned threads, Work&& work) {
+    constexpr std::uint32_t kWorthAThread = 1u << 16;
+    threads = std::max(1u, std::min(threads, count / kWorthAThread));
+    if (threads == 1) {
+        work(0u, count, 0u);
+        return;
+    }
+    std::vector<std::thread> helpers;
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    const auto slice = [&](unsigned k) {
+        try {
+            work(static_cast<std::uint32_t>(std::uint64_t{count} * k / threads),
+                 static_cast<std::uint32_t>(std::uint64_t{count} * (k + 1) / threads), k);
+        } catch (...) {
+            std::lock_guard hold(failureLock);
+            failure = std::current_exception();
+        }
+    };
+    try {
+        for (unsigned k = 1; k < threads; ++k)
+            helpers.emplace_back(slice, k);
+    } catch (...) {
+        for (auto& h : helpers)
+            h.join();
+        throw;
+    }
+    slice(0);
+    for (auto& h : helpers)
+        h.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 } // namespace
 
 void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uint32_t)>& position,
                          const std::function<Box(std::uint32_t)>& bounds,
-                         const std::atomic<bool>* cancel) {
-    order_.clear();
+                         const std::atomic<bool>* cancel, unsigned threads) {
+    order_ = {};
     levels_.clear();
     extents_ = {};
     if (count == 0)
         return;
+    if (threads == 0)
+        threads = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
     // The order comes from each item's position (a text's anchor, a line's middle), which
     // costs a load; the boxes are worked out once, for the leaves.
+    std::vector<Box> sliceBoxes(threads);
+    inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
+        Box c;
+        for (std::uint32_t i = begin; i < end; ++i) {
+            const Point p = position(i);
+            if (std::isfinite(p.x) && std::isfinite(p.y))
+                c.add(p.x, p.y);
+        }
+        sliceBoxes[slot] = c;
+    });
     Box centres;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const Point p = position(i);
-        if (std::isfinite(p.x) && std::isfinite(p.y))
-            centres.add(p.x, p.y);
-    }
+    for (const Box& b : sliceBoxes)
+        centres.add(b);
     checkCancel(cancel);
 
-    // About eight items to a cell of the first grid.
+    // About eight items to a cell of the first grid; each item's cell found once.
     int bits = 0;
     while (bits < 10 && (std::uint64_t{1} << (2 * bits)) * 8 < count)
         ++bits;
     const Grid grid(centres, bits);
+    LargeArray<std::uint32_t> keys(count);
+    inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned) {
+        for (std::uint32_t i = begin; i < end; ++i)
+            keys[i] = grid.key(position(i));
+    });
     std::vector<std::uint32_t> start((std::size_t{1} << (2 * bits)) + 1, 0);
     for (std::uint32_t i = 0; i < count; ++i)
-        ++start[grid.key(position(i)) + 1];
+        ++start[keys[i] + 1];
     for (std::size_t k = 1; k < start.size(); ++k)
         start[k] += start[k - 1];
-    order_.resize(count);
+    order_ = LargeArray<std::uint32_t>(count);
     {
         std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
         for (std::uint32_t i = 0; i < count; ++i)
-            order_[next[grid.key(position(i))]++] = i;
+            order_[next[keys[i]]++] = i;
     }
     checkCancel(cancel);
 
@@ -148,16 +202,31 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
     scratch = {};
 
     // The leaves, then each level above, until one node holds everything.
-    // The leaves' boxes, worked out in the items' own order: in the tree's order every item
-    // would be a jump through memory. Items with an empty box leave their leaf as it is.
-    std::vector<std::uint32_t> leafOf(count);
+    // The leaves' boxes, worked out in the items' own order (the items' leaves written where
+    // their keys were): in the tree's order every item would be a jump through memory. Each
+    // slice of items has boxes of its own, joined after. Items with an empty box leave their
+    // leaf as it is.
+    LargeArray<std::uint32_t>& leafOf = keys;
     for (std::size_t k = 0; k < order_.size(); ++k)
         leafOf[order_[k]] = static_cast<std::uint32_t>(k / kFanout);
-    Box none;
-    std::vector<Box> boxes((order_.size() + kFanout - 1) / kFanout, none);
-    for (std::uint32_t i = 0; i < count; ++i)
-        boxes[leafOf[i]].add(bounds(i));
-    leafOf = {};
+    const std::size_t leafCount = (order_.size() + kFanout - 1) / kFanout;
+    std::vector<LargeArray<Box>> sliceLeaves(threads);
+    inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
+        LargeArray<Box> boxes(leafCount);
+        std::fill(boxes.begin(), boxes.end(), Box{});
+        for (std::uint32_t i = begin; i < end; ++i)
+            boxes[leafOf[i]].add(bounds(i));
+        sliceLeaves[slot] = std::move(boxes);
+    });
+    keys = {};
+    LargeArray<Box> boxes = std::move(sliceLeaves[0]);
+    for (std::size_t k = 1; k < sliceLeaves.size(); ++k) {
+        if (sliceLeaves[k].size() == 0)
+            continue;
+        for (std::size_t n = 0; n < leafCount; ++n)
+            boxes[n].add(sliceLeaves[k][n]);
+        sliceLeaves[k] = {};
+    }
     checkCancel(cancel);
     std::vector<NodeBox> leaves(boxes.size());
     for (std::size_t n = 0; n < boxes.size(); ++n) {
@@ -188,7 +257,7 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
 }
 
 std::size_t SpatialIndex::memoryBytes() const noexcept {
-    std::size_t bytes = order_.capacity() * sizeof(std::uint32_t);
+    std::size_t bytes = order_.size() * sizeof(std::uint32_t);
     for (const auto& level : levels_)
         bytes += level.capacity() * sizeof(NodeBox);
     return bytes;
