@@ -19,7 +19,8 @@ namespace quillet::drawing {
 
 // The block size, as a power of two of elements, that makes a block of T two megabytes or a
 // little more.
-template <class T> constexpr unsigned kDefaultBlockBits =
+template <class T>
+constexpr unsigned kDefaultBlockBits =
     static_cast<unsigned>(std::bit_width((std::size_t{2} << 20) / sizeof(T) - 1));
 
 template <class T, unsigned BlockBits = kDefaultBlockBits<T>> class ChunkedArray {

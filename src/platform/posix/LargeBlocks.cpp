@@ -59,8 +59,8 @@ void* allocateBlock(std::size_t bytes) {
             }
     }
     // Mapped with a huge page to spare, then trimmed to start at a huge page's boundary.
-    void* mapped = ::mmap(nullptr, size + kHuge, PROT_READ | PROT_WRITE,
-                          MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* mapped =
+        ::mmap(nullptr, size + kHuge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED)
         throw std::bad_alloc();
     const auto at = reinterpret_cast<std::uintptr_t>(mapped);
