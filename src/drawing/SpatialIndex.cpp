@@ -210,33 +210,45 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
     for (std::size_t k = 0; k < order_.size(); ++k)
         leafOf[order_[k]] = static_cast<std::uint32_t>(k / kFanout);
     const std::size_t leafCount = (order_.size() + kFanout - 1) / kFanout;
-    std::vector<LargeArray<Box>> sliceLeaves(threads);
+    // The slices' leaves in single precision, rounded outwards: half the memory to scatter
+    // into, which is what this pass waits for.
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    constexpr NodeBox kNone{kInf, kInf, -kInf, -kInf}; // meets no view
+    std::vector<LargeArray<NodeBox>> sliceLeaves(threads);
     inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
-        LargeArray<Box> boxes(leafCount);
-        std::fill(boxes.begin(), boxes.end(), Box{});
-        for (std::uint32_t i = begin; i < end; ++i)
-            boxes[leafOf[i]].add(bounds(i));
+        LargeArray<NodeBox> boxes(leafCount);
+        std::fill(boxes.begin(), boxes.end(), kNone);
+        for (std::uint32_t i = begin; i < end; ++i) {
+            const Box b = bounds(i);
+            if (b.empty())
+                continue;
+            NodeBox& n = boxes[leafOf[i]];
+            n.minX = std::min(n.minX, down(b.minX));
+            n.minY = std::min(n.minY, down(b.minY));
+            n.maxX = std::max(n.maxX, up(b.maxX));
+            n.maxY = std::max(n.maxY, up(b.maxY));
+        }
         sliceLeaves[slot] = std::move(boxes);
     });
     keys = {};
-    LargeArray<Box> boxes = std::move(sliceLeaves[0]);
+    std::vector<NodeBox> leaves(sliceLeaves[0].begin(), sliceLeaves[0].end());
+    sliceLeaves[0] = {};
     for (std::size_t k = 1; k < sliceLeaves.size(); ++k) {
         if (sliceLeaves[k].size() == 0)
             continue;
-        for (std::size_t n = 0; n < leafCount; ++n)
-            boxes[n].add(sliceLeaves[k][n]);
+        for (std::size_t n = 0; n < leafCount; ++n) {
+            const NodeBox& o = sliceLeaves[k][n];
+            leaves[n].minX = std::min(leaves[n].minX, o.minX);
+            leaves[n].minY = std::min(leaves[n].minY, o.minY);
+            leaves[n].maxX = std::max(leaves[n].maxX, o.maxX);
+            leaves[n].maxY = std::max(leaves[n].maxY, o.maxY);
+        }
         sliceLeaves[k] = {};
     }
     checkCancel(cancel);
-    std::vector<NodeBox> leaves(boxes.size());
-    for (std::size_t n = 0; n < boxes.size(); ++n) {
-        Box b = boxes[n];
-        extents_.add(b);
-        constexpr float kInf = std::numeric_limits<float>::infinity();
-        leaves[n] = b.empty() ? NodeBox{kInf, kInf, -kInf, -kInf} // meets no view
-                              : NodeBox{down(b.minX), down(b.minY), up(b.maxX), up(b.maxY)};
-    }
-    boxes = {};
+    for (const NodeBox& n : leaves)
+        if (n.minX <= n.maxX)
+            extents_.add(Box{n.minX, n.minY, n.maxX, n.maxY});
     levels_.push_back(std::move(leaves));
     while (levels_.back().size() > 1) {
         const std::vector<NodeBox>& below = levels_.back();
