@@ -87,18 +87,21 @@ template <class T, unsigned BlockBits = kDefaultBlockBits<T>> class ChunkedArray
 
     // Moves every element of other to the end, emptying other; whole blocks are handed over
     // when this array ends on a block boundary, copied a run at a time otherwise (each of
-    // other's blocks freed once copied).
-    void append(ChunkedArray&& other) {
-        if (size_ == 0) {
-            *this = std::move(other);
-            return;
-        }
-        std::size_t from = 0;
-        if ((size_ & (kBlock - 1)) == 0 && other.capacity_ >= kBlock) {
+    // other's blocks freed once copied). adjust(element) is called on each moved element, as
+    // it is copied.
+    template <class Adjust> void append(ChunkedArray&& other, Adjust&& adjust) {
+        if (size_ == 0 || ((size_ & (kBlock - 1)) == 0 && other.capacity_ >= kBlock)) {
+            for (std::size_t i = 0; i < other.size_; ++i)
+                adjust(other[i]);
+            if (size_ == 0) {
+                *this = std::move(other);
+                return;
+            }
             while (blocks_.size() > (size_ >> BlockBits)) { // spare blocks of a truncation
                 platform::freeBlock(blocks_.back(), kBlock * sizeof(T));
                 blocks_.pop_back();
             }
+            blocks_.reserve(blocks_.size() + other.blocks_.size());
             for (T*& block : other.blocks_) {
                 blocks_.push_back(block);
                 block = nullptr;
@@ -109,13 +112,19 @@ template <class T, unsigned BlockBits = kDefaultBlockBits<T>> class ChunkedArray
             other.size_ = other.capacity_ = 0;
             return;
         }
+        std::size_t from = 0;
         while (from < other.size_) {
             if (size_ == capacity_)
                 grow();
             const std::size_t room = std::min(capacity_ - size_, kBlock - (size_ & (kBlock - 1)));
             const std::size_t left = kBlock - (from & (kBlock - 1));
             const std::size_t n = std::min({room, left, other.size_ - from});
-            std::memcpy(&(*this)[size_], &other[from], n * sizeof(T));
+            T* to = &(*this)[size_];
+            const T* source = &other[from];
+            for (std::size_t k = 0; k < n; ++k) {
+                to[k] = source[k];
+                adjust(to[k]);
+            }
             size_ += n;
             from += n;
             if ((from & (kBlock - 1)) == 0 && from < other.size_) {
@@ -124,6 +133,9 @@ template <class T, unsigned BlockBits = kDefaultBlockBits<T>> class ChunkedArray
             }
         }
         other.clear();
+    }
+    void append(ChunkedArray&& other) {
+        append(std::move(other), [](T&) {});
     }
 
     // Removes every element and frees the blocks.
