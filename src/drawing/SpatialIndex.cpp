@@ -142,22 +142,41 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
     while (bits < 10 && (std::uint64_t{1} << (2 * bits)) * 8 < count)
         ++bits;
     const Grid grid(centres, bits);
+    // A counting sort on every core: each slice counts its items' cells, the counts give each
+    // slice its places in each cell (the slices in file order), and each slice puts its items
+    // there.
+    const std::size_t cells = std::size_t{1} << (2 * bits);
     LargeArray<std::uint32_t> keys(count);
-    inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned) {
-        for (std::uint32_t i = begin; i < end; ++i)
-            keys[i] = grid.key(position(i));
+    std::vector<std::vector<std::uint32_t>> places(threads);
+    inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
+        std::vector<std::uint32_t> counts(cells, 0);
+        for (std::uint32_t i = begin; i < end; ++i) {
+            const std::uint32_t key = grid.key(position(i));
+            keys[i] = key;
+            ++counts[key];
+        }
+        places[slot] = std::move(counts);
     });
-    std::vector<std::uint32_t> start((std::size_t{1} << (2 * bits)) + 1, 0);
-    for (std::uint32_t i = 0; i < count; ++i)
-        ++start[keys[i] + 1];
-    for (std::size_t k = 1; k < start.size(); ++k)
-        start[k] += start[k - 1];
-    order_ = LargeArray<std::uint32_t>(count);
-    {
-        std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
-        for (std::uint32_t i = 0; i < count; ++i)
-            order_[next[keys[i]]++] = i;
+    std::vector<std::uint32_t> start(cells + 1);
+    std::uint32_t at = 0;
+    for (std::size_t c = 0; c < cells; ++c) {
+        start[c] = at;
+        for (auto& slice : places) {
+            if (slice.empty())
+                continue;
+            const std::uint32_t n = slice[c];
+            slice[c] = at;
+            at += n;
+        }
     }
+    start[cells] = at;
+    order_ = LargeArray<std::uint32_t>(count);
+    inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
+        std::vector<std::uint32_t>& place = places[slot];
+        for (std::uint32_t i = begin; i < end; ++i)
+            order_[place[keys[i]]++] = i;
+    });
+    places = {};
     checkCancel(cancel);
 
     // Crowded cells are sorted again on finer grids of their own positions.
