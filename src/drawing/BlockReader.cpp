@@ -149,7 +149,7 @@ class BlockLoop {
         inFlightLimit_ = threads + 1;
         // A small file needs no 8 MiB buffer: one block of its size holds it.
         if (total > 0 && total < static_cast<std::int64_t>(kBlockBytes))
-            blockBytes_ = std::max<std::size_t>(4096, static_cast<std::size_t>(total) + 1);
+            blockBytes_ = std::max<std::size_t>(1024, static_cast<std::size_t>(total) + 1);
         sequential_ = std::make_unique<Piece>(PairParser::Section::None, 1, total >= kParallelFrom);
     }
 
@@ -182,7 +182,6 @@ class BlockLoop {
     std::int64_t done_ = 0;
     bool eof_ = false;
     bool sawEnd_ = false;
-    bool headerTaken_ = false;
 };
 
 LargeArray<char> BlockLoop::freshBuffer() {
@@ -339,8 +338,11 @@ void BlockLoop::run() {
         auto job = std::make_unique<Job>();
         job->length = next - begin;
         const std::size_t rest = filled > next ? filled - next : 0;
-        LargeArray<char> following = freshBuffer();
-        std::memcpy(following.data(), buffer.data() + next, rest);
+        // At the file's end with nothing left over no next buffer is needed (a small file's
+        // one allocation, which the fuzzer makes thousands of a second).
+        LargeArray<char> following = rest > 0 || !eof_ ? freshBuffer() : LargeArray<char>();
+        if (rest > 0)
+            std::memcpy(following.data(), buffer.data() + next, rest);
         if (begin)
             std::memmove(buffer.data(), buffer.data() + begin, job->length);
         job->bytes = std::move(buffer);

@@ -9,7 +9,7 @@ namespace quillet::drawing {
 
 namespace {
 
-constexpr std::size_t kFirstBytes = 4096;
+constexpr std::size_t kFirstBytes = 256;
 
 } // namespace
 
