@@ -306,6 +306,18 @@ TEST(ReaderTest, PiecesReadAsOneParser) {
         EXPECT_EQ(b->entities.texts[i].y, a->entities.texts[i].y);
         EXPECT_EQ(b->entities.bytesOf(i), a->entities.bytesOf(i));
     }
+    // The index built on several threads is the one built on one.
+    std::vector<std::uint32_t> found[2];
+    for (int k = 0; k < 2; ++k) {
+        const Drawing& d = k ? *b : *a;
+        d.index().query(
+            d.extents(), 0, [&](std::uint32_t id) { found[k].push_back(id); },
+            [](const NodeBox&) {});
+    }
+    EXPECT_EQ(found[0].size(), a->itemCount());
+    EXPECT_EQ(found[1], found[0]);
+    EXPECT_EQ(b->extents().minX, a->extents().minX);
+    EXPECT_EQ(b->extents().maxY, a->extents().maxY);
     // A broken group code far into the file names its line either way.
     const std::size_t at = bytes.size() / 3;
     const std::size_t line = bytes.find("\r\n 10\r\n", at) + 2;
