@@ -3,6 +3,7 @@
 // The timed reads run in child processes (this program started with --read), so each has
 // its own peak memory.
 #include "Arguments.h"
+#include "BlockDrawing.h"
 #include "ChildProcess.h"
 #include "InputGenerator.h"
 #include "ScratchDir.h"
@@ -36,18 +37,22 @@ struct Settings {
     std::string drawing; // an existing drawing to time instead of a generated one
     int pairs = 5;
     unsigned threads = 0;
+    std::int64_t inserts = 0; // the block benchmark instead, with this many inserts
+    std::int64_t blockLines = 10000;
     InputShape shape;
 };
 
 const char* const kUsage =
     "usage: quillet-preview-bench [--pairs N] [--lines N] [--threads N] [--dir FOLDER]\n"
-    "                             [--drawing FILE]\n"
+    "                             [--drawing FILE] [--inserts N [--block-lines N]]\n"
     "Times the preview's reader (read and index) on a generated drawing against cat.\n"
     "  --pairs N       reader and cat runs to alternate (default 5)\n"
     "  --lines N       input lines of the generated drawing (default 2400000: ~10 M texts)\n"
     "  --threads N     parsing threads of the reader (default: one per processor)\n"
     "  --dir FOLDER    where the files go, best a tmpfs (default /dev/shm)\n"
     "  --drawing FILE  time this drawing instead of generating one\n"
+    "  --inserts N     time instead a block of --block-lines lines (default 10000) inserted\n"
+    "                  N times against the same block inserted once\n"
     "  --read FILE     (internal) read FILE once and print what it holds\n";
 
 // The child: reads the drawing, builds the index, prints counts and the time it took.
@@ -154,6 +159,48 @@ int runBenchmark(const Settings& settings) {
     return 0;
 }
 
+// Reads a block inserted once and the same block inserted settings.inserts times, in turn:
+// inserts that share their block open in about the block's time and memory.
+int runBlockBenchmark(const Settings& settings) {
+    ScratchDir scratch(settings.folder, stopRunningChild);
+    const std::string once = scratch.file("block-once.dxf");
+    const std::string many = scratch.file("block-many.dxf");
+    writeBlockDrawing(once, settings.blockLines, 1);
+    writeBlockDrawing(many, settings.blockLines, settings.inserts);
+    const std::string threads = std::to_string(settings.threads);
+    const std::vector<std::string> readOnce = {settings.self, "--threads", threads, "--read", once};
+    const std::vector<std::string> readMany = {settings.self, "--threads", threads, "--read", many};
+    if (runChild(readOnce).exitCode != 0 || runChild(readMany).exitCode != 0)
+        throw std::runtime_error("the reader failed");
+    std::vector<double> onceSeconds, manySeconds;
+    long onceKiB = 0, manyKiB = 0;
+    for (int i = 0; i < settings.pairs; ++i) {
+        const ChildRun a = runChild(readOnce);
+        const ChildRun b = runChild(readMany);
+        if (a.exitCode != 0 || b.exitCode != 0)
+            throw std::runtime_error("a run failed");
+        onceSeconds.push_back(a.seconds);
+        manySeconds.push_back(b.seconds);
+        onceKiB = std::max(onceKiB, a.maxRssKiB);
+        manyKiB = std::max(manyKiB, b.maxRssKiB);
+        std::printf("  pair %d: inserted once %.4f s (%.1f MiB), %lld times %.4f s (%.1f MiB)\n",
+                    i + 1, a.seconds, static_cast<double>(a.maxRssKiB) / 1024.0,
+                    static_cast<long long>(settings.inserts), b.seconds,
+                    static_cast<double>(b.maxRssKiB) / 1024.0);
+        std::fflush(stdout);
+    }
+    std::printf("\n  block of %lld lines\n", static_cast<long long>(settings.blockLines));
+    std::printf("  inserted once (median)   %8.4f s   peak RSS %.1f MiB\n", median(onceSeconds),
+                static_cast<double>(onceKiB) / 1024.0);
+    std::printf("  inserted %lld times       %8.4f s   peak RSS %.1f MiB\n",
+                static_cast<long long>(settings.inserts), median(manySeconds),
+                static_cast<double>(manyKiB) / 1024.0);
+    std::printf("  time ratio %.2fx, memory %+.1f MiB\n",
+                median(manySeconds) / std::max(1e-9, median(onceSeconds)),
+                static_cast<double>(manyKiB - onceKiB) / 1024.0);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -184,10 +231,16 @@ int main(int argc, char** argv) {
                 settings.folder = value;
             else if (arg == "--drawing")
                 settings.drawing = value;
+            else if (arg == "--inserts")
+                settings.inserts = std::clamp(numberArg(arg, value), 1LL, 1000000LL);
+            else if (arg == "--block-lines")
+                settings.blockLines = std::clamp(numberArg(arg, value), 1LL, 10000000LL);
             else
                 throw std::invalid_argument("unknown option " + std::string(arg));
         }
-        return readPath ? readOnce(readPath, settings.threads) : runBenchmark(settings);
+        if (readPath)
+            return readOnce(readPath, settings.threads);
+        return settings.inserts ? runBlockBenchmark(settings) : runBenchmark(settings);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "quillet-preview-bench: %s\n", error.what());
         return 1;

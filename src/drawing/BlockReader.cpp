@@ -9,6 +9,7 @@
 
 #include "BinaryReader.h"
 #include "DrawingError.h"
+#include "LargeArray.h"
 #include "Numbers.h"
 
 #include "platform/RunError.h"
@@ -48,16 +49,19 @@ std::string_view trimmed(std::string_view s) noexcept {
 
 // A parser with the entities it fills.
 struct Piece {
-    explicit Piece(PairParser::Section start, std::int64_t firstLine)
+    explicit Piece(PairParser::Section start, std::int64_t firstLine, bool large)
         : entities(std::make_unique<Entities>()),
-          parser(std::make_unique<PairParser>(*entities, start, firstLine)) {}
+          parser(std::make_unique<PairParser>(*entities, start, firstLine)) {
+        if (large)
+            entities->expectLarge();
+    }
     std::unique_ptr<Entities> entities;
     std::unique_ptr<PairParser> parser;
 };
 
 // A block of the file and, once parsed, the piece made of it.
 struct Job {
-    std::vector<char> bytes; // length bytes of whole lines, then room to read ahead
+    LargeArray<char> bytes; // length bytes of whole lines, then room to read ahead
     std::size_t length = 0;
     std::unique_ptr<Piece> piece;
     std::exception_ptr error;
@@ -145,21 +149,21 @@ class BlockLoop {
         inFlightLimit_ = threads + 1;
         // A small file needs no 8 MiB buffer: one block of its size holds it.
         if (total > 0 && total < static_cast<std::int64_t>(kBlockBytes))
-            blockBytes_ = std::max<std::size_t>(4096, static_cast<std::size_t>(total) + 1);
-        sequential_ = std::make_unique<Piece>(PairParser::Section::None, 1);
+            blockBytes_ = std::max<std::size_t>(1024, static_cast<std::size_t>(total) + 1);
+        sequential_ = std::make_unique<Piece>(PairParser::Section::None, 1, total >= kParallelFrom);
     }
 
     void run();
 
   private:
-    void readBinary(std::vector<char>& buffer, std::size_t filled);
-    bool fill(std::vector<char>& buffer, std::size_t& filled);
+    void readBinary(LargeArray<char>& buffer, std::size_t filled);
+    bool fill(LargeArray<char>& buffer, std::size_t& filled);
     void parseSequentially(Job& job);
     void mergeFront();
     void flushSequential();
     void takeHeader(const PairParser& parser);
     void checkLimits();
-    std::vector<char> freshBuffer();
+    LargeArray<char> freshBuffer();
 
     platform::ByteSource& source_;
     std::int64_t total_;
@@ -170,7 +174,7 @@ class BlockLoop {
     std::deque<std::unique_ptr<Job>> inFlight_;
     // After the jobs, so that it is stopped (and its threads joined) before they go.
     std::unique_ptr<Workers> workers_;
-    std::vector<std::vector<char>> spare_;
+    std::vector<LargeArray<char>> spare_;
     // The parser that goes on from the last block parsed in file order, when not every block
     // can go to a worker; null while pieces are handed out.
     std::unique_ptr<Piece> sequential_;
@@ -178,19 +182,18 @@ class BlockLoop {
     std::int64_t done_ = 0;
     bool eof_ = false;
     bool sawEnd_ = false;
-    bool headerTaken_ = false;
 };
 
-std::vector<char> BlockLoop::freshBuffer() {
+LargeArray<char> BlockLoop::freshBuffer() {
     if (!spare_.empty()) {
-        std::vector<char> b = std::move(spare_.back());
+        LargeArray<char> b = std::move(spare_.back());
         spare_.pop_back();
         return b;
     }
-    return std::vector<char>(blockBytes_ + 1 + PairParser::kReadAhead);
+    return LargeArray<char>(blockBytes_ + 1 + PairParser::kReadAhead);
 }
 
-bool BlockLoop::fill(std::vector<char>& buffer, std::size_t& filled) {
+bool BlockLoop::fill(LargeArray<char>& buffer, std::size_t& filled) {
     while (filled < blockBytes_ && !eof_) {
         const std::size_t n = source_.read(buffer.data() + filled, blockBytes_ - filled);
         if (n == 0)
@@ -275,7 +278,7 @@ void BlockLoop::mergeFront() {
 }
 
 // A binary drawing is read whole, then parsed pair by pair.
-void BlockLoop::readBinary(std::vector<char>& buffer, std::size_t filled) {
+void BlockLoop::readBinary(LargeArray<char>& buffer, std::size_t filled) {
     std::string bytes(buffer.data(), filled);
     while (!eof_) {
         filled = 0;
@@ -290,7 +293,7 @@ void BlockLoop::readBinary(std::vector<char>& buffer, std::size_t filled) {
 }
 
 void BlockLoop::run() {
-    std::vector<char> buffer = freshBuffer();
+    LargeArray<char> buffer = freshBuffer();
     std::size_t filled = 0;
     bool first = true;
     while (!sawEnd_ && fill(buffer, filled)) {
@@ -335,8 +338,11 @@ void BlockLoop::run() {
         auto job = std::make_unique<Job>();
         job->length = next - begin;
         const std::size_t rest = filled > next ? filled - next : 0;
-        std::vector<char> following = freshBuffer();
-        std::memcpy(following.data(), buffer.data() + next, rest);
+        // At the file's end with nothing left over no next buffer is needed (a small file's
+        // one allocation, which the fuzzer makes thousands of a second).
+        LargeArray<char> following = rest > 0 || !eof_ ? freshBuffer() : LargeArray<char>();
+        if (rest > 0)
+            std::memcpy(following.data(), buffer.data() + next, rest);
         if (begin)
             std::memmove(buffer.data(), buffer.data() + begin, job->length);
         job->bytes = std::move(buffer);
@@ -357,12 +363,13 @@ void BlockLoop::run() {
             while (!inFlight_.empty() && !sequential_)
                 mergeFront();
             if (!sequential_)
-                sequential_ = std::make_unique<Piece>(PairParser::Section::Entities, nextLine_);
+                sequential_ =
+                    std::make_unique<Piece>(PairParser::Section::Entities, nextLine_, true);
             parseSequentially(*job);
             spare_.push_back(std::move(job->bytes));
             checkLimits();
         } else {
-            job->piece = std::make_unique<Piece>(PairParser::Section::Entities, 1);
+            job->piece = std::make_unique<Piece>(PairParser::Section::Entities, 1, true);
             Job* raw = job.get();
             inFlight_.push_back(std::move(job));
             workers_->submit(raw);

@@ -1,21 +1,33 @@
 // The bytes of every text of a drawing in one arena of large blocks: a text is an offset and a
-// length, not a string of its own.
+// length, not a string of its own. The last block may be smaller than the others (a small
+// drawing's only block starts at a few kilobytes) and grows before a new one starts.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillet::drawing {
 
 class ByteArena {
   public:
-    static constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
+    ByteArena() = default;
+    ByteArena(ByteArena&& other) noexcept { swap(other); }
+    ByteArena& operator=(ByteArena&& other) noexcept {
+        ByteArena gone;
+        gone.swap(other);
+        swap(gone);
+        return *this;
+    }
+    ~ByteArena() { clear(); }
+
+    // Two megabytes: a huge page, where the system has them.
+    static constexpr std::size_t kBlockBytes = std::size_t{1} << 21;
     // The most bytes one text keeps; the rest of a longer one is dropped, at a UTF-8
     // character's start.
-    static constexpr std::size_t kMaxTextBytes = kBlockBytes - 64;
+    static constexpr std::size_t kMaxTextBytes = (std::size_t{1} << 18) - 64;
 
     // Starts the next text, which takes the bytes appended until the next begin().
     void begin() noexcept { start_ = used_; }
@@ -32,8 +44,8 @@ class ByteArena {
         }
         if (bytes.empty())
             return;
-        if (used_ + bytes.size() > static_cast<std::uint64_t>(blocks_.size()) * kBlockBytes)
-            moveTextToNewBlock(have);
+        if (used_ + bytes.size() > end_)
+            makeRoom(have, bytes.size());
         std::memcpy(at(used_), bytes.data(), bytes.size());
         used_ += bytes.size();
     }
@@ -49,8 +61,8 @@ class ByteArena {
     // Puts n zero bytes before the current text's bytes (n < 64). Throws std::bad_alloc.
     void prependRoom(std::size_t n) {
         const std::size_t have = used_ - start_;
-        if (used_ + n > static_cast<std::uint64_t>(blocks_.size()) * kBlockBytes)
-            moveTextToNewBlock(have);
+        if (used_ + n > end_)
+            makeRoom(have, n);
         std::memmove(at(start_) + n, at(start_), have);
         std::memset(at(start_), 0, n);
         used_ += n;
@@ -71,23 +83,37 @@ class ByteArena {
     }
 
     // Moves every text of other to the end; returns the amount added to other's offsets.
+    // Throws std::bad_alloc.
     std::uint64_t append(ByteArena&& other);
 
     // Returns the bytes the blocks take.
-    std::size_t memoryBytes() const noexcept { return blocks_.size() * kBlockBytes; }
+    std::size_t memoryBytes() const noexcept;
 
   private:
     static std::size_t blockOffset(std::uint64_t offset) noexcept {
         return static_cast<std::size_t>(offset & (kBlockBytes - 1));
     }
     char* at(std::uint64_t offset) const noexcept {
-        return blocks_[static_cast<std::size_t>(offset / kBlockBytes)].get() + blockOffset(offset);
+        return blocks_[static_cast<std::size_t>(offset / kBlockBytes)] + blockOffset(offset);
     }
-    // Starts a fresh block and moves the have bytes of the current text there, so that a text
-    // never straddles two blocks.
-    void moveTextToNewBlock(std::size_t have);
+    // Makes room for more bytes after the have bytes of the current text: grows the last block
+    // while it is small, else starts a fresh block and moves the current text there, so that
+    // a text never straddles two blocks.
+    void makeRoom(std::size_t have, std::size_t more);
+    void clear() noexcept;
+    void swap(ByteArena& other) noexcept {
+        std::swap(blocks_, other.blocks_);
+        std::swap(sizes_, other.sizes_);
+        std::swap(end_, other.end_);
+        std::swap(used_, other.used_);
+        std::swap(start_, other.start_);
+    }
 
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    // Block k holds the offsets from k * kBlockBytes on, sizes_[k] of them: only the last
+    // block, or a block that was an arena's last before it was appended, may be smaller.
+    std::vector<char*> blocks_;
+    std::vector<std::size_t> sizes_;
+    std::uint64_t end_ = 0;   // offset one past the last block's room
     std::uint64_t used_ = 0;  // offset one past the last byte kept
     std::uint64_t start_ = 0; // offset of the current text
 };

@@ -274,7 +274,7 @@ Box Drawing::boundsOf(std::uint32_t id) const noexcept {
     return b;
 }
 
-void Drawing::buildIndex(const std::atomic<bool>* cancel) {
+void Drawing::buildIndex(const std::atomic<bool>* cancel, unsigned threads) {
     encoding = encodingOf(header);
     resolveBlocks();
     guess = {};
@@ -287,7 +287,7 @@ void Drawing::buildIndex(const std::atomic<bool>* cancel) {
     const std::uint64_t count = itemCount();
     index_.build(
         static_cast<std::uint32_t>(count), [this](std::uint32_t id) { return positionOf(id); },
-        [this](std::uint32_t id) { return boundsOf(id); }, cancel);
+        [this](std::uint32_t id) { return boundsOf(id); }, cancel, threads);
 }
 
 std::string Drawing::decodedText(const Entities& owner, std::size_t i) const {

@@ -58,9 +58,9 @@ class Drawing {
     // The file ended before its EOF marker: what was read is shown, with a warning.
     bool truncated = false;
 
-    // Builds the index and the extents and works out guess; call once after reading. Throws
-    // ReadCancelled and std::bad_alloc.
-    void buildIndex(const std::atomic<bool>* cancel = nullptr);
+    // Builds the index and the extents on up to threads threads (0: one per processor) and works
+    // out guess; call once after reading. Throws ReadCancelled and std::bad_alloc.
+    void buildIndex(const std::atomic<bool>* cancel = nullptr, unsigned threads = 0);
 
     const SpatialIndex& index() const noexcept { return index_; }
     // Returns the box around everything drawn (empty for a drawing with nothing to draw).

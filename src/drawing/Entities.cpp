@@ -95,22 +95,15 @@ void Entities::append(Entities&& other) {
     }
     if (!same)
         renumberLayers(other, map);
+    // Offsets move as the records are copied: one pass over them, not two.
     const std::uint64_t shift = textBytes.append(std::move(other.textBytes));
-    if (shift) {
-        for (std::size_t i = 0; i < other.texts.size(); ++i)
-            other.texts[i].packed += shift;
-        for (std::size_t i = 0; i < other.inserts.size(); ++i)
-            other.inserts[i].name += shift;
-    }
-    texts.append(std::move(other.texts));
+    texts.append(std::move(other.texts), [shift](TextRecord& t) { t.packed += shift; });
     lines.append(std::move(other.lines));
     arcs.append(std::move(other.arcs));
-    inserts.append(std::move(other.inserts));
+    inserts.append(std::move(other.inserts), [shift](InsertRecord& r) { r.name += shift; });
     const std::uint64_t firstVertex = vertices.size();
-    if (firstVertex)
-        for (std::size_t i = 0; i < other.polylines.size(); ++i)
-            other.polylines[i].first += firstVertex;
-    polylines.append(std::move(other.polylines));
+    polylines.append(std::move(other.polylines),
+                     [firstVertex](PolylineRecord& p) { p.first += firstVertex; });
     vertices.append(std::move(other.vertices));
     for (Block& b : other.blocks)
         blocks.push_back(std::move(b));

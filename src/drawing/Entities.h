@@ -212,6 +212,14 @@ struct Entities {
     // Moves everything of other to the end of this.
     void append(Entities&& other);
 
+    // Takes whole blocks for the arrays a large drawing fills most (texts, lines, vertices)
+    // rather than growing them from small. Throws std::bad_alloc.
+    void expectLarge() {
+        texts.startWhole();
+        lines.startWhole();
+        vertices.startWhole();
+    }
+
   private:
     std::size_t lastLayer_ = 0;
 };

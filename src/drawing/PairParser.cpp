@@ -919,8 +919,15 @@ void PairParser::finishLayer() {
 }
 
 void PairParser::finishInsert(Kind kind) {
-    if (bad_ || !haveName_)
-        return void(bad_ ? ++cur_->skipped : 0);
+    if (bad_)
+        return void(++cur_->skipped);
+    if (!haveName_) {
+        // A dimension some writers leave without its block: named, since it shows nothing.
+        cur_->countNotDrawn(kind == Kind::Dimension ? "DIMENSION"
+                            : kind == Kind::Table   ? "ACAD_TABLE"
+                                                    : "INSERT");
+        return;
+    }
     InsertRecord r;
     r.name = name_;
     r.look = look();

@@ -6,6 +6,7 @@
 #include "DrawingError.h"
 
 #include "platform/InputFile.h"
+#include "platform/LargeBlocks.h"
 #include "platform/RunError.h"
 
 #include <cstring>
@@ -95,8 +96,13 @@ std::unique_ptr<Drawing> readDrawing(const std::string& path, const ReadOptions&
 std::unique_ptr<Drawing> readDrawing(platform::ByteSource& source, std::int64_t total,
                                      const ReadOptions& options) {
     auto drawing = std::make_unique<Drawing>();
+    // The blocks the reader's pieces gave back are not kept past reading.
+    struct Release {
+        ~Release() { platform::releaseBlocks(); }
+    } release;
     readEntities(source, total, options, *drawing);
-    drawing->buildIndex(options.cancel);
+    platform::releaseBlocks();
+    drawing->buildIndex(options.cancel, options.threads);
     return drawing;
 }
 

@@ -5,9 +5,13 @@
 
 #include "DrawingError.h"
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cmath>
+#include <exception>
+#include <mutex>
+#include <thread>
 
 namespace quillet::drawing {
 
@@ -68,42 +72,111 @@ void checkCancel(const std::atomic<bool>* cancel) {
         throw ReadCancelled();
 }
 
+// Runs work(begin, end, slot) over [0, count) in up to threads slices at once, slot being
+// the slice's number; a small count runs on the calling thread alone.
+template <class Work> void inSlices(std::uint32_t count, unsigned threads, Work&& work) {
+    constexpr std::uint32_t kWorthAThread = 1u << 16;
+    threads = std::max(1u, std::min(threads, count / kWorthAThread));
+    if (threads == 1) {
+        work(0u, count, 0u);
+        return;
+    }
+    std::vector<std::thread> helpers;
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    const auto slice = [&](unsigned k) {
+        try {
+            work(static_cast<std::uint32_t>(std::uint64_t{count} * k / threads),
+                 static_cast<std::uint32_t>(std::uint64_t{count} * (k + 1) / threads), k);
+        } catch (...) {
+            std::lock_guard hold(failureLock);
+            failure = std::current_exception();
+        }
+    };
+    try {
+        for (unsigned k = 1; k < threads; ++k)
+            helpers.emplace_back(slice, k);
+    } catch (...) {
+        for (auto& h : helpers)
+            h.join();
+        throw;
+    }
+    slice(0);
+    for (auto& h : helpers)
+        h.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 } // namespace
 
 void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uint32_t)>& position,
                          const std::function<Box(std::uint32_t)>& bounds,
-                         const std::atomic<bool>* cancel) {
-    order_.clear();
+                         const std::atomic<bool>* cancel, unsigned threads) {
+    order_ = {};
     levels_.clear();
     extents_ = {};
     if (count == 0)
         return;
+    if (threads == 0)
+        threads = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
     // The order comes from each item's position (a text's anchor, a line's middle), which
     // costs a load; the boxes are worked out once, for the leaves.
+    std::vector<Box> sliceBoxes(threads);
+    inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
+        Box c;
+        for (std::uint32_t i = begin; i < end; ++i) {
+            const Point p = position(i);
+            if (std::isfinite(p.x) && std::isfinite(p.y))
+                c.add(p.x, p.y);
+        }
+        sliceBoxes[slot] = c;
+    });
     Box centres;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const Point p = position(i);
-        if (std::isfinite(p.x) && std::isfinite(p.y))
-            centres.add(p.x, p.y);
-    }
+    for (const Box& b : sliceBoxes)
+        centres.add(b);
     checkCancel(cancel);
 
-    // About eight items to a cell of the first grid.
+    // About eight items to a cell of the first grid; each item's cell found once.
     int bits = 0;
     while (bits < 10 && (std::uint64_t{1} << (2 * bits)) * 8 < count)
         ++bits;
     const Grid grid(centres, bits);
-    std::vector<std::uint32_t> start((std::size_t{1} << (2 * bits)) + 1, 0);
-    for (std::uint32_t i = 0; i < count; ++i)
-        ++start[grid.key(position(i)) + 1];
-    for (std::size_t k = 1; k < start.size(); ++k)
-        start[k] += start[k - 1];
-    order_.resize(count);
-    {
-        std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
-        for (std::uint32_t i = 0; i < count; ++i)
-            order_[next[grid.key(position(i))]++] = i;
+    // A counting sort on every core: each slice counts its items' cells, the counts give each
+    // slice its places in each cell (the slices in file order), and each slice puts its items
+    // there.
+    const std::size_t cells = std::size_t{1} << (2 * bits);
+    LargeArray<std::uint32_t> keys(count);
+    std::vector<std::vector<std::uint32_t>> places(threads);
+    inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
+        std::vector<std::uint32_t> counts(cells, 0);
+        for (std::uint32_t i = begin; i < end; ++i) {
+            const std::uint32_t key = grid.key(position(i));
+            keys[i] = key;
+            ++counts[key];
+        }
+        places[slot] = std::move(counts);
+    });
+    std::vector<std::uint32_t> start(cells + 1);
+    std::uint32_t at = 0;
+    for (std::size_t c = 0; c < cells; ++c) {
+        start[c] = at;
+        for (auto& slice : places) {
+            if (slice.empty())
+                continue;
+            const std::uint32_t n = slice[c];
+            slice[c] = at;
+            at += n;
+        }
     }
+    start[cells] = at;
+    order_ = LargeArray<std::uint32_t>(count);
+    inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
+        std::vector<std::uint32_t>& place = places[slot];
+        for (std::uint32_t i = begin; i < end; ++i)
+            order_[place[keys[i]]++] = i;
+    });
+    places = {};
     checkCancel(cancel);
 
     // Crowded cells are sorted again on finer grids of their own positions.
@@ -148,26 +221,53 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
     scratch = {};
 
     // The leaves, then each level above, until one node holds everything.
-    // The leaves' boxes, worked out in the items' own order: in the tree's order every item
-    // would be a jump through memory. Items with an empty box leave their leaf as it is.
-    std::vector<std::uint32_t> leafOf(count);
+    // The leaves' boxes, worked out in the items' own order (the items' leaves written where
+    // their keys were): in the tree's order every item would be a jump through memory. Each
+    // slice of items has boxes of its own, joined after. Items with an empty box leave their
+    // leaf as it is.
+    LargeArray<std::uint32_t>& leafOf = keys;
     for (std::size_t k = 0; k < order_.size(); ++k)
         leafOf[order_[k]] = static_cast<std::uint32_t>(k / kFanout);
-    Box none;
-    std::vector<Box> boxes((order_.size() + kFanout - 1) / kFanout, none);
-    for (std::uint32_t i = 0; i < count; ++i)
-        boxes[leafOf[i]].add(bounds(i));
-    leafOf = {};
-    checkCancel(cancel);
-    std::vector<NodeBox> leaves(boxes.size());
-    for (std::size_t n = 0; n < boxes.size(); ++n) {
-        Box b = boxes[n];
-        extents_.add(b);
-        constexpr float kInf = std::numeric_limits<float>::infinity();
-        leaves[n] = b.empty() ? NodeBox{kInf, kInf, -kInf, -kInf} // meets no view
-                              : NodeBox{down(b.minX), down(b.minY), up(b.maxX), up(b.maxY)};
+    const std::size_t leafCount = (order_.size() + kFanout - 1) / kFanout;
+    // The slices' leaves in single precision, rounded outwards: half the memory to scatter
+    // into, which is what this pass waits for.
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    constexpr NodeBox kNone{kInf, kInf, -kInf, -kInf}; // meets no view
+    std::vector<LargeArray<NodeBox>> sliceLeaves(threads);
+    inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
+        LargeArray<NodeBox> boxes(leafCount);
+        std::fill(boxes.begin(), boxes.end(), kNone);
+        for (std::uint32_t i = begin; i < end; ++i) {
+            const Box b = bounds(i);
+            if (b.empty())
+                continue;
+            NodeBox& n = boxes[leafOf[i]];
+            n.minX = std::min(n.minX, down(b.minX));
+            n.minY = std::min(n.minY, down(b.minY));
+            n.maxX = std::max(n.maxX, up(b.maxX));
+            n.maxY = std::max(n.maxY, up(b.maxY));
+        }
+        sliceLeaves[slot] = std::move(boxes);
+    });
+    keys = {};
+    std::vector<NodeBox> leaves(sliceLeaves[0].begin(), sliceLeaves[0].end());
+    sliceLeaves[0] = {};
+    for (std::size_t k = 1; k < sliceLeaves.size(); ++k) {
+        if (sliceLeaves[k].size() == 0)
+            continue;
+        for (std::size_t n = 0; n < leafCount; ++n) {
+            const NodeBox& o = sliceLeaves[k][n];
+            leaves[n].minX = std::min(leaves[n].minX, o.minX);
+            leaves[n].minY = std::min(leaves[n].minY, o.minY);
+            leaves[n].maxX = std::max(leaves[n].maxX, o.maxX);
+            leaves[n].maxY = std::max(leaves[n].maxY, o.maxY);
+        }
+        sliceLeaves[k] = {};
     }
-    boxes = {};
+    checkCancel(cancel);
+    for (const NodeBox& n : leaves)
+        if (n.minX <= n.maxX)
+            extents_.add(Box{n.minX, n.minY, n.maxX, n.maxY});
     levels_.push_back(std::move(leaves));
     while (levels_.back().size() > 1) {
         const std::vector<NodeBox>& below = levels_.back();
@@ -188,7 +288,7 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
 }
 
 std::size_t SpatialIndex::memoryBytes() const noexcept {
-    std::size_t bytes = order_.capacity() * sizeof(std::uint32_t);
+    std::size_t bytes = order_.size() * sizeof(std::uint32_t);
     for (const auto& level : levels_)
         bytes += level.capacity() * sizeof(NodeBox);
     return bytes;

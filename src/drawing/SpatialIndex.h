@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Geometry.h"
+#include "LargeArray.h"
 
 #include <atomic>
 #include <cstdint>
@@ -22,12 +23,13 @@ class SpatialIndex {
   public:
     static constexpr std::size_t kFanout = 16;
 
-    // Builds the index over count items at position(i) (called a few times per item) whose
-    // boxes bounds(i) returns (called once per item). Throws ReadCancelled when cancel turns
-    // true, and std::bad_alloc.
+    // Builds the index over count items at position(i) (called twice per item, more in
+    // crowded places) whose boxes bounds(i) returns (called once per item), on up to threads
+    // threads at once (0: one per processor; both functions must allow that). Throws
+    // ReadCancelled when cancel turns true, and std::bad_alloc.
     void build(std::uint32_t count, const std::function<Point(std::uint32_t)>& position,
                const std::function<Box(std::uint32_t)>& bounds,
-               const std::atomic<bool>* cancel = nullptr);
+               const std::atomic<bool>* cancel = nullptr, unsigned threads = 1);
 
     // Calls item(i) for every item whose node meets view; a node smaller than dust across
     // both ways is handed to small(box) instead of its items.
@@ -67,7 +69,7 @@ class SpatialIndex {
             visit(level - 1, child, view, dust, item, small);
     }
 
-    std::vector<std::uint32_t> order_;         // item numbers in tree order
+    LargeArray<std::uint32_t> order_;          // item numbers in tree order
     std::vector<std::vector<NodeBox>> levels_; // leaves first, the root's level last
     Box extents_;
 };

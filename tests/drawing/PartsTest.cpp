@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -104,20 +106,36 @@ TEST(PartsTest, WherePiecesMayStart) {
 }
 
 TEST(PartsTest, JoinedPiecesKeepEveryElementAndText) {
-    for (std::size_t first : {std::size_t{0}, std::size_t{7}, ChunkedArray<int, 4>::kBlock}) {
-        ChunkedArray<int, 4> a, b;
-        for (std::size_t i = 0; i < first; ++i)
-            a.push_back(static_cast<int>(i));
-        for (int i = 0; i < 40; ++i)
-            b.push_back(1000 + i);
-        a.append(std::move(b));
-        ASSERT_EQ(a.size(), first + 40);
-        EXPECT_TRUE(b.empty());
-        for (std::size_t i = 0; i < a.size(); ++i)
-            ASSERT_EQ(a[i], i < first ? static_cast<int>(i) : 1000 + static_cast<int>(i - first));
-        a.push_back(-1);
-        EXPECT_EQ(a.back(), -1);
+    // Blocks of 256: the first grows from 64; an array joined at a block's end hands its
+    // blocks over, elsewhere it is copied; a whole first block taken at once.
+    constexpr std::size_t kBlock = ChunkedArray<int, 8>::kBlock;
+    for (std::size_t first : {std::size_t{0}, std::size_t{7}, kBlock, kBlock + 3, 3 * kBlock}) {
+        for (std::size_t second : {std::size_t{3}, std::size_t{40}, 2 * kBlock + 5}) {
+            for (bool whole : {false, true}) {
+                SCOPED_TRACE(std::to_string(first) + " + " + std::to_string(second) +
+                             (whole ? " whole" : ""));
+                ChunkedArray<int, 8> a, b;
+                if (whole)
+                    b.startWhole();
+                for (std::size_t i = 0; i < first; ++i)
+                    a.push_back(static_cast<int>(i));
+                for (std::size_t i = 0; i < second; ++i)
+                    b.push_back(1000 + static_cast<int>(i));
+                a.append(std::move(b));
+                ASSERT_EQ(a.size(), first + second);
+                EXPECT_TRUE(b.empty());
+                a.push_back(-1);
+                for (std::size_t i = 0; i < first + second; ++i)
+                    ASSERT_EQ(a[i],
+                              i < first ? static_cast<int>(i) : 1000 + static_cast<int>(i - first));
+                EXPECT_EQ(a.back(), -1);
+            }
+        }
     }
+    // A small drawing's arrays take little memory: the fuzzer reads thousands a second.
+    ChunkedArray<TextRecord> small;
+    small.push_back({});
+    EXPECT_LT(small.memoryBytes(), 1024u);
     Entities x, y;
     for (Entities* e : {&x, &y}) {
         for (int i = 0; i < 3; ++i) {
@@ -141,6 +159,39 @@ TEST(PartsTest, JoinedPiecesKeepEveryElementAndText) {
     EXPECT_EQ(x.notDrawn.at("INSERT"), 2);
 }
 
+TEST(PartsTest, JoinedArenasKeepEveryText) {
+    // Arenas of nothing, a few short texts and more than a block, joined every way: a small
+    // one is copied at any offset, a large one handed over block by block.
+    const std::size_t counts[] = {0, 3, 80};
+    for (std::size_t mine : counts) {
+        for (std::size_t theirs : counts) {
+            SCOPED_TRACE(std::to_string(mine) + " + " + std::to_string(theirs));
+            ByteArena a, b;
+            std::vector<std::pair<std::uint64_t, std::string>> texts;
+            auto fill = [&](ByteArena& arena, std::size_t n, char letter) {
+                std::vector<std::pair<std::uint64_t, std::string>> made;
+                for (std::size_t i = 0; i < n; ++i) {
+                    const std::string text(n > 10 ? 30000 : 5, static_cast<char>(letter + i % 20));
+                    arena.begin();
+                    arena.append(text);
+                    made.emplace_back(arena.currentOffset(), text);
+                }
+                return made;
+            };
+            texts = fill(a, mine, 'a');
+            const auto others = fill(b, theirs, 'A');
+            const std::uint64_t shift = a.append(std::move(b));
+            for (const auto& [offset, text] : others)
+                texts.emplace_back(offset + shift, text);
+            a.begin();
+            a.append("after");
+            texts.emplace_back(a.currentOffset(), "after");
+            for (const auto& [offset, text] : texts)
+                ASSERT_EQ(a.view(offset, text.size()), text);
+        }
+    }
+}
+
 TEST(PartsTest, LongTextsAreCutAndNeverStraddleBlocks) {
     ByteArena arena;
     const std::string big(ByteArena::kMaxTextBytes + 10, 'x');
@@ -149,12 +200,12 @@ TEST(PartsTest, LongTextsAreCutAndNeverStraddleBlocks) {
     EXPECT_EQ(arena.currentLength(), ByteArena::kMaxTextBytes);
     // Texts that together pass a block each stay whole.
     std::vector<std::pair<std::uint64_t, std::size_t>> kept;
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 80; ++i) {
         arena.begin();
         arena.append(std::string(30000, static_cast<char>('a' + i)));
         kept.emplace_back(arena.currentOffset(), arena.currentLength());
     }
-    for (int i = 0; i < 20; ++i)
+    for (int i = 0; i < 80; ++i)
         EXPECT_EQ(arena.view(kept[i].first, kept[i].second),
                   std::string(30000, static_cast<char>('a' + i)));
 }

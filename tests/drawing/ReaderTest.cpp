@@ -150,7 +150,8 @@ TEST(ReaderTest, TextPlacementAndShapes) {
         pair(10, "0") + pair(20, "0") + pair(10, "1") + pair(20, "0") + pair(10, "1") +
         pair(20, "1") + pair(0, "POLYLINE") + pair(66, "1") + pair(70, "0") + pair(0, "VERTEX") +
         pair(10, "2") + pair(20, "2") + pair(0, "VERTEX") + pair(10, "3") + pair(20, "3") +
-        pair(0, "SEQEND") + pair(0, "INSERT") + pair(2, "B") + pair(0, "POINT") + pair(0, "INSERT");
+        pair(0, "SEQEND") + pair(0, "INSERT") + pair(2, "B") + pair(0, "POINT") +
+        pair(0, "INSERT") + pair(0, "DIMENSION") + pair(10, "1");
     const auto d = readBytes(entitiesOnly(entities));
     const Entities& e = d->entities;
     ASSERT_EQ(e.texts.size(), 3u);
@@ -174,8 +175,10 @@ TEST(ReaderTest, TextPlacementAndShapes) {
     EXPECT_EQ(e.polylines[1].count, 2u);
     EXPECT_EQ(e.vertices[e.polylines[1].first + 1].x, 3);
     EXPECT_EQ(e.polylines[2].flags(), PolylineRecord::kPoint);
-    // The insert without a block name is no reference.
+    // The insert and the dimension without a block name are no references; named as not drawn.
     ASSERT_EQ(e.inserts.size(), 1u);
+    EXPECT_EQ(e.notDrawn.at("INSERT"), 1);
+    EXPECT_EQ(e.notDrawn.at("DIMENSION"), 1);
     EXPECT_EQ(e.insertName(0), "B");
     EXPECT_EQ(d->blockOf(e.inserts[0]), nullptr); // no such block
     EXPECT_EQ(d->index().size(), 10u);
@@ -303,6 +306,18 @@ TEST(ReaderTest, PiecesReadAsOneParser) {
         EXPECT_EQ(b->entities.texts[i].y, a->entities.texts[i].y);
         EXPECT_EQ(b->entities.bytesOf(i), a->entities.bytesOf(i));
     }
+    // The index built on several threads is the one built on one.
+    std::vector<std::uint32_t> found[2];
+    for (int k = 0; k < 2; ++k) {
+        const Drawing& d = k ? *b : *a;
+        d.index().query(
+            d.extents(), 0, [&](std::uint32_t id) { found[k].push_back(id); },
+            [](const NodeBox&) {});
+    }
+    EXPECT_EQ(found[0].size(), a->itemCount());
+    EXPECT_EQ(found[1], found[0]);
+    EXPECT_EQ(b->extents().minX, a->extents().minX);
+    EXPECT_EQ(b->extents().maxY, a->extents().maxY);
     // A broken group code far into the file names its line either way.
     const std::size_t at = bytes.size() / 3;
     const std::size_t line = bytes.find("\r\n 10\r\n", at) + 2;

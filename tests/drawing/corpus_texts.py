@@ -9,6 +9,7 @@ import math
 import os
 import re
 import resource
+import select
 import subprocess
 import sys
 
@@ -35,9 +36,41 @@ def wcs_angle(entity, degrees):
     return math.degrees(math.atan2(d.y, d.x)) % 360
 
 
+UNICODE_ESCAPE = re.compile(r"\\U\+([0-9A-Fa-f]{4})")
+MIF_ESCAPE = re.compile(r"\\M\+([1-5])([0-9A-Fa-f]{4})")
+MIF_CODE_PAGES = {"1": "cp932", "2": "cp950", "3": "cp949", "4": "johab", "5": "cp936"}
+STACK = re.compile(r"\\S([^;]*?)[\^/#]([^;]*);")
+
+
+def mif_character(m):
+    try:
+        return bytes.fromhex(m.group(2)).decode(MIF_CODE_PAGES[m.group(1)])
+    except UnicodeDecodeError:
+        return m.group(0)
+
+
+def unescaped(text):
+    """Returns text with its \\U+XXXX escapes decoded, as ezdxf's recover decodes them when
+    loading (its plain readfile keeps them, and recover fails on two run together), and its
+    \\M+nXXXX escapes (a character of code page n), which ezdxf keeps."""
+    text = UNICODE_ESCAPE.sub(lambda m: chr(int(m.group(1), 16)), text)
+    return MIF_ESCAPE.sub(mif_character, text)
+
+
+def unstacked(text):
+    """Returns an MTEXT's text with its stacked fractions (\\S1/2; \\S1^2; \\S1#2;) written
+    1/2, as this reader shows them: ezdxf's plain text makes "1p" of "\\S1^2;"."""
+    return STACK.sub(lambda m: m.group(1) + "/" + m.group(2), text)
+
+
 def peer_text(e):
     """Returns (x, y, height, rotation, text) of a text entity as ezdxf places it, or None."""
     kind = e.dxftype()
+    if kind == "MTEXT":
+        # ezdxf's plain text keeps MTEXT's non-breaking space "\\~" as it stands.
+        e.text = unstacked(unescaped(e.text)).replace("\\~", "\u00a0")
+    elif kind in ("TEXT", "ATTRIB", "ATTDEF"):
+        e.dxf.text = unescaped(e.dxf.get("text", ""))
     if kind in ("TEXT", "ATTRIB", "ATTDEF"):
         if kind == "ATTRIB" and e.is_invisible:
             return None
@@ -65,6 +98,8 @@ def peer_texts(entities, depth=0, out=None):
             if t:
                 out.append(t)
             if depth < 16 and kind == "INSERT":
+                if e.dxf.get("zscale", 1) == 0:
+                    e.dxf.zscale = 1  # flat in Z changes nothing in plan; ezdxf divides by it
                 for a in e.attribs:
                     t = peer_text(a)
                     if t:
@@ -121,23 +156,70 @@ def agree(peer, mine):
     return n
 
 
-def peer_main(path):
-    # ezdxf in a child of its own, its memory bounded: some drawings make it expand forever.
-    resource.setrlimit(resource.RLIMIT_AS, (3 << 30, 3 << 30))
+def peer_read(path):
+    """Returns ezdxf's texts of the drawing at path, as peer_texts makes them."""
     # recover reads broken drawings but not the binary form, and stumbles on some escapes.
     try:
         doc, _ = recover.readfile(path)
     except Exception:
         doc = ezdxf.readfile(path)
     hidden = hidden_layers(doc)
-    texts = peer_texts([e for e in doc.modelspace() if e.dxf.get("layer", "0") not in hidden])
-    json.dump(texts, sys.stdout)
+    return peer_texts([e for e in doc.modelspace() if e.dxf.get("layer", "0") not in hidden])
+
+
+def peer_worker():
+    """Reads drawing paths from standard input, one a line, and answers each with one line of
+    JSON: ezdxf's texts, or null when ezdxf cannot read the drawing."""
+    # Its memory bounded: some drawings make ezdxf expand forever.
+    resource.setrlimit(resource.RLIMIT_AS, (3 << 30, 3 << 30))
+    for line in sys.stdin:
+        try:
+            answer = peer_read(line.rstrip("\n"))
+        except (Exception, MemoryError, RecursionError):
+            answer = None
+        sys.stdout.write(json.dumps(answer) + "\n")
+        sys.stdout.flush()
     return 0
+
+
+class Peer:
+    """ezdxf in one child process for every drawing (starting it once a file cost most of the
+    run), started again after a drawing that hangs or kills it."""
+
+    def __init__(self):
+        self.child = None
+
+    def texts(self, path):
+        """Returns ezdxf's texts of path, or None when it cannot read it in TIMEOUT seconds."""
+        if self.child is None:
+            self.child = subprocess.Popen([sys.executable, __file__, "--peer"],
+                                          stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                          stderr=subprocess.DEVNULL,
+                                          text=True, encoding="utf-8", errors="surrogateescape")
+        try:
+            self.child.stdin.write(path + "\n")
+            self.child.stdin.flush()
+        except OSError:
+            self.stop()
+            return None
+        ready, _, _ = select.select([self.child.stdout], [], [], TIMEOUT)
+        answer = self.child.stdout.readline() if ready else ""
+        if not answer:  # hung or died
+            self.stop()
+            return None
+        texts = json.loads(answer)
+        return None if texts is None else [tuple(t) for t in texts]
+
+    def stop(self):
+        if self.child is not None:
+            self.child.kill()
+            self.child.wait()
+            self.child = None
 
 
 def main():
     if sys.argv[1] == "--peer":
-        return peer_main(sys.argv[2])
+        return peer_worker()
     program, corpus = sys.argv[1], sys.argv[2]
     floor = float(sys.argv[3]) if len(sys.argv) > 3 else 0.0
     if not os.path.isdir(corpus):
@@ -145,40 +227,40 @@ def main():
         return 77
     files = sorted(os.path.join(d, f) for d, _, fs in os.walk(corpus) for f in fs
                    if f.lower().endswith(".dxf"))
-    opened = peer_total = agreed = nothing = 0
-    differ = []
-    for path in files:
-        name = os.path.relpath(path, corpus)
-        print(name, file=sys.stderr, flush=True)
-        code, summary = ours(program, path, "--summary")
-        if code != 0:
-            differ.append((name, "not opened"))
-            continue
-        opened += 1
-        counts = dict(zip(summary.split()[0::2], summary.split()[1::2]))
-        if all(counts.get(k) == "0" for k in ("texts", "lines", "arcs", "polylines", "inserts")):
-            nothing += 1
-        _, listing = ours(program, path)
-        mine = parse_listing(listing)
-        try:
-            r = subprocess.run([sys.executable, __file__, "--peer", path], capture_output=True,
-                               timeout=TIMEOUT)
-            peer = [tuple(t) for t in json.loads(r.stdout)] if r.returncode == 0 else None
-        except subprocess.TimeoutExpired:
-            peer = None
-        if peer is None:
-            differ.append((name, "ezdxf cannot read it"))
-            continue
-        n = agree(peer, mine)
-        peer_total += len(peer)
-        agreed += n
-        if n != len(peer) or len(mine) != len(peer):
-            differ.append((name, f"{n} of ezdxf's {len(peer)} texts agree, quillet has {len(mine)}"))
+    opened = peer_total = agreed = 0
+    differ, nothing = [], []
+    peer = Peer()
+    try:
+        for path in files:
+            name = os.path.relpath(path, corpus)
+            code, summary = ours(program, path, "--summary")
+            if code != 0:
+                differ.append((name, "not opened"))
+                continue
+            opened += 1
+            counts = dict(zip(summary.split()[0::2], summary.split()[1::2]))
+            if all(counts.get(k) == "0" for k in ("texts", "lines", "arcs", "polylines", "inserts")):
+                nothing.append(name)
+            _, listing = ours(program, path)
+            mine = parse_listing(listing)
+            theirs = peer.texts(path)
+            if theirs is None:
+                differ.append((name, "ezdxf cannot read it"))
+                continue
+            n = agree(theirs, mine)
+            peer_total += len(theirs)
+            agreed += n
+            if n != len(theirs) or len(mine) != len(theirs):
+                differ.append((name, f"{n} of ezdxf's {len(theirs)} texts agree, quillet has {len(mine)}"))
+    finally:
+        peer.stop()
     share = agreed / peer_total if peer_total else 1.0
-    print(f"files: {len(files)}, open: {opened}, draw nothing: {nothing}")
+    print(f"files: {len(files)}, open: {opened}, draw nothing: {len(nothing)}")
     print(f"texts: {agreed} of ezdxf's {peer_total} agree ({100 * share:.2f}%)")
     for name, why in differ:
         print(f"  {name}: {why}")
+    for name in nothing:
+        print(f"  {name}: draws nothing")
     if share < floor:
         print(f"agreement {share:.4f} is below the floor {floor}")
         return 1
