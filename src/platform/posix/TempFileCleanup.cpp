@@ -18,6 +18,9 @@ constexpr int kCleanupSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGTERM, SIGPIPE
 
 enum State : int { kNone, kChanging, kOurs };
 
+// How long a name that is ours waits before it takes the output's place (see TempNameStep).
+constexpr int kGraceMilliseconds = 20;
+
 // Only async-signal-safe work may touch these from the handler: fixed storage and atomics.
 std::atomic<int> gState{kNone};
 std::atomic<bool> gEnding{false}; // a cleanup signal is ending the process
@@ -84,6 +87,15 @@ TempNameStep::TempNameStep(int dirFd, const char* name) noexcept {
     for (int sig : kCleanupSignals)
         sigaddset(&held, sig);
     ::pthread_sigmask(SIG_BLOCK, &held, &tPrevious);
+    // The name is ours and about to change hands. A signal another thread has already taken
+    // leaves the pending set before its handler runs and says so; under load that thread may
+    // wait for a processor. Give it a moment: this happens once in a run that replaces a file.
+    for (int waited = 0; gState.load() == kOurs && waited < kGraceMilliseconds && !gEnding.load() &&
+                         !cleanupSignalPending(tPrevious);
+         ++waited) {
+        const timespec millisecond{0, 1000 * 1000};
+        ::nanosleep(&millisecond, nullptr);
+    }
     // Once a signal is ending the process, no name changes hands any more: the drawing must
     // not take the output's place after the handler has looked. The end is moments away.
     // A signal sent but not yet taken by any thread counts too: it is on its way.
