@@ -193,9 +193,14 @@ Box estimatedTextBox(const Entities& e, std::size_t i) noexcept {
         forEachMTextLine(bytes, [&](std::string_view line) {
             const double lineEms = estimatedEms(line);
             // A wrapped paragraph takes the width and as many lines as it needs.
-            const int wrapped = wrap > 0 && lineEms > wrap ? static_cast<int>(lineEms / wrap) : 0;
+            // Counts are capped: a tiny wrap width must not overflow them (a box that tall is
+            // as good as any taller one).
+            constexpr double kMostLines = 1e7;
+            const int wrapped = wrap > 0 && lineEms > wrap
+                                    ? static_cast<int>(std::min(lineEms / wrap, kMostLines))
+                                    : 0;
             ems = std::max(ems, wrapped ? wrap : lineEms);
-            lines += 1 + wrapped;
+            lines = static_cast<int>(std::min(double(lines) + 1 + wrapped, kMostLines));
         });
     } else {
         ems = estimatedEms(bytes);
