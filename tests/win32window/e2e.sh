@@ -317,37 +317,41 @@ check "quillet.exe --version answers into a pipe" "quillet" "$(wine "$bin/quille
 # A long run (lines of 200 characters; under wine 8 a run reads some 170 MB a second): its
 # progress in the report box, the window answering; 終了 during it ends the program and
 # leaves the folder as it was: no drawing, no unfinished file, nothing in the trash.
-big_mb=${QUILLET_E2E_BIG_MB:-2000}
-line=$(printf '%0200d' 0)
-{ yes "$line"$'\r' || true; } | head -c $((big_mb * 1000000)) >"$work/big.csv"
-rm -f "$work/big.csv.dxf"
-before=$(ls -lA --time-style=full-iso "$work" | tail -n +2; ls -A "$trash/files")
-wine "$bin/quillet.exe" "図面/big.csv" &
-probe wait >/dev/null
-sleep 0.5
-# By the mouse: a window just started need not have the keyboard yet (no window manager here).
-click cmdCul1
-check "a long run shows its progress in the report box" yes "$(yes_no wait_until 20 report_says '読み込み中 : ')"
-check "the window answers during the run" "big.csv" "$(timeout 5 wine "$probe_exe" text txtFileName | tr -d '\r')"
-if [[ -n "$shot" ]]; then
-    import -window "$(xdotool search --onlyvisible --classname quillet.exe | head -1)" \
-        "${shot%.png}-long-run.png"
-    echo "screenshot: ${shot%.png}-long-run.png"
+# QUILLET_E2E_LONG_RUN=0 leaves it out: on a loaded machine 終了 has been seen to take over
+# 30 s to end a run under wine, which is not understood yet.
+if [[ "${QUILLET_E2E_LONG_RUN:-1}" == 1 ]]; then
+    big_mb=${QUILLET_E2E_BIG_MB:-2000}
+    line=$(printf '%0200d' 0)
+    { yes "$line"$'\r' || true; } | head -c $((big_mb * 1000000)) >"$work/big.csv"
+    rm -f "$work/big.csv.dxf"
+    before=$(ls -lA --time-style=full-iso "$work" | tail -n +2; ls -A "$trash/files")
+    wine "$bin/quillet.exe" "図面/big.csv" &
+    probe wait >/dev/null
+    sleep 0.5
+    # By the mouse: a window just started need not have the keyboard yet (no window manager here).
+    click cmdCul1
+    check "a long run shows its progress in the report box" yes "$(yes_no wait_until 20 report_says '読み込み中 : ')"
+    check "the window answers during the run" "big.csv" "$(timeout 5 wine "$probe_exe" text txtFileName | tr -d '\r')"
+    if [[ -n "$shot" ]]; then
+        import -window "$(xdotool search --onlyvisible --classname quillet.exe | head -1)" \
+            "${shot%.png}-long-run.png"
+        echo "screenshot: ${shot%.png}-long-run.png"
+    fi
+    exit_start=$(date +%s%N)
+    click cmdExit
+    check "終了 during a run ends the program" "gone" "$(probe gone 30 >/dev/null 2>&1 && echo gone || echo still there)"
+    echo "終了 during the run: the window gone $((($(date +%s%N) - exit_start) / 1000000)) ms after the click"
+    # A window that did not go must not hold the test up: it is ended after a while.
+    for _ in $(seq 100); do
+        [[ -z "$(jobs -rp)" ]] && break
+        sleep 0.1
+    done
+    kill $(jobs -rp) 2>/dev/null || true
+    wait || true
+    check "and leaves the folder and the trash as they were" "$before" \
+        "$(ls -lA --time-style=full-iso "$work" | tail -n +2; ls -A "$trash/files")"
+    rm -f "$work/big.csv"
 fi
-exit_start=$(date +%s%N)
-click cmdExit
-check "終了 during a run ends the program" "gone" "$(probe gone 30 >/dev/null 2>&1 && echo gone || echo still there)"
-echo "終了 during the run: the window gone $((($(date +%s%N) - exit_start) / 1000000)) ms after the click"
-# A window that did not go must not hold the test up: it is ended after a while.
-for _ in $(seq 100); do
-    [[ -z "$(jobs -rp)" ]] && break
-    sleep 0.1
-done
-kill $(jobs -rp) 2>/dev/null || true
-wait || true
-check "and leaves the folder and the trash as they were" "$before" \
-    "$(ls -lA --time-style=full-iso "$work" | tail -n +2; ls -A "$trash/files")"
-rm -f "$work/big.csv"
 
 echo "$checks checks, $([[ $failed == 0 ]] && echo all passed || echo some FAILED)"
 exit $failed
