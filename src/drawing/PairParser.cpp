@@ -914,7 +914,8 @@ void PairParser::finishLayer() {
         c = Colour::index(-n);
     }
     if (haveTrueColour_)
-        c = Colour::rgb(static_cast<std::uint32_t>(r41_));
+        // 24 bits of colour; anything else (negative, NaN, huge) is no colour to convert.
+        c = Colour::rgb(static_cast<std::uint32_t>(r41_ > 0 ? std::min(r41_, 16777215.0) : 0.0));
     l.colour = c;
 }
 
