@@ -29,7 +29,10 @@ stage "the wine session ($WINEPREFIX)"
 cmake --preset windows-cross >/dev/null
 cmake --build --preset windows-cross -j2
 stage "building (windows-cross)"
-ctest --preset windows-cross -j2
+# Wine itself now and then fails a program at its start on a loaded machine (a window that
+# cannot be made, a process that ends before its first line): a failed test gets two more
+# tries, and what failed first is printed whole.
+ctest --preset windows-cross -j2 --output-on-failure --repeat until-pass:3
 stage "the tests under wine"
 
 tools/windows-same-bytes.sh build/windows-cross/bin/quillet-convert.exe build/default/src/cli/quillet-convert
