@@ -26,15 +26,6 @@ AppOptions parseAppOptions(const std::vector<std::string_view>& args) {
     return options;
 }
 
-bool namesADrawing(std::string_view file) {
-    if (file.size() < 4)
-        return false;
-    std::string ending(file.substr(file.size() - 4));
-    for (char& c : ending)
-        c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-    return ending == ".dxf";
-}
-
 std::string appUsageText() {
     return "usage: quillet [--help] [--version] [FILE]\n"
            "Opens the window that turns comma-delimited text files into DXF drawings.\n"

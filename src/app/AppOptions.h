@@ -24,10 +24,6 @@ struct UsageError {
 // Reads the arguments after the program name; throws UsageError.
 AppOptions parseAppOptions(const std::vector<std::string_view>& args);
 
-// Returns whether file names a drawing (ends in ".dxf", in any case): `quillet FILE` then opens
-// the preview alone.
-bool namesADrawing(std::string_view file);
-
 // Returns the usage text of the window program.
 std::string appUsageText();
 

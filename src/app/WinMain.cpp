@@ -1,6 +1,7 @@
 // quillet.exe: the window program's start-up on Windows, a GUI program with no console.
 #include "AppOptions.h"
 #include "Form1Window.h"
+#include "form/Listing.h"
 #include "platform/CommandLine.h"
 #include "platform/win32/WideText.h"
 #include "preview/PreviewWindows.h"
@@ -81,17 +82,7 @@ int previewAlone(const std::string& drawing) {
     preview::quitWhenLastPreviewCloses(true);
     if (!preview::openPreview(nullptr, drawing))
         return 1;
-    MSG message{};
-    BOOL got = 0;
-    while ((got = ::GetMessageW(&message, nullptr, 0, 0)) != 0) {
-        if (got == -1)
-            return 1;
-        if (preview::translatePreviewMessage(message))
-            continue;
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
+    return preview::runMessageLoop();
 }
 
 } // namespace
@@ -108,7 +99,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // An unfinished drawing needs no handler here: the platform layer marks it for deletion
     // as it is made, so that the system removes it however the process ends.
     try {
-        if (start.options.file && app::namesADrawing(*start.options.file))
+        if (start.options.file && form::namesADrawing(*start.options.file))
             return previewAlone(*start.options.file);
         window::win32::Form1Window form(instance);
         form.start(showCommand, start.options.file);

@@ -1,6 +1,7 @@
 // quillet: the window program's start-up.
 #include "AppOptions.h"
 #include "Version.h"
+#include "form/Listing.h"
 #include "platform/TempFileCleanup.h"
 #include "window/qt/Form1.h"
 #include "window/qt/preview/PreviewWindows.h"
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&qtTexts);
 
     // A drawing opens in the preview alone, which ends the program when it closes.
-    if (start.options.file && app::namesADrawing(*start.options.file)) {
+    if (start.options.file && form::namesADrawing(*start.options.file)) {
         window::preview::PreviewWindows previews(nullptr, window::preview::messageBoxReporter());
         if (!previews.open(QByteArray::fromStdString(*start.options.file)))
             return 1;

@@ -22,15 +22,6 @@ std::vector<std::string> shownNames(const std::vector<ListedName>& files) {
     return shown;
 }
 
-bool namesADrawing(std::string_view file) {
-    if (file.size() < 4)
-        return false;
-    std::string ending(file.substr(file.size() - 4));
-    std::transform(ending.begin(), ending.end(), ending.begin(),
-                   [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
-    return ending == ".dxf";
-}
-
 } // namespace
 
 conversion::RunInputs runInputs(std::string_view folder, std::string_view txtFileName,

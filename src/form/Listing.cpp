@@ -40,6 +40,15 @@ bool listedBefore(const ListedName& a, const ListedName& b) {
     return order != 0 ? order < 0 : a.bytes < b.bytes;
 }
 
+bool namesADrawing(std::string_view file) {
+    if (file.size() < 4)
+        return false;
+    std::string ending(file.substr(file.size() - 4));
+    for (char& c : ending)
+        c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    return ending == ".dxf";
+}
+
 std::vector<ListedName> filesOf(const std::string& folder) {
     return listed(folder, false, [](const std::string& name) { return name; });
 }

@@ -30,6 +30,10 @@ std::vector<ListedName> filesOf(const std::string& folder);
 // one's path; none when the folder cannot be read.
 std::vector<ListedName> foldersOf(const std::string& folder);
 
+// Returns whether file names a drawing (ends in ".dxf", in any case), which opens in the
+// preview rather than being chosen as an input.
+bool namesADrawing(std::string_view file);
+
 // Returns the error that opening folder as Dir1's folder meets: PathNotFound when it is missing
 // or no folder, PermissionDenied when it may not be listed; none when it is ready.
 std::optional<platform::ErrorNumber> folderNotReady(const std::string& folder);

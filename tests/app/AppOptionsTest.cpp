@@ -8,7 +8,6 @@
 namespace {
 
 using quillet::app::decideStart;
-using quillet::app::namesADrawing;
 using quillet::app::parseAppOptions;
 using quillet::app::UsageError;
 
@@ -35,14 +34,6 @@ TEST(AppOptionsTest, ReadsFileAndFlags) {
         EXPECT_EQ(options.help, c.help);
         EXPECT_EQ(options.version, c.version);
     }
-}
-
-// A drawing opens the preview alone; anything else the window.
-TEST(AppOptionsTest, TellsADrawingByItsEnding) {
-    for (const char* drawing : {"a.dxf", "Plan.DXF", "/x/y.Dxf", ".dxf"})
-        EXPECT_TRUE(namesADrawing(drawing)) << drawing;
-    for (const char* other : {"a.csv", "a.dxf.csv", "dxf", "", "a.dx", "a.dxf "})
-        EXPECT_FALSE(namesADrawing(other)) << other;
 }
 
 TEST(AppOptionsTest, RefusesWhatItCannotFollow) {

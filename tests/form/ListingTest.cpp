@@ -95,5 +95,13 @@ TEST(DirectoryLines, ChainDownToTheFolderThenItsFolders) {
     EXPECT_EQ(list.lines.back().path, platform::entryPath(current, "deeper"));
 }
 
+// A drawing opens in the preview; anything else is an input.
+TEST(Listing, TellsADrawingByItsEnding) {
+    for (const char* drawing : {"a.dxf", "Plan.DXF", "/x/y.Dxf", ".dxf"})
+        EXPECT_TRUE(namesADrawing(drawing)) << drawing;
+    for (const char* other : {"a.csv", "a.dxf.csv", "dxf", "", "a.dx", "a.dxf "})
+        EXPECT_FALSE(namesADrawing(other)) << other;
+}
+
 } // namespace
 } // namespace quillet::form

@@ -221,21 +221,9 @@ void Form1Window::start(int showCommand, const std::optional<std::string>& file)
 }
 
 int Form1Window::run() {
-    MSG message{};
-    BOOL got = 0;
-    while ((got = ::GetMessageW(&message, nullptr, 0, 0)) != 0) {
-        if (got == -1)
-            return 1;
-        if (preview::translatePreviewMessage(message))
-            continue;
-        if (takeEnterOrEsc(message))
-            continue;
-        if (window_ && ::IsDialogMessageW(window_, &message))
-            continue;
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
+    return preview::runMessageLoop([this](MSG& message) {
+        return takeEnterOrEsc(message) || (window_ && ::IsDialogMessageW(window_, &message));
+    });
 }
 
 bool Form1Window::takeEnterOrEsc(const MSG& message) {

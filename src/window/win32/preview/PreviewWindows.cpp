@@ -82,6 +82,20 @@ bool translatePreviewMessage(MSG& msg) {
     return window && window->translate(msg);
 }
 
+int runMessageLoop(const std::function<bool(MSG&)>& takeFirst) {
+    MSG message{};
+    BOOL got = 0;
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0) {
+        if (got == -1)
+            return 1;
+        if (translatePreviewMessage(message) || (takeFirst && takeFirst(message)))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
 int openPreviewCount() {
     auto& open = openWindows();
     std::erase_if(open, [](const Open& o) { return !IsWindow(o.window); });

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace quillet::window::win32::preview {
@@ -19,6 +20,11 @@ HWND openPreview(HWND owner, const std::string& utf8Path);
 // F5); returns whether it did. Call it in the message loop before IsDialogMessageW and
 // TranslateMessage.
 bool translatePreviewMessage(MSG& msg);
+
+// Runs the thread's message loop until WM_QUIT, giving previews their shortcuts first and then
+// takeFirst (when given) the chance to take a message; returns WM_QUIT's code, or 1 when
+// GetMessageW fails.
+int runMessageLoop(const std::function<bool(MSG&)>& takeFirst = {});
 
 // Returns how many preview windows are open.
 int openPreviewCount();
