@@ -178,8 +178,17 @@ const char* PairParser::ownText(const char* p, const char* end) {
     const char* text = q + 5;
     const char* lf =
         static_cast<const char*>(std::memchr(text, '\n', static_cast<std::size_t>(end - text)));
-    if (!lf || lf == text || lf[-1] != '\r' ||
-        std::memchr(text, '\r', static_cast<std::size_t>(lf - 1 - text)))
+    if (!lf || lf == text || lf[-1] != '\r')
+        return nullptr;
+    // One pass over the text (a few bytes, mostly) for a stray CR and for high bytes.
+    const std::size_t length = static_cast<std::size_t>(lf - 1 - text);
+    bool cr = false, high = false;
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        cr |= c == '\r';
+        high |= c >= 0x80;
+    }
+    if (cr)
         return nullptr;
     if (std::fabs(x) > kMaxMagnitude || std::fabs(y) > kMaxMagnitude ||
         std::fabs(height) > kMaxMagnitude)
@@ -189,7 +198,7 @@ const char* PairParser::ownText(const char* p, const char* end) {
     x_ = x;
     y_ = y;
     height_ = height;
-    out_.textBytes.append({text, static_cast<std::size_t>(lf - 1 - text)});
+    out_.textBytes.append({text, length});
     haveText_ = true;
     line_ += 14;
     const char* next = lf + 1;
@@ -215,6 +224,9 @@ const char* PairParser::ownText(const char* p, const char* end) {
                    static_cast<std::uint64_t>(out_.textBytes.currentLength())
                        << TextRecord::kLengthShift;
         out_.texts.push_back(t);
+        if (high)
+            out_.noteTextBytes(out_.textBytes.view(out_.textBytes.currentOffset(),
+                                                   out_.textBytes.currentLength()));
     }
     return next;
 }
@@ -1306,6 +1318,7 @@ void PairParser::finishText(Kind kind) {
     if (kind == Kind::Attrib && (flags_ & 1))
         return; // an invisible attribute
     ByteArena& arena = cur_->textBytes;
+    cur_->noteTextBytes(arena.view(arena.currentOffset(), arena.currentLength()));
     TextRecord t;
     TextExtra extra;
     extra.length = static_cast<std::uint32_t>(arena.currentLength());
