@@ -336,6 +336,43 @@ TEST(ReaderTest, PiecesReadAsOneParser) {
     EXPECT_EQ(lines[0], lines[1]);
 }
 
+// Our own texts' numbers are read eight bytes at a time when short: every length up to and
+// past eight digits, signs, and forms that are not our padded integers read as before.
+TEST(ReaderTest, OwnTextNumbersOfEveryLength) {
+    struct Case {
+        std::string line;
+        double value;
+    };
+    const Case cases[] = {
+        {" 0 ", 0},
+        {"-0 ", 0},
+        {" 7 ", 7},
+        {"-236 ", -236},
+        {" 5630 ", 5630},
+        {" 1234567 ", 1234567},
+        {"-9999999 ", -9999999},
+        {" 12345678 ", 12345678},
+        {"-123456789012 ", -123456789012.0},
+        {"0000042 ", 42},
+        {"1.5", 1.5},
+        {" 12", 12},
+        {"-3.25e2", -325},
+    };
+    std::string entities;
+    for (const Case& c : cases)
+        entities += "  0\r\nTEXT\r\n  8\r\n0\r\n 10\r\n" + c.line + "\r\n 20\r\n" + c.line +
+                    "\r\n 30\r\n0\r\n 40\r\n" + c.line + "\r\n  1\r\nT\r\n";
+    const auto d = readBytes(entitiesOnly(entities));
+    ASSERT_EQ(d->entities.texts.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].line);
+        EXPECT_EQ(d->entities.texts[i].x, cases[i].value);
+        EXPECT_EQ(d->entities.texts[i].y, cases[i].value);
+        EXPECT_EQ(d->entities.texts[i].height, static_cast<float>(std::fabs(cases[i].value)));
+        EXPECT_EQ(d->entities.bytesOf(i), "T");
+    }
+}
+
 // The code-page guess is noted as texts are kept, piece by piece: a text far into a large
 // file counts as one at its start does, read whole or in pieces, by the fast way for our own
 // texts or line by line (a layer of its own), and a text in a block does not count.
