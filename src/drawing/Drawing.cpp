@@ -283,12 +283,8 @@ void Drawing::buildIndex(const std::atomic<bool>* cancel, unsigned threads) {
     encoding = encodingOf(header);
     resolveBlocks();
     guess = {};
-    if (encoding == TextEncoding::Undeclared)
-        for (std::size_t i = 0; i < entities.texts.size() && !(guess.utf8 && guess.cp932); ++i) {
-            const std::string_view bytes = entities.bytesOf(i);
-            if (platform::text::hasHighByte(bytes))
-                (platform::text::isValidUtf8(bytes) ? guess.utf8 : guess.cp932) = true;
-        }
+    if (encoding == TextEncoding::Undeclared) // the texts' bytes were looked at as they were kept
+        guess = {entities.highUtf8, entities.highOther};
     const std::uint64_t count = itemCount();
     index_.build(
         static_cast<std::uint32_t>(count), [this](std::uint32_t id) { return positionOf(id); },

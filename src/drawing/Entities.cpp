@@ -1,6 +1,8 @@
 // Counting, naming and joining entity arrays.
 #include "Entities.h"
 
+#include "platform/TextEncoding.h"
+
 namespace quillet::drawing {
 
 namespace {
@@ -50,6 +52,11 @@ TextExtra Entities::textExtra(std::size_t i) const noexcept {
     }
     std::memcpy(&e, textBytes.view(t.offset(), sizeof e).data(), sizeof e);
     return e;
+}
+
+void Entities::noteTextBytes(std::string_view bytes) noexcept {
+    if (platform::text::hasHighByte(bytes))
+        (platform::text::isValidUtf8(bytes) ? highUtf8 : highOther) = true;
 }
 
 std::uint16_t Entities::layerNumber(std::string_view name) {
@@ -111,6 +118,8 @@ void Entities::append(Entities&& other) {
     for (const auto& [kind, count] : other.notDrawn)
         notDrawn[kind] += count;
     skipped += other.skipped;
+    highUtf8 = highUtf8 || other.highUtf8;
+    highOther = highOther || other.highOther;
     other.notDrawn.clear();
     other.skipped = 0;
 }

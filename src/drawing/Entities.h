@@ -179,6 +179,14 @@ struct Entities {
     // a finite number of sensible size.
     std::map<std::string, std::int64_t, std::less<>> notDrawn;
     std::int64_t skipped = 0;
+    // Whether a text kept here holds bytes of 0x80 and above that are well-formed UTF-8, and
+    // one whose are not: what the code-page guess of a drawing that declares none goes by,
+    // noted as each text is kept so that nothing walks the texts again for it.
+    bool highUtf8 = false;
+    bool highOther = false;
+
+    // Notes what the bytes of a text just kept say for the code-page guess.
+    void noteTextBytes(std::string_view bytes) noexcept;
 
     // Returns the number of records kept, vertices included.
     std::uint64_t records() const noexcept {

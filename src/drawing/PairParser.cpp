@@ -7,6 +7,7 @@
 #include "Numbers.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -145,6 +146,29 @@ bool startsWith(const char* p, const char* end, std::string_view lines) noexcept
 // Reads one CR LF line at p holding a short number; returns the next line's start or null.
 // This program writes integers in a padded form (" 100 ", "-200 "), read here directly.
 const char* numberLine(const char* p, const char* end, double& value) noexcept {
+    if constexpr (std::endian::native == std::endian::little) {
+        // Up to seven digits, found and summed eight bytes at a time.
+        if (end - p >= 16) {
+            constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+            const bool negative = *p == '-';
+            const char* q = p + (negative || *p == ' ');
+            std::uint64_t word;
+            std::memcpy(&word, q, 8);
+            const std::uint64_t x = word ^ (kOnes * '0'); // a digit's byte becomes its value
+            const std::uint64_t other =
+                (((x & (kOnes * 0x7F)) + kOnes * 0x76) | x) & (kOnes * 0x80); // 10 and above
+            const int n = other ? std::countr_zero(other) / 8 : 8;
+            if (n > 0 && n < 8 && q[n] == ' ' && q[n + 1] == '\r' && q[n + 2] == '\n') {
+                std::uint64_t v = x << (8 * (8 - n)); // the first digit highest: zeros lead
+                v = ((v & (kOnes * 0x0F)) * (1 + (10 << 8))) >> 8;
+                v = ((v & 0x00FF00FF00FF00FFull) * (1 + (100 << 16))) >> 16;
+                v = ((v & 0x0000FFFF0000FFFFull) * (1 + (10000ull << 32))) >> 32;
+                const auto digits = static_cast<std::int64_t>(v);
+                value = static_cast<double>(negative ? -digits : digits);
+                return q + n + 3;
+            }
+        }
+    }
     const char* q = p;
     const char* limit = std::min(end, p + 16);
     const bool negative = q < limit && *q == '-';
@@ -178,20 +202,22 @@ const char* PairParser::ownText(const char* p, const char* end) {
     const char* text = q + 5;
     const char* lf =
         static_cast<const char*>(std::memchr(text, '\n', static_cast<std::size_t>(end - text)));
-    if (!lf || lf == text || lf[-1] != '\r' ||
-        std::memchr(text, '\r', static_cast<std::size_t>(lf - 1 - text)))
+    if (!lf || lf == text || lf[-1] != '\r')
+        return nullptr;
+    // One pass over the text (a few bytes, mostly) for a stray CR and for high bytes.
+    const std::size_t length = static_cast<std::size_t>(lf - 1 - text);
+    bool cr = false, high = false;
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        cr |= c == '\r';
+        high |= c >= 0x80;
+    }
+    if (cr)
         return nullptr;
     if (std::fabs(x) > kMaxMagnitude || std::fabs(y) > kMaxMagnitude ||
         std::fabs(height) > kMaxMagnitude)
         return nullptr;
-    // What the line-by-line way does with these fourteen lines.
-    startEntity("TEXT");
-    x_ = x;
-    y_ = y;
-    height_ = height;
-    out_.textBytes.append({text, static_cast<std::size_t>(lf - 1 - text)});
-    haveText_ = true;
-    line_ += 14;
+    std::int64_t lines = 14;
     const char* next = lf + 1;
     // A style line (ours names KST32B) changes nothing drawn.
     if (startsWith(next, end, "  7\r\n")) {
@@ -200,22 +226,40 @@ const char* PairParser::ownText(const char* p, const char* end) {
             std::memchr(style, '\n', std::min<std::ptrdiff_t>(end - style, 64)));
         if (styleEnd && startsWith(styleEnd + 1, end, "  0\r\n")) {
             next = styleEnd + 1;
-            line_ += 2;
+            lines += 2;
         }
     }
     // When the next entity follows, this one is complete: a plain text, kept at once.
-    if (startsWith(next, end, "  0\r\n")) {
-        kind_ = Kind::None;
-        TextRecord t;
-        t.x = x;
-        t.y = y;
-        t.height = static_cast<float>(std::fabs(height));
-        t.widthMilli = 1000;
-        t.packed = out_.textBytes.currentOffset() |
-                   static_cast<std::uint64_t>(out_.textBytes.currentLength())
-                       << TextRecord::kLengthShift;
-        out_.texts.push_back(t);
+    const bool complete = startsWith(next, end, "  0\r\n");
+    if (complete && kind_ == Kind::None && !polylineOpen_) {
+        // Nothing to finish before it and nothing of it read after: what startEntity would
+        // set up is never looked at before the next entity sets it up again.
+        out_.textBytes.begin();
+    } else {
+        // What the line-by-line way does with these lines.
+        startEntity("TEXT");
+        x_ = x;
+        y_ = y;
+        height_ = height;
+        haveText_ = true;
     }
+    line_ += lines;
+    out_.textBytes.append({text, length});
+    if (!complete)
+        return next;
+    kind_ = Kind::None;
+    TextRecord t;
+    t.x = x;
+    t.y = y;
+    t.height = static_cast<float>(std::fabs(height));
+    t.widthMilli = 1000;
+    t.packed =
+        out_.textBytes.currentOffset() | static_cast<std::uint64_t>(out_.textBytes.currentLength())
+                                             << TextRecord::kLengthShift;
+    out_.texts.push_back(t);
+    if (high)
+        out_.noteTextBytes(
+            out_.textBytes.view(out_.textBytes.currentOffset(), out_.textBytes.currentLength()));
     return next;
 }
 
@@ -223,6 +267,7 @@ void PairParser::parse(const char* begin, const char* end) {
     if (sawEof_)
         return;
     LineFeeds feeds(begin, end);
+    bool skipped = false; // p has moved past lines feeds has not seen
     const char* p = begin;
     while (p < end) {
         // This program's own texts are most of the lines a preview reads: whole at once.
@@ -230,9 +275,14 @@ void PairParser::parse(const char* begin, const char* end) {
             startsWith(p, end, kOwnTextStart)) {
             if (const char* next = ownText(p, end)) {
                 p = next;
-                feeds.skipTo(p);
+                skipped = true;
                 continue;
             }
+        }
+        // The line feeds are looked for again only when a line is read the slow way.
+        if (skipped) {
+            feeds.skipTo(p);
+            skipped = false;
         }
         const char* lf = feeds.next();
         std::string_view line(p, static_cast<std::size_t>(lf - p));
@@ -1306,6 +1356,7 @@ void PairParser::finishText(Kind kind) {
     if (kind == Kind::Attrib && (flags_ & 1))
         return; // an invisible attribute
     ByteArena& arena = cur_->textBytes;
+    cur_->noteTextBytes(arena.view(arena.currentOffset(), arena.currentLength()));
     TextRecord t;
     TextExtra extra;
     extra.length = static_cast<std::uint32_t>(arena.currentLength());

@@ -3,6 +3,7 @@
 #include "drawing/BlockReader.h"
 #include "drawing/ByteArena.h"
 #include "drawing/ChunkedArray.h"
+#include "drawing/Geometry.h"
 #include "drawing/Numbers.h"
 #include "drawing/TextDecoding.h"
 
@@ -189,6 +190,35 @@ TEST(PartsTest, JoinedArenasKeepEveryText) {
             for (const auto& [offset, text] : texts)
                 ASSERT_EQ(a.view(offset, text.size()), text);
         }
+    }
+}
+
+// The width estimate looks at eight bytes at a time: an escape or a high byte counts wherever
+// it falls, in a whole word, across two or in the bytes after the last.
+TEST(PartsTest, WidthEstimateFindsEscapesAndHighBytesAnywhere) {
+    struct Case {
+        std::string bytes;
+        double ems;
+    };
+    const Case fixed[] = {
+        {"", 0},
+        {"abc", 1.8},
+        {"配管", 3.0},                             // six high bytes: 6 x 0.6 - 0.6
+        {"日本語テキスト", 10.5},                  // twenty-one: 12.6 - 2.1
+        {"a\\U+65E5b", 2.2},                       // an escape counts one
+        {"\xDC\xDC\xDC\xDC\xDC\xDC\xDC\xDC", 4.0}, // a high byte that is a backslash's low bits
+        {"\xFF\\U+0041zzzzzzzz", 0.5 + 1 + 4.8},
+    };
+    for (const Case& c : fixed)
+        EXPECT_NEAR(estimatedEms(c.bytes), c.ems, 1e-9) << c.bytes;
+    for (std::size_t at = 0; at + 7 <= 24; ++at) {
+        std::string escaped(24, 'a');
+        escaped.replace(at, 7, "\\U+1234");
+        EXPECT_NEAR(estimatedEms(escaped), 0.6 * 17 + 1, 1e-9) << at;
+        std::string high(24, 'a');
+        high[at] = '\xE3';
+        high[23 - at] = '\x81';
+        EXPECT_NEAR(estimatedEms(high), 0.6 * 24 - 0.2, 1e-9) << at;
     }
 }
 

@@ -336,6 +336,85 @@ TEST(ReaderTest, PiecesReadAsOneParser) {
     EXPECT_EQ(lines[0], lines[1]);
 }
 
+// Our own texts' numbers are read eight bytes at a time when short: every length up to and
+// past eight digits, signs, and forms that are not our padded integers read as before.
+TEST(ReaderTest, OwnTextNumbersOfEveryLength) {
+    struct Case {
+        std::string line;
+        double value;
+    };
+    const Case cases[] = {
+        {" 0 ", 0},
+        {"-0 ", 0},
+        {" 7 ", 7},
+        {"-236 ", -236},
+        {" 5630 ", 5630},
+        {" 1234567 ", 1234567},
+        {"-9999999 ", -9999999},
+        {" 12345678 ", 12345678},
+        {"-123456789012 ", -123456789012.0},
+        {"0000042 ", 42},
+        {"1.5", 1.5},
+        {" 12", 12},
+        {"-3.25e2", -325},
+    };
+    std::string entities;
+    for (const Case& c : cases)
+        entities += "  0\r\nTEXT\r\n  8\r\n0\r\n 10\r\n" + c.line + "\r\n 20\r\n" + c.line +
+                    "\r\n 30\r\n0\r\n 40\r\n" + c.line + "\r\n  1\r\nT\r\n";
+    const auto d = readBytes(entitiesOnly(entities));
+    ASSERT_EQ(d->entities.texts.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].line);
+        EXPECT_EQ(d->entities.texts[i].x, cases[i].value);
+        EXPECT_EQ(d->entities.texts[i].y, cases[i].value);
+        EXPECT_EQ(d->entities.texts[i].height, static_cast<float>(std::fabs(cases[i].value)));
+        EXPECT_EQ(d->entities.bytesOf(i), "T");
+    }
+}
+
+// The code-page guess is noted as texts are kept, piece by piece: a text far into a large
+// file counts as one at its start does, read whole or in pieces, by the fast way for our own
+// texts or line by line (a layer of its own), and a text in a block does not count.
+TEST(ReaderTest, CodePageGuessOfPiecesIsTheWholeFiles) {
+    const std::string cp = cp932("配管");
+    const std::string layered = pair(0, "TEXT") + pair(8, "PIPES") + pair(10, "1") + pair(20, "2") +
+                                pair(40, "1") + pair(1, cp);
+    std::string ascii;
+    for (int i = 0; i < 380000; ++i)
+        ascii += textEntity(i % 1000, -(i / 1000), 1, "ab");
+    ASSERT_GT(ascii.size(), 25u << 20);
+    const std::string half = ascii.substr(0, ascii.find("  0\r\nTEXT", ascii.size() / 2));
+    const std::string rest = ascii.substr(half.size());
+    const std::string blockWithCp = pair(0, "SECTION") + pair(2, "BLOCKS") + pair(0, "BLOCK") +
+                                    pair(2, "B") + pair(10, "0") + pair(20, "0") +
+                                    textEntity(0, 0, 1, cp) + pair(0, "ENDBLK") + pair(0, "ENDSEC");
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool utf8, cp932;
+    };
+    const Case cases[] = {
+        {"ascii only", dxfOf(ascii), false, false},
+        {"utf-8 at the end", dxfOf(ascii + textEntity(0, 0, 1, "配管")), true, false},
+        {"cp932 in the middle", dxfOf(half + textEntity(0, 0, 1, cp) + rest), false, true},
+        {"both, far apart",
+         dxfOf(textEntity(0, 0, 1, "配管") + half + textEntity(0, 0, 1, cp) + rest), true, true},
+        {"line by line at the end", dxfOf(ascii + layered), false, true},
+        {"only in a block", blockWithCp + dxfOf(ascii), false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (unsigned threads : {1u, 4u}) {
+            ReadOptions options;
+            options.threads = threads;
+            const auto d = readBytes(c.bytes, options);
+            EXPECT_EQ(d->guess.utf8, c.utf8) << threads;
+            EXPECT_EQ(d->guess.cp932, c.cp932) << threads;
+        }
+    }
+}
+
 #ifndef QUILLET_NO_PYTHON
 // Drawings written by other programs, made at test time (not in a build without Python).
 TEST(ReaderTest, PeerDrawings) {
