@@ -7,6 +7,7 @@
 #include "drawing/Reader.h"
 #include "platform/LineReader.h"
 #include "scene/Scene.h"
+#include "scene/ViewState.h"
 
 #include <gtest/gtest.h>
 
@@ -575,6 +576,43 @@ TEST(SceneTest, EndlessLinesCrossTheWholeView) {
     ASSERT_EQ(d.painter.polylines.size(), 2u);
     EXPECT_TRUE(hasSegment(d.painter, {48, 102}, {152, -2}));
     EXPECT_TRUE(hasSegment(d.painter, {100, 50}, {202, 50}));
+}
+
+// A fitted view follows its window's size; a zoom or a pan stops that, and Fit or a new
+// drawing takes it up again.
+TEST(ViewStateTest, AFittedViewFollowsItsSizeUntilZoomedOrPanned) {
+    ViewState state;
+    state.resize({200, 100});
+    state.setDrawing(drawingOf(line(0, 0, 100, 50)), {});
+    const double fitted = state.transform().scale;
+    const auto middleOnScreen = [&] { return state.transform().toScreen(50, 25); };
+    EXPECT_DOUBLE_EQ(middleOnScreen().x, 100);
+    EXPECT_DOUBLE_EQ(middleOnScreen().y, 50);
+
+    state.resize({400, 200});
+    EXPECT_DOUBLE_EQ(state.transform().scale, 2 * fitted);
+    EXPECT_DOUBLE_EQ(middleOnScreen().x, 200);
+
+    state.zoomAt({200, 100}, 2);
+    state.resize({300, 150});
+    EXPECT_DOUBLE_EQ(state.transform().scale, 4 * fitted);
+    const double before = middleOnScreen().x;
+    state.pan(10, 0);
+    EXPECT_DOUBLE_EQ(middleOnScreen().x, before + 10);
+
+    state.fitAll();
+    EXPECT_DOUBLE_EQ(state.transform().scale, 1.5 * fitted);
+    state.zoomAt({0, 0}, 3);
+    state.setDrawing(drawingOf(line(0, 0, 100, 50)), {});
+    EXPECT_DOUBLE_EQ(state.transform().scale, 1.5 * fitted);
+    state.resize({200, 100});
+    EXPECT_DOUBLE_EQ(state.transform().scale, fitted);
+
+    state.setDrawing(nullptr, {});
+    EXPECT_FALSE(state.drawing());
+    RecordingPainter painter;
+    state.draw(painter);
+    EXPECT_TRUE(painter.polylines.empty());
 }
 
 } // namespace

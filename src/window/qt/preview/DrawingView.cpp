@@ -20,11 +20,10 @@ DrawingView::DrawingView(QWidget* parent) : QWidget(parent) {
 }
 
 void DrawingView::setDrawing(std::shared_ptr<const drawing::Drawing> drawing) {
-    drawing_ = std::move(drawing);
-    fitBox_ = drawing_ ? scene::measuredExtents(*drawing_, textMeasure()) : drawing::Box{};
-    cache_.clear();
+    state_.resize(deviceSize(size()));
+    state_.setDrawing(std::move(drawing), textMeasure());
     message_.clear();
-    fitAll();
+    update();
 }
 
 void DrawingView::setMessage(const QString& message) {
@@ -33,25 +32,21 @@ void DrawingView::setMessage(const QString& message) {
 }
 
 void DrawingView::fitAll() {
-    view_ = scene::ViewTransform::fitting(fitBox_, deviceSize(size()));
-    fitScale_ = view_.scale;
-    fitted_ = true;
+    state_.resize(deviceSize(size()));
+    state_.fitAll();
     update();
 }
 
 void DrawingView::zoomAt(const QPointF& at, double factor) {
-    view_.zoomAbout({at.x(), at.y()}, factor, fitScale_);
-    fitted_ = false;
+    state_.zoomAt({at.x(), at.y()}, factor);
     update();
 }
 
 void DrawingView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
-    if (drawing_) {
-        view_.size = deviceSize(size());
-        paintDrawing(p, *drawing_, view_, cache_, scene_);
-    }
+    DrawingPainter painter(p);
+    state_.draw(painter);
     if (!message_.isEmpty()) {
         p.setPen(QColor(0x40, 0x40, 0x40));
         p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, message_);
@@ -59,11 +54,7 @@ void DrawingView::paintEvent(QPaintEvent*) {
 }
 
 void DrawingView::resizeEvent(QResizeEvent*) {
-    if (fitted_) {
-        fitAll();
-    } else {
-        view_.size = deviceSize(size());
-    }
+    state_.resize(deviceSize(size()));
 }
 
 void DrawingView::wheelEvent(QWheelEvent* event) {
@@ -85,11 +76,10 @@ void DrawingView::mouseMoveEvent(QMouseEvent* event) {
     if (dragging_) {
         const QPointF d = event->position() - dragFrom_;
         dragFrom_ = event->position();
-        view_.pan(d.x(), d.y());
-        fitted_ = false;
+        state_.pan(d.x(), d.y());
         update();
     }
-    const drawing::Point at = view_.toDrawing(event->position());
+    const drawing::Point at = transform().toDrawing(event->position());
     emit cursorMoved(at.x, at.y);
 }
 

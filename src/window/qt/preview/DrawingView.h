@@ -5,8 +5,7 @@
 #include "ViewTransform.h"
 
 #include "drawing/Drawing.h"
-#include "scene/Scene.h"
-#include "scene/TextCache.h"
+#include "scene/ViewState.h"
 
 #include <QPoint>
 #include <QString>
@@ -24,7 +23,9 @@ class DrawingView : public QWidget {
 
     // Shows drawing (null for none), fitted to its extents.
     void setDrawing(std::shared_ptr<const drawing::Drawing> drawing);
-    const std::shared_ptr<const drawing::Drawing>& drawing() const noexcept { return drawing_; }
+    const std::shared_ptr<const drawing::Drawing>& drawing() const noexcept {
+        return state_.drawing();
+    }
 
     // Shows message instead of a drawing while there is none (e.g. while reading).
     void setMessage(const QString& message);
@@ -35,7 +36,7 @@ class DrawingView : public QWidget {
     // Zooms by factor about the widget point at.
     void zoomAt(const QPointF& at, double factor);
 
-    const ViewTransform& transform() const noexcept { return view_; }
+    ViewTransform transform() const { return state_.transform(); }
 
   signals:
     // The drawing point under the cursor.
@@ -50,14 +51,8 @@ class DrawingView : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    std::shared_ptr<const drawing::Drawing> drawing_;
-    drawing::Box fitBox_; // the drawing's extents with its texts measured in the font
-    ViewTransform view_;
-    double fitScale_ = 1;
-    scene::Scene scene_;
-    scene::TextCache cache_;
+    scene::ViewState state_;
     QString message_;
-    bool fitted_ = false;
     bool dragging_ = false;
     QPointF dragFrom_;
 };

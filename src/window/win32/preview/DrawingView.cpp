@@ -47,7 +47,7 @@ DrawingView* DrawingView::create(HWND parent, std::function<void(double, double)
     SetWindowLongPtrW(view->hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DrawingView::proc));
     RECT r;
     GetClientRect(view->hwnd_, &r);
-    view->resized(r.right, r.bottom);
+    view->state_.resize({static_cast<double>(r.right), static_cast<double>(r.bottom)});
     return view;
 }
 
@@ -64,12 +64,9 @@ LRESULT CALLBACK DrawingView::proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) 
 }
 
 void DrawingView::setDrawing(std::shared_ptr<const drawing::Drawing> drawing) {
-    drawing_ = std::move(drawing);
-    // Fitted to what the texts take in the font, not to the reader's estimate of them.
-    fitBox_ = drawing_ ? scene::measuredExtents(*drawing_, textMeasure()) : drawing::Box{};
-    cache_.clear();
+    state_.setDrawing(std::move(drawing), textMeasure());
     message_.clear();
-    fitAll();
+    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void DrawingView::setMessage(const std::string& message) {
@@ -78,23 +75,13 @@ void DrawingView::setMessage(const std::string& message) {
 }
 
 void DrawingView::fitAll() {
-    view_ = scene::ViewTransform::fitting(fitBox_, view_.size);
-    fitScale_ = view_.scale;
-    fitted_ = true;
+    state_.fitAll();
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void DrawingView::zoomAt(scene::DevicePoint at, double factor) {
-    view_.zoomAbout(at, factor, fitScale_);
-    fitted_ = false;
+    state_.zoomAt(at, factor);
     InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void DrawingView::resized(int width, int height) {
-    view_.size = {static_cast<double>(std::max(width, 1)),
-                  static_cast<double>(std::max(height, 1))};
-    if (fitted_)
-        fitAll();
 }
 
 void DrawingView::paint() {
@@ -104,9 +91,9 @@ void DrawingView::paint() {
     GetClientRect(hwnd_, &r);
     if (back_.resize(r.right, r.bottom)) {
         back_.clear();
-        if (drawing_) {
+        if (state_.drawing()) {
             GdiPainter painter(back_);
-            scene_.draw(*drawing_, view_, cache_, painter);
+            state_.draw(painter);
         }
         if (!message_.empty()) {
             HFONT font = makeTextFont(18);
@@ -131,7 +118,7 @@ LRESULT DrawingView::handle(UINT message, WPARAM w, LPARAM l) {
         paint();
         return 0;
     case WM_SIZE:
-        resized(LOWORD(l), HIWORD(l));
+        state_.resize({static_cast<double>(LOWORD(l)), static_cast<double>(HIWORD(l))});
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
@@ -172,14 +159,13 @@ LRESULT DrawingView::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_MOUSEMOVE: {
         const POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
         if (dragging_) {
-            view_.pan(at.x - dragFrom_.x, at.y - dragFrom_.y);
+            state_.pan(at.x - dragFrom_.x, at.y - dragFrom_.y);
             dragFrom_ = at;
-            fitted_ = false;
             InvalidateRect(hwnd_, nullptr, FALSE);
         }
         const drawing::Point p =
-            view_.toDrawing({static_cast<double>(at.x), static_cast<double>(at.y)});
-        if (onCursor_ && drawing_)
+            transform().toDrawing({static_cast<double>(at.x), static_cast<double>(at.y)});
+        if (onCursor_ && state_.drawing())
             onCursor_(p.x, p.y);
         return 0;
     }

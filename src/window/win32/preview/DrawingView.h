@@ -6,9 +6,7 @@
 #include "GdiPainter.h"
 
 #include "drawing/Drawing.h"
-#include "scene/Scene.h"
-#include "scene/TextCache.h"
-#include "scene/ViewTransform.h"
+#include "scene/ViewState.h"
 
 #include <windows.h>
 
@@ -27,7 +25,9 @@ class DrawingView {
 
     // Shows drawing (null for none), fitted to its extents.
     void setDrawing(std::shared_ptr<const drawing::Drawing> drawing);
-    const std::shared_ptr<const drawing::Drawing>& drawing() const noexcept { return drawing_; }
+    const std::shared_ptr<const drawing::Drawing>& drawing() const noexcept {
+        return state_.drawing();
+    }
 
     // Shows message (UTF-8) in the middle while there is no drawing (e.g. while reading).
     void setMessage(const std::string& message);
@@ -37,26 +37,19 @@ class DrawingView {
     // Zooms by factor about the view's pixel at.
     void zoomAt(scene::DevicePoint at, double factor);
 
-    const scene::ViewTransform& transform() const noexcept { return view_; }
+    const scene::ViewTransform& transform() const noexcept { return state_.transform(); }
 
   private:
     explicit DrawingView(std::function<void(double, double)> onCursor);
     static LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void paint();
-    void resized(int width, int height);
 
     HWND hwnd_ = nullptr;
     std::function<void(double, double)> onCursor_;
-    std::shared_ptr<const drawing::Drawing> drawing_;
-    scene::ViewTransform view_;
-    drawing::Box fitBox_; // the drawing's box with its texts measured, which Fit shows
-    double fitScale_ = 1;
-    scene::Scene scene_;
-    scene::TextCache cache_;
+    scene::ViewState state_;
     Surface back_;
     std::wstring message_;
-    bool fitted_ = true;
     bool dragging_ = false;
     POINT dragFrom_{};
 };
