@@ -47,19 +47,33 @@ quillet_font_substitutes=("MS UI Gothic" "MS Gothic" "MS PGothic" "Yu Gothic UI"
                           "Meiryo UI" "Meiryo")
 quillet_cjk_font=/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc
 
+# wine reg add ARGS..., tried again a few times: a server still ending after wineboot can turn
+# a program away; a failure that stays says so.
+quillet_reg_add() {
+    local try
+    for try in 1 2 3; do
+        wine reg add "$@" >/dev/null 2>&1 && return 0
+        sleep 1
+    done
+    echo "error: wine reg add $* failed" >&2
+    return 1
+}
+
 quillet_prefix_make() {
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     echo "Making the wine prefix $WINEPREFIX ..." >&2
     wineboot --init >/dev/null 2>&1 || true
+    # Its server ends a few seconds after it; the next program starts one of its own.
+    wineserver -w || true
     if [[ -f "$quillet_cjk_font" ]]; then
         ln -sf "$quillet_cjk_font" "$WINEPREFIX/drive_c/windows/Fonts/NotoSansCJK-Regular.ttc"
-        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /f \
-            /v "Noto Sans CJK JP (TrueType)" /d NotoSansCJK-Regular.ttc >/dev/null
+        quillet_reg_add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /f \
+            /v "Noto Sans CJK JP (TrueType)" /d NotoSansCJK-Regular.ttc
         local face
         for face in "${quillet_font_substitutes[@]}"; do
-            wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /f \
-                /v "$face" /d "Noto Sans CJK JP" >/dev/null
+            quillet_reg_add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /f \
+                /v "$face" /d "Noto Sans CJK JP"
         done
     else
         echo "warning: $quillet_cjk_font missing (fonts-noto-cjk): Japanese shows as boxes" >&2
