@@ -180,7 +180,6 @@ int Drawing::lineCount(std::size_t i) const noexcept {
 
 Box estimatedTextBox(const Entities& e, std::size_t i) noexcept {
     const TextRecord& t = e.texts[i];
-    const std::string_view bytes = e.bytesOf(i);
     double ems = 0;
     int lines = 1;
     double spacing = kMTextLineSpacing;
@@ -190,7 +189,7 @@ Box estimatedTextBox(const Entities& e, std::size_t i) noexcept {
         if (extra.lineSpacing > 0)
             spacing *= extra.lineSpacing;
         lines = 0;
-        forEachMTextLine(bytes, [&](std::string_view line) {
+        forEachMTextLine(e.bytesOf(i), [&](std::string_view line) {
             const double lineEms = estimatedEms(line);
             // A wrapped paragraph takes the width and as many lines as it needs.
             // Counts are capped: a tiny wrap width must not overflow them (a box that tall is
@@ -202,8 +201,14 @@ Box estimatedTextBox(const Entities& e, std::size_t i) noexcept {
             ems = std::max(ems, wrapped ? wrap : lineEms);
             lines = static_cast<int>(std::min(double(lines) + 1 + wrapped, kMostLines));
         });
+    } else if (const std::uint16_t highs =
+                   i < e.textHighs.size() ? e.textHighs[i] : Entities::kWidthFromBytes;
+               highs != Entities::kWidthFromBytes) {
+        // What estimatedEms works out from the bytes, from their count and their high ones.
+        const std::size_t length = t.hasExtra() ? e.textExtra(i).length : t.length();
+        ems = 0.6 * static_cast<double>(length) - 0.1 * static_cast<double>(highs);
     } else {
-        ems = estimatedEms(bytes);
+        ems = estimatedEms(e.bytesOf(i));
     }
     const double width = ems * t.height * (t.isMText() ? 1.0 : t.widthFactor());
     Box local = textFrame(t, width, lines, spacing).box;
@@ -286,9 +291,31 @@ void Drawing::buildIndex(const std::atomic<bool>* cancel, unsigned threads) {
     if (encoding == TextEncoding::Undeclared) // the texts' bytes were looked at as they were kept
         guess = {entities.highUtf8, entities.highOther};
     const std::uint64_t count = itemCount();
+    // Runs of texts, most of a large drawing, are read straight from their records.
+    const auto textsBefore = [this](std::uint32_t end) { return end <= entities.texts.size(); };
     index_.build(
-        static_cast<std::uint32_t>(count), [this](std::uint32_t id) { return positionOf(id); },
-        [this](std::uint32_t id) { return boundsOf(id); }, cancel, threads);
+        static_cast<std::uint32_t>(count),
+        [this, textsBefore](std::uint32_t begin, std::uint32_t end, Point* out) {
+            if (textsBefore(end)) {
+                for (std::uint32_t i = begin; i < end; ++i) {
+                    const TextRecord& t = entities.texts[i];
+                    out[i - begin] = {t.x, t.y};
+                }
+                return;
+            }
+            for (std::uint32_t i = begin; i < end; ++i)
+                out[i - begin] = positionOf(i);
+        },
+        [this, textsBefore](std::uint32_t begin, std::uint32_t end, Box* out) {
+            if (textsBefore(end)) {
+                for (std::uint32_t i = begin; i < end; ++i)
+                    out[i - begin] = estimatedTextBox(entities, i);
+                return;
+            }
+            for (std::uint32_t i = begin; i < end; ++i)
+                out[i - begin] = boundsOf(i);
+        },
+        cancel, threads);
 }
 
 std::string Drawing::decodedText(const Entities& owner, std::size_t i) const {

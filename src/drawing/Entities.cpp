@@ -35,9 +35,9 @@ void renumberLayers(Entities& e, const std::vector<std::uint16_t>& map) {
 } // namespace
 
 std::size_t Entities::memoryBytes() const noexcept {
-    std::size_t bytes = texts.memoryBytes() + lines.memoryBytes() + arcs.memoryBytes() +
-                        polylines.memoryBytes() + inserts.memoryBytes() + vertices.memoryBytes() +
-                        textBytes.memoryBytes();
+    std::size_t bytes = texts.memoryBytes() + textHighs.memoryBytes() + lines.memoryBytes() +
+                        arcs.memoryBytes() + polylines.memoryBytes() + inserts.memoryBytes() +
+                        vertices.memoryBytes() + textBytes.memoryBytes();
     for (const Block& b : blocks)
         bytes += b.entities->memoryBytes();
     return bytes;
@@ -57,6 +57,15 @@ TextExtra Entities::textExtra(std::size_t i) const noexcept {
 void Entities::noteTextBytes(std::string_view bytes) noexcept {
     if (platform::text::hasHighByte(bytes))
         (platform::text::isValidUtf8(bytes) ? highUtf8 : highOther) = true;
+}
+
+std::uint16_t Entities::highsOf(std::string_view bytes, bool mtext) noexcept {
+    if (mtext || bytes.size() >= kWidthFromBytes || bytes.find('\\') != std::string_view::npos)
+        return kWidthFromBytes;
+    std::uint16_t n = 0;
+    for (const char c : bytes)
+        n = static_cast<std::uint16_t>(n + (static_cast<unsigned char>(c) >= 0x80));
+    return n;
 }
 
 std::uint16_t Entities::layerNumber(std::string_view name) {
@@ -105,6 +114,7 @@ void Entities::append(Entities&& other) {
     // Offsets move as the records are copied: one pass over them, not two.
     const std::uint64_t shift = textBytes.append(std::move(other.textBytes));
     texts.append(std::move(other.texts), [shift](TextRecord& t) { t.packed += shift; });
+    textHighs.append(std::move(other.textHighs));
     lines.append(std::move(other.lines));
     arcs.append(std::move(other.arcs));
     inserts.append(std::move(other.inserts), [shift](InsertRecord& r) { r.name += shift; });

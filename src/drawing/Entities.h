@@ -165,6 +165,11 @@ struct Block {
 // The entities one reader (or one piece of a file) produced.
 struct Entities {
     ChunkedArray<TextRecord> texts;
+    // For each text, what its width estimate needs of its bytes: the count of bytes of 0x80
+    // and above, or kWidthFromBytes where the bytes must be read again (an MTEXT, an escape).
+    // The index and every paint estimate each text's width; this spares them its bytes.
+    ChunkedArray<std::uint16_t> textHighs;
+    static constexpr std::uint16_t kWidthFromBytes = 0xFFFF;
     ChunkedArray<LineRecord> lines;
     ChunkedArray<ArcRecord> arcs;
     ChunkedArray<PolylineRecord> polylines;
@@ -187,6 +192,13 @@ struct Entities {
 
     // Notes what the bytes of a text just kept say for the code-page guess.
     void noteTextBytes(std::string_view bytes) noexcept;
+    // Returns what textHighs holds for a text of bytes.
+    static std::uint16_t highsOf(std::string_view bytes, bool mtext) noexcept;
+    // Keeps text t with highs as its textHighs. Throws std::bad_alloc.
+    void keepText(const TextRecord& t, std::uint16_t highs) {
+        texts.push_back(t);
+        textHighs.push_back(highs);
+    }
 
     // Returns the number of records kept, vertices included.
     std::uint64_t records() const noexcept {
@@ -224,6 +236,7 @@ struct Entities {
     // rather than growing them from small. Throws std::bad_alloc.
     void expectLarge() {
         texts.startWhole();
+        textHighs.startWhole();
         lines.startWhole();
         vertices.startWhole();
     }

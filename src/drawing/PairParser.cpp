@@ -206,11 +206,13 @@ const char* PairParser::ownText(const char* p, const char* end) {
         return nullptr;
     // One pass over the text (a few bytes, mostly) for a stray CR and for high bytes.
     const std::size_t length = static_cast<std::size_t>(lf - 1 - text);
-    bool cr = false, high = false;
+    bool cr = false, escape = false;
+    std::size_t high = 0;
     for (std::size_t i = 0; i < length; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         cr |= c == '\r';
-        high |= c >= 0x80;
+        escape |= c == '\\';
+        high += c >= 0x80;
     }
     if (cr)
         return nullptr;
@@ -256,7 +258,9 @@ const char* PairParser::ownText(const char* p, const char* end) {
     t.packed =
         out_.textBytes.currentOffset() | static_cast<std::uint64_t>(out_.textBytes.currentLength())
                                              << TextRecord::kLengthShift;
-    out_.texts.push_back(t);
+    out_.keepText(t, escape || length >= Entities::kWidthFromBytes
+                         ? Entities::kWidthFromBytes
+                         : static_cast<std::uint16_t>(high));
     if (high)
         out_.noteTextBytes(
             out_.textBytes.view(out_.textBytes.currentOffset(), out_.textBytes.currentLength()));
@@ -1356,7 +1360,9 @@ void PairParser::finishText(Kind kind) {
     if (kind == Kind::Attrib && (flags_ & 1))
         return; // an invisible attribute
     ByteArena& arena = cur_->textBytes;
-    cur_->noteTextBytes(arena.view(arena.currentOffset(), arena.currentLength()));
+    const std::string_view bytes = arena.view(arena.currentOffset(), arena.currentLength());
+    cur_->noteTextBytes(bytes);
+    const std::uint16_t highs = Entities::highsOf(bytes, mtext);
     TextRecord t;
     TextExtra extra;
     extra.length = static_cast<std::uint32_t>(arena.currentLength());
@@ -1436,7 +1442,7 @@ void PairParser::finishText(Kind kind) {
                static_cast<std::uint64_t>(std::min<std::uint32_t>(extra.length, 0xFFFF))
                    << TextRecord::kLengthShift |
                static_cast<std::uint64_t>(flags) << TextRecord::kFlagShift;
-    cur_->texts.push_back(t);
+    cur_->keepText(t, highs);
 }
 
 bool PairParser::finishFile() {

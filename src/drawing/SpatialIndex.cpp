@@ -31,18 +31,24 @@ std::uint32_t spread(std::uint32_t v) noexcept {
     return v;
 }
 
+// The float next to f towards minus infinity (f finite or plus infinity, not NaN): one step of
+// its bits, where std::nextafter is a library call.
+float stepDown(float f) noexcept {
+    if (f == 0)
+        return -std::numeric_limits<float>::denorm_min();
+    const auto bits = std::bit_cast<std::uint32_t>(f);
+    return std::bit_cast<float>(f > 0 ? bits - 1 : bits + 1);
+}
+
+// The largest float not above v, and the smallest not below it.
 float down(double v) noexcept {
-    float f = static_cast<float>(v);
-    if (static_cast<double>(f) > v)
-        f = std::nextafter(f, -std::numeric_limits<float>::infinity());
-    return f;
+    const float f = static_cast<float>(v);
+    return static_cast<double>(f) > v ? stepDown(f) : f;
 }
 
 float up(double v) noexcept {
-    float f = static_cast<float>(v);
-    if (static_cast<double>(f) < v)
-        f = std::nextafter(f, std::numeric_limits<float>::infinity());
-    return f;
+    const float f = static_cast<float>(v);
+    return static_cast<double>(f) < v ? -stepDown(-f) : f;
 }
 
 // Maps centres within a box to Morton keys of a 2^bits square grid.
@@ -108,11 +114,44 @@ template <class Work> void inSlices(std::uint32_t count, unsigned threads, Work&
         std::rethrow_exception(failure);
 }
 
+// Calls each(i, value) for every item of [begin, end), fetching their values a run at a time.
+template <class T, class Fetch, class Each>
+void inRuns(std::uint32_t begin, std::uint32_t end, const Fetch& fetch, Each&& each) {
+    T values[SpatialIndex::kRun];
+    for (std::uint32_t at = begin; at < end;) {
+        const std::uint32_t stop = std::min(end, at + SpatialIndex::kRun);
+        fetch(at, stop, values);
+        for (std::uint32_t i = at; i < stop; ++i)
+            each(i, values[i - at]);
+        at = stop;
+    }
+}
+
 } // namespace
 
 void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uint32_t)>& position,
                          const std::function<Box(std::uint32_t)>& bounds,
                          const std::atomic<bool>* cancel, unsigned threads) {
+    build(
+        count,
+        [&](std::uint32_t begin, std::uint32_t end, Point* out) {
+            for (std::uint32_t i = begin; i < end; ++i)
+                out[i - begin] = position(i);
+        },
+        [&](std::uint32_t begin, std::uint32_t end, Box* out) {
+            for (std::uint32_t i = begin; i < end; ++i)
+                out[i - begin] = bounds(i);
+        },
+        cancel, threads);
+}
+
+void SpatialIndex::build(std::uint32_t count, const PositionRun& positions, const BoundsRun& bounds,
+                         const std::atomic<bool>* cancel, unsigned threads) {
+    const auto position = [&positions](std::uint32_t id) {
+        Point p;
+        positions(id, id + 1, &p);
+        return p;
+    };
     order_ = {};
     levels_.clear();
     extents_ = {};
@@ -125,11 +164,10 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
     std::vector<Box> sliceBoxes(threads);
     inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
         Box c;
-        for (std::uint32_t i = begin; i < end; ++i) {
-            const Point p = position(i);
+        inRuns<Point>(begin, end, positions, [&c](std::uint32_t, const Point& p) {
             if (std::isfinite(p.x) && std::isfinite(p.y))
                 c.add(p.x, p.y);
-        }
+        });
         sliceBoxes[slot] = c;
     });
     Box centres;
@@ -147,22 +185,25 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
     // there.
     const std::size_t cells = std::size_t{1} << (2 * bits);
     LargeArray<std::uint32_t> keys(count);
-    std::vector<std::vector<std::uint32_t>> places(threads);
+    // Arrays of this size come as huge pages: in small pages their faults cost as much as
+    // the counting.
+    std::vector<LargeArray<std::uint32_t>> places(threads);
     inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
-        std::vector<std::uint32_t> counts(cells, 0);
-        for (std::uint32_t i = begin; i < end; ++i) {
-            const std::uint32_t key = grid.key(position(i));
+        LargeArray<std::uint32_t> counts(cells);
+        std::fill(counts.begin(), counts.end(), 0u);
+        inRuns<Point>(begin, end, positions, [&](std::uint32_t i, const Point& p) {
+            const std::uint32_t key = grid.key(p);
             keys[i] = key;
             ++counts[key];
-        }
+        });
         places[slot] = std::move(counts);
     });
-    std::vector<std::uint32_t> start(cells + 1);
+    LargeArray<std::uint32_t> start(cells + 1);
     std::uint32_t at = 0;
     for (std::size_t c = 0; c < cells; ++c) {
         start[c] = at;
         for (auto& slice : places) {
-            if (slice.empty())
+            if (slice.size() == 0)
                 continue;
             const std::uint32_t n = slice[c];
             slice[c] = at;
@@ -172,11 +213,11 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
     start[cells] = at;
     order_ = LargeArray<std::uint32_t>(count);
     inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
-        std::vector<std::uint32_t>& place = places[slot];
+        LargeArray<std::uint32_t>& place = places[slot];
         for (std::uint32_t i = begin; i < end; ++i)
             order_[place[keys[i]]++] = i;
     });
-    places = {};
+    places.clear();
     checkCancel(cancel);
 
     // Crowded cells are sorted again on finer grids of their own positions.
@@ -226,8 +267,10 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
     // slice of items has boxes of its own, joined after. Items with an empty box leave their
     // leaf as it is.
     LargeArray<std::uint32_t>& leafOf = keys;
-    for (std::size_t k = 0; k < order_.size(); ++k)
-        leafOf[order_[k]] = static_cast<std::uint32_t>(k / kFanout);
+    inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned) {
+        for (std::uint32_t k = begin; k < end; ++k)
+            leafOf[order_[k]] = k / kFanout;
+    });
     const std::size_t leafCount = (order_.size() + kFanout - 1) / kFanout;
     // The slices' leaves in single precision, rounded outwards: half the memory to scatter
     // into, which is what this pass waits for.
@@ -237,41 +280,44 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
     inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
         LargeArray<NodeBox> boxes(leafCount);
         std::fill(boxes.begin(), boxes.end(), kNone);
-        for (std::uint32_t i = begin; i < end; ++i) {
-            const Box b = bounds(i);
+        inRuns<Box>(begin, end, bounds, [&](std::uint32_t i, const Box& b) {
             if (b.empty())
-                continue;
+                return;
             NodeBox& n = boxes[leafOf[i]];
             n.minX = std::min(n.minX, down(b.minX));
             n.minY = std::min(n.minY, down(b.minY));
             n.maxX = std::max(n.maxX, up(b.maxX));
             n.maxY = std::max(n.maxY, up(b.maxY));
-        }
+        });
         sliceLeaves[slot] = std::move(boxes);
     });
     keys = {};
-    std::vector<NodeBox> leaves(sliceLeaves[0].begin(), sliceLeaves[0].end());
-    sliceLeaves[0] = {};
-    for (std::size_t k = 1; k < sliceLeaves.size(); ++k) {
-        if (sliceLeaves[k].size() == 0)
-            continue;
-        for (std::size_t n = 0; n < leafCount; ++n) {
-            const NodeBox& o = sliceLeaves[k][n];
-            leaves[n].minX = std::min(leaves[n].minX, o.minX);
-            leaves[n].minY = std::min(leaves[n].minY, o.minY);
-            leaves[n].maxX = std::max(leaves[n].maxX, o.maxX);
-            leaves[n].maxY = std::max(leaves[n].maxY, o.maxY);
-        }
-        sliceLeaves[k] = {};
-    }
+    // The slices' leaves joined into the first slice's, on every core too, each a range.
+    LargeArray<NodeBox> leaves = std::move(sliceLeaves[0]);
+    inSlices(static_cast<std::uint32_t>(leafCount), threads,
+             [&](std::uint32_t begin, std::uint32_t end, unsigned) {
+                 for (std::size_t k = 1; k < sliceLeaves.size(); ++k) {
+                     if (sliceLeaves[k].size() == 0)
+                         continue;
+                     for (std::uint32_t n = begin; n < end; ++n) {
+                         const NodeBox& o = sliceLeaves[k][n];
+                         NodeBox& b = leaves[n];
+                         b.minX = std::min(b.minX, o.minX);
+                         b.minY = std::min(b.minY, o.minY);
+                         b.maxX = std::max(b.maxX, o.maxX);
+                         b.maxY = std::max(b.maxY, o.maxY);
+                     }
+                 }
+             });
+    sliceLeaves.clear();
     checkCancel(cancel);
     for (const NodeBox& n : leaves)
         if (n.minX <= n.maxX)
             extents_.add(Box{n.minX, n.minY, n.maxX, n.maxY});
     levels_.push_back(std::move(leaves));
     while (levels_.back().size() > 1) {
-        const std::vector<NodeBox>& below = levels_.back();
-        std::vector<NodeBox> above((below.size() + kFanout - 1) / kFanout);
+        const LargeArray<NodeBox>& below = levels_.back();
+        LargeArray<NodeBox> above((below.size() + kFanout - 1) / kFanout);
         for (std::size_t n = 0; n < above.size(); ++n) {
             NodeBox b = below[n * kFanout];
             const std::size_t end = std::min(below.size(), (n + 1) * kFanout);
@@ -290,7 +336,7 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
 std::size_t SpatialIndex::memoryBytes() const noexcept {
     std::size_t bytes = order_.size() * sizeof(std::uint32_t);
     for (const auto& level : levels_)
-        bytes += level.capacity() * sizeof(NodeBox);
+        bytes += level.size() * sizeof(NodeBox);
     return bytes;
 }
 

@@ -23,10 +23,18 @@ class SpatialIndex {
   public:
     static constexpr std::size_t kFanout = 16;
 
-    // Builds the index over count items at position(i) (called twice per item, more in
-    // crowded places) whose boxes bounds(i) returns (called once per item), on up to threads
-    // threads at once (0: one per processor; both functions must allow that). Throws
-    // ReadCancelled when cancel turns true, and std::bad_alloc.
+    // Write what items begin to end - 1 give (a run of at most kRun items) to out[0] on.
+    using PositionRun = std::function<void(std::uint32_t begin, std::uint32_t end, Point* out)>;
+    using BoundsRun = std::function<void(std::uint32_t begin, std::uint32_t end, Box* out)>;
+    static constexpr std::uint32_t kRun = 256;
+
+    // Builds the index over count items whose places positions gives (each item asked twice,
+    // more in crowded places) and whose boxes bounds gives (each asked once), a run of items
+    // at a time, on up to threads threads at once (0: one per processor; both functions must
+    // allow that). Throws ReadCancelled when cancel turns true, and std::bad_alloc.
+    void build(std::uint32_t count, const PositionRun& positions, const BoundsRun& bounds,
+               const std::atomic<bool>* cancel = nullptr, unsigned threads = 1);
+    // The same with the items asked one at a time.
     void build(std::uint32_t count, const std::function<Point(std::uint32_t)>& position,
                const std::function<Box(std::uint32_t)>& bounds,
                const std::atomic<bool>* cancel = nullptr, unsigned threads = 1);
@@ -49,7 +57,7 @@ class SpatialIndex {
     template <class Item, class Small>
     void visit(std::size_t level, std::size_t node, const Box& view, double dust, Item& item,
                Small& small) const {
-        const std::vector<NodeBox>& boxes = levels_[level];
+        const LargeArray<NodeBox>& boxes = levels_[level];
         const std::size_t first = node * kFanout;
         const std::size_t last = std::min(first + kFanout, level ? levels_[level - 1].size() : 0);
         const NodeBox& b = boxes[node];
@@ -69,8 +77,8 @@ class SpatialIndex {
             visit(level - 1, child, view, dust, item, small);
     }
 
-    LargeArray<std::uint32_t> order_;          // item numbers in tree order
-    std::vector<std::vector<NodeBox>> levels_; // leaves first, the root's level last
+    LargeArray<std::uint32_t> order_;         // item numbers in tree order
+    std::vector<LargeArray<NodeBox>> levels_; // leaves first, the root's level last
     Box extents_;
 };
 

@@ -62,4 +62,33 @@ TEST(IndexTest, QueryFindsExactlyWhatMeetsTheView) {
     }
 }
 
+// Node boxes are kept in single precision, rounded outwards: a view that just touches an item
+// finds it, wherever its edges fall between floats, at zero and past the floats' range.
+TEST(IndexTest, ViewTouchingAnItemFindsIt) {
+    const std::vector<Box> boxes = {
+        {0.1, 0.2, 0.3, 0.7},
+        {-0.3, -0.7, -0.1, -0.2},
+        {1e-50, -1e-50, 2e-50, 1e-50},
+        {1e39, 1e39, 2e39, 2e39},
+        {-2e39, -2e39, -1e39, -1e39},
+        {16777217, 1, 16777219, 3}, // odd integers past float's exact ones
+    };
+    for (const Box& b : boxes) {
+        SpatialIndex index; // the item alone: its leaf's box is its own
+        index.build(
+            1,
+            [&](std::uint32_t) {
+                return Point{b.minX, b.minY};
+            },
+            [&](std::uint32_t) { return b; });
+        for (const Box view : {Box{b.maxX, b.maxY, b.maxX + 1, b.maxY + 1},
+                               Box{b.minX - 1, b.minY - 1, b.minX, b.minY}}) {
+            bool found = false;
+            index.query(
+                view, 0, [&](std::uint32_t) { found = true; }, [](const NodeBox&) {});
+            EXPECT_TRUE(found) << b.minX << " " << b.minY << " " << b.maxX << " " << b.maxY;
+        }
+    }
+}
+
 } // namespace

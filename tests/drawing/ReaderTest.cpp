@@ -101,6 +101,40 @@ TEST(ReaderTest, OwnTextsReadWholeAsLineByLine) {
     EXPECT_EQ(whole->entities.texts[300].y, -2.25);
 }
 
+// The width estimate each text keeps while read gives the box its bytes give, whichever way
+// it was read: our own lines whole, line by line, other programs' texts and MTEXTs.
+TEST(ReaderTest, KeptWidthsAreThoseOfTheBytes) {
+    const std::string longText(70000, 'w');
+    std::string entities;
+    for (const std::string& text : {std::string("ab c"), std::string("配管"), cp932("ﾃｽﾄ東京"),
+                                    std::string("a\\U+914Db"), std::string(), longText})
+        entities += textEntity(3, -4, 2, text) + pair(0, "TEXT") + pair(8, "0") + pair(62, "3") +
+                    pair(10, "1") + pair(20, "2") + pair(40, "1.5") + pair(41, "0.8") +
+                    pair(72, "2") + pair(11, "7") + pair(21, "2") + pair(1, text) +
+                    pair(0, "MTEXT") + pair(10, "0") + pair(20, "0") + pair(40, "2") +
+                    pair(1, text + "\\P" + text);
+    for (const bool byLines : {false, true}) {
+        SCOPED_TRACE(byLines ? "line by line" : "our lines whole");
+        std::string bytes = dxfOf(entities);
+        if (byLines)
+            std::erase(bytes, '\r');
+        const auto d = readBytes(bytes);
+        Entities& e = d->entities;
+        ASSERT_EQ(e.texts.size(), 18u);
+        ASSERT_EQ(e.textHighs.size(), e.texts.size());
+        std::vector<Box> kept;
+        for (std::size_t i = 0; i < e.texts.size(); ++i)
+            kept.push_back(estimatedTextBox(e, i));
+        e.textHighs.clear(); // now from the bytes
+        for (std::size_t i = 0; i < e.texts.size(); ++i) {
+            const Box b = estimatedTextBox(e, i);
+            EXPECT_EQ(std::tie(kept[i].minX, kept[i].minY, kept[i].maxX, kept[i].maxY),
+                      std::tie(b.minX, b.minY, b.maxX, b.maxY))
+                << "text " << i;
+        }
+    }
+}
+
 TEST(ReaderTest, DeclaredDrawingDecodesCodePageThenEscapes) {
     std::string entities;
     for (std::string_view text : {"ソケット", "①\\U+2460", "表"})
