@@ -101,9 +101,10 @@ inline TextFrame textFrame(const TextRecord& t, double width, int lines,
 // takes 0.6, a double-byte one (or one of UTF-8's longer forms) about one, and so does a
 // "\U+XXXX" escape.
 inline double estimatedEms(std::string_view bytes) noexcept {
-    // Most texts hold no escape: then only the count of high bytes matters. The index asks
-    // this of every text, so both are looked for in one pass, eight bytes at a time, the
-    // bytes summed by a multiplication (not every processor counts bits in one instruction).
+    // Most texts hold no escape: then only the count of high bytes matters, which a text
+    // read from a drawing keeps (Entities::textHighs). Both are looked for in one pass, eight
+    // bytes at a time, the bytes summed by a multiplication (not every processor counts bits
+    // in one instruction).
     constexpr std::uint64_t kOnes = 0x0101010101010101ull;
     constexpr std::uint64_t kHighs = 0x8080808080808080ull;
     constexpr std::uint64_t kBackslashes = kOnes * static_cast<unsigned char>('\\');
