@@ -7,10 +7,8 @@
 #include "PreviewExport.h"
 #include "WinText.h"
 
-#include "drawing/DrawingError.h"
-#include "drawing/Reader.h"
 #include "drawing/TextsCommand.h"
-#include "scene/TextLayout.h"
+#include "scene/PreviewCommand.h"
 
 #include <windows.h>
 
@@ -19,18 +17,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <exception>
-#include <memory>
-#include <string_view>
+#include <string>
 
 namespace quillet::window::win32::preview {
 
 namespace {
-
-constexpr const char* kUsage = "使い方: quillet-preview [図面.dxf...]\n"
-                               "       quillet-preview --export 出力.png|svg|pdf [--size 幅x高さ] "
-                               "図面.dxf\n"
-                               "       quillet-preview --texts 図面.dxf\n";
 
 bool attachedToConsole = false;
 
@@ -89,59 +80,6 @@ class Streams {
     std::FILE* kept_ = nullptr;
 };
 
-int usage(const Streams& streams) {
-    if (streams.err())
-        std::fputs(kUsage, streams.err());
-    return 2;
-}
-
-// Reads "WxH" (each 16..20000) into width and height.
-bool sizeOf(const std::string& text, int& width, int& height) {
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &tail) != 2)
-        return false;
-    return width >= 16 && width <= 20000 && height >= 16 && height <= 20000;
-}
-
-int exportCommand(const std::vector<std::string>& args, const Streams& streams) {
-    // --export OUT [--size WxH] DRAWING
-    if (args.size() != 3 && args.size() != 5)
-        return usage(streams);
-    const std::string& out = args[1];
-    const std::string& path = args.back();
-    int width = 0, height = 0;
-    if (args.size() == 5 && (args[2] != "--size" || !sizeOf(args[3], width, height)))
-        return usage(streams);
-    if (out.empty() || path.empty())
-        return usage(streams);
-    std::unique_ptr<drawing::Drawing> read;
-    try {
-        read = drawing::readDrawing(path);
-    } catch (const drawing::DrawingError& e) {
-        std::fprintf(streams.err(), "%s\n", e.what());
-        return 1;
-    } catch (const std::exception& e) {
-        std::fprintf(streams.err(), "%s: %s\n", path.c_str(), e.what());
-        return 1;
-    }
-    if (read->truncated)
-        std::fprintf(
-            streams.err(),
-            "%s: 図面が途中で終わっています (EOF がありません)。読めた分を書き出します。\n",
-            path.c_str());
-    const bool whole = width == 0;
-    const scene::ViewTransform view =
-        whole ? scene::ViewTransform{}
-              : scene::ViewTransform::fitting(scene::measuredExtents(*read, textMeasure()),
-                                              {double(width), double(height)});
-    const std::string error = exportDrawing(*read, view, whole, out, fileNameOf(path));
-    if (!error.empty()) {
-        std::fprintf(streams.err(), "%s\n", error.c_str());
-        return 1;
-    }
-    return 0;
-}
-
 } // namespace
 
 bool isCommand(const std::vector<std::string>& args) {
@@ -149,18 +87,25 @@ bool isCommand(const std::vector<std::string>& args) {
 }
 
 int runCommand(const std::vector<std::string>& args) {
+    const scene::PreviewCommand command = scene::parsePreviewCommand(args);
     int status = 2;
     {
         const Streams streams;
-        if (args[0] == "--export")
-            status = exportCommand(args, streams);
-        else if (args.size() != 2 || args[1].empty())
-            status = usage(streams);
+        if (command.kind == scene::PreviewCommand::Kind::Export)
+            status = scene::runExport(
+                command, textMeasure(), streams.err(),
+                [&](const drawing::Drawing& d, const scene::ViewTransform& view, bool whole) {
+                    return exportDrawing(d, view, whole, command.output,
+                                         fileNameOf(command.drawing));
+                });
+        else if (command.kind != scene::PreviewCommand::Kind::Texts)
+            status = scene::previewUsage(streams.err());
         else if (streams.out())
-            status = drawing::printTexts(args[1].c_str(), false, streams.out(), streams.err());
+            status =
+                drawing::printTexts(command.drawing.c_str(), false, streams.out(), streams.err());
         else if (std::FILE* nowhere = std::fopen("NUL", "wb")) {
             // Started with no console and no redirection: only an error can be shown.
-            status = drawing::printTexts(args[1].c_str(), false, nowhere, streams.err());
+            status = drawing::printTexts(command.drawing.c_str(), false, nowhere, streams.err());
             std::fclose(nowhere);
         }
         if (streams.out())
