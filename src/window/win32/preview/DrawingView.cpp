@@ -44,23 +44,12 @@ DrawingView* DrawingView::create(HWND parent, std::function<void(double, double)
         return nullptr;
     }
     SetWindowLongPtrW(view->hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-    SetWindowLongPtrW(view->hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DrawingView::proc));
+    SetWindowLongPtrW(view->hwnd_, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(&ownedWindowProc<DrawingView>));
     RECT r;
     GetClientRect(view->hwnd_, &r);
     view->state_.resize({static_cast<double>(r.right), static_cast<double>(r.bottom)});
     return view;
-}
-
-LRESULT CALLBACK DrawingView::proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
-    auto* view = reinterpret_cast<DrawingView*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!view)
-        return DefWindowProcW(hwnd, message, w, l);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        delete view;
-        return DefWindowProcW(hwnd, message, w, l);
-    }
-    return view->handle(message, w, l);
 }
 
 void DrawingView::setDrawing(std::shared_ptr<const drawing::Drawing> drawing) {

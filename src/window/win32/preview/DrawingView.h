@@ -8,6 +8,8 @@
 #include "drawing/Drawing.h"
 #include "scene/ViewState.h"
 
+#include "OwnedWindowProc.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -41,7 +43,7 @@ class DrawingView {
 
   private:
     explicit DrawingView(std::function<void(double, double)> onCursor);
-    static LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+    template <class T> friend LRESULT CALLBACK ownedWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void paint();
 

@@ -129,7 +129,8 @@ HWND PreviewWindow::create(const std::string& path, std::function<void(HWND)> on
     }
     window->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PreviewWindow::proc));
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(&ownedWindowProc<PreviewWindow>));
     window->createControls();
     if (!window->view_) {
         DestroyWindow(hwnd);
@@ -285,18 +286,6 @@ void PreviewWindow::placeTip() {
     SendMessageW(tip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
     tool.lpszText = tipText_.data();
     SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-LRESULT CALLBACK PreviewWindow::proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
-    auto* window = reinterpret_cast<PreviewWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!window)
-        return DefWindowProcW(hwnd, message, w, l);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        delete window;
-        return DefWindowProcW(hwnd, message, w, l);
-    }
-    return window->handle(message, w, l);
 }
 
 LRESULT PreviewWindow::handle(UINT message, WPARAM w, LPARAM l) {

@@ -6,6 +6,8 @@
 
 #include "scene/DrawingLoad.h"
 
+#include "OwnedWindowProc.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -42,7 +44,7 @@ class PreviewWindow {
   private:
     PreviewWindow(std::string path, std::function<void(HWND)> onClosed);
     ~PreviewWindow();
-    static LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+    template <class T> friend LRESULT CALLBACK ownedWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void createControls();
     void layout();
