@@ -54,6 +54,10 @@ PreviewCommand parsePreviewCommand(const std::vector<std::string>& args) {
     return c;
 }
 
+const char* previewUsageText() noexcept {
+    return kUsage;
+}
+
 int previewUsage(std::FILE* err) {
     if (err)
         std::fputs(kUsage, err);

@@ -29,6 +29,8 @@ struct PreviewCommand {
 // written wrong.
 PreviewCommand parsePreviewCommand(const std::vector<std::string>& args);
 
+// Returns the usage text, its lines each ended by a line feed.
+const char* previewUsageText() noexcept;
 // Writes the usage text to err (when there is one) and returns the exit status 2.
 int previewUsage(std::FILE* err);
 

@@ -119,7 +119,8 @@ TEST(PreviewCommandTest, ExportSaysWhatWentWrongAndFitsWhenASizeIsAsked) {
     }
     std::FILE* err = std::tmpfile();
     EXPECT_EQ(previewUsage(err), 2);
-    EXPECT_NE(contentOf(err).find("--export"), std::string::npos);
+    EXPECT_EQ(contentOf(err), previewUsageText());
+    EXPECT_TRUE(std::string(previewUsageText()).starts_with("使い方: quillet-preview"));
     std::fclose(err);
     EXPECT_EQ(previewUsage(nullptr), 2);
 }

@@ -13,14 +13,13 @@
 
 #include <cstdio>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace quillet::window::preview {
 
 bool isCommand(int argc, char** argv) {
-    return argc >= 2 &&
-           (std::string_view(argv[1]) == "--export" || std::string_view(argv[1]) == "--texts");
+    return scene::parsePreviewCommand(std::vector<std::string>(argv + 1, argv + argc)).kind !=
+           scene::PreviewCommand::Kind::Windows;
 }
 
 int runCommand(int argc, char** argv) {

@@ -83,7 +83,7 @@ class Streams {
 } // namespace
 
 bool isCommand(const std::vector<std::string>& args) {
-    return !args.empty() && (args[0] == "--export" || args[0] == "--texts");
+    return scene::parsePreviewCommand(args).kind != scene::PreviewCommand::Kind::Windows;
 }
 
 int runCommand(const std::vector<std::string>& args) {

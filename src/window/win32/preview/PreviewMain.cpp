@@ -7,6 +7,7 @@
 #include "WinText.h"
 
 #include "platform/CommandLine.h"
+#include "scene/PreviewCommand.h"
 
 #include <windows.h>
 
@@ -21,10 +22,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return runCommand(args);
     const std::vector<std::string>& drawings = args;
     if (drawings.empty()) {
-        showError(nullptr, "使い方: quillet-preview [図面.dxf...]\n"
-                           "       quillet-preview --export 出力.png|svg|pdf [--size 幅x高さ] "
-                           "図面.dxf\n"
-                           "       quillet-preview --texts 図面.dxf");
+        std::string usage = quillet::scene::previewUsageText();
+        usage.pop_back(); // the box needs no last line feed
+        showError(nullptr, usage);
         return 2;
     }
     int opened = 0;
