@@ -60,12 +60,12 @@ void Entities::noteTextBytes(std::string_view bytes) noexcept {
 }
 
 std::uint16_t Entities::highsOf(std::string_view bytes, bool mtext) noexcept {
-    if (mtext || bytes.size() >= kWidthFromBytes || bytes.find('\\') != std::string_view::npos)
+    if (mtext)
         return kWidthFromBytes;
-    std::uint16_t n = 0;
+    std::size_t highs = 0;
     for (const char c : bytes)
-        n = static_cast<std::uint16_t>(n + (static_cast<unsigned char>(c) >= 0x80));
-    return n;
+        highs += static_cast<unsigned char>(c) >= 0x80;
+    return highsFor(bytes.size(), highs, bytes.find('\\') != std::string_view::npos);
 }
 
 std::uint16_t Entities::layerNumber(std::string_view name) {

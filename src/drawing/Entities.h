@@ -192,6 +192,12 @@ struct Entities {
 
     // Notes what the bytes of a text just kept say for the code-page guess.
     void noteTextBytes(std::string_view bytes) noexcept;
+    // Returns what textHighs holds for a text of length bytes, highs of them 0x80 and above,
+    // that holds a backslash (escape) or not.
+    static std::uint16_t highsFor(std::size_t length, std::size_t highs, bool escape) noexcept {
+        return escape || length >= kWidthFromBytes ? kWidthFromBytes
+                                                   : static_cast<std::uint16_t>(highs);
+    }
     // Returns what textHighs holds for a text of bytes.
     static std::uint16_t highsOf(std::string_view bytes, bool mtext) noexcept;
     // Keeps text t with highs as its textHighs. Throws std::bad_alloc.

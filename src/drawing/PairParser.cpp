@@ -258,9 +258,7 @@ const char* PairParser::ownText(const char* p, const char* end) {
     t.packed =
         out_.textBytes.currentOffset() | static_cast<std::uint64_t>(out_.textBytes.currentLength())
                                              << TextRecord::kLengthShift;
-    out_.keepText(t, escape || length >= Entities::kWidthFromBytes
-                         ? Entities::kWidthFromBytes
-                         : static_cast<std::uint16_t>(high));
+    out_.keepText(t, Entities::highsFor(length, high, escape));
     if (high)
         out_.noteTextBytes(
             out_.textBytes.view(out_.textBytes.currentOffset(), out_.textBytes.currentLength()));

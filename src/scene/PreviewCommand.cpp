@@ -64,7 +64,7 @@ int previewUsage(std::FILE* err) {
     return 2;
 }
 
-int runExport(const PreviewCommand& command, const TextMeasure& measure, std::FILE* err,
+int runExport(const PreviewCommand& command, const TextMeasureMaker& makeMeasure, std::FILE* err,
               const DrawingWriter& write) {
     const char* path = command.drawing.c_str();
     std::unique_ptr<drawing::Drawing> read;
@@ -84,7 +84,7 @@ int runExport(const PreviewCommand& command, const TextMeasure& measure, std::FI
     const bool whole = command.width == 0;
     const ViewTransform view =
         whole ? ViewTransform{}
-              : ViewTransform::fitting(measuredExtents(*read, measure),
+              : ViewTransform::fitting(measuredExtents(*read, makeMeasure()),
                                        {double(command.width), double(command.height)});
     const std::string error = write(*read, view, whole);
     if (!error.empty()) {

@@ -39,10 +39,14 @@ int previewUsage(std::FILE* err);
 using DrawingWriter = std::function<std::string(const drawing::Drawing& drawing,
                                                 const ViewTransform& view, bool whole)>;
 
+// Returns the front end's measure of texts (made only for an export fitted to a size).
+using TextMeasureMaker = std::function<TextMeasure()>;
+
 // Runs an export command: reads its drawing, warns on err when it was cut short, fits it into
-// the size asked for (texts measured by measure) and hands it to write. Returns the exit
-// status: 0, or 1 with the message on err for a drawing it cannot read or write.
-int runExport(const PreviewCommand& command, const TextMeasure& measure, std::FILE* err,
+// the size asked for (texts measured by what makeMeasure returns) and hands it to write.
+// Returns the exit status: 0, or 1 with the message on err for a drawing it cannot read or
+// write.
+int runExport(const PreviewCommand& command, const TextMeasureMaker& makeMeasure, std::FILE* err,
               const DrawingWriter& write);
 
 } // namespace quillet::scene

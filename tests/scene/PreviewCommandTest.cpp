@@ -80,7 +80,9 @@ TEST(PreviewCommandTest, ExportSaysWhatWentWrongAndFitsWhenASizeIsAsked) {
     std::string bytes = quillet::testing::dxfOf(quillet::testing::textEntity(0, 0, 10, "ab"));
     bytes.resize(bytes.rfind("EOF")); // cut short
     std::ofstream(dir.path() / "cut.dxf", std::ios::binary) << bytes;
-    const auto measure = [](std::u16string_view s) { return 0.6 * double(s.size()); };
+    const auto measure = [] {
+        return TextMeasure([](std::u16string_view s) { return 0.6 * double(s.size()); });
+    };
     struct Case {
         std::string drawing, writeError;
         int width;

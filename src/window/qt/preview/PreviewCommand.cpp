@@ -40,7 +40,7 @@ int runCommand(int argc, char** argv) {
     const QString target = QString::fromLocal8Bit(command.output.c_str());
     const QString title = QFileInfo(QString::fromLocal8Bit(command.drawing.c_str())).fileName();
     return scene::runExport(
-        command, textMeasure(), stderr,
+        command, textMeasure, stderr,
         [&](const drawing::Drawing& d, const scene::ViewTransform& view, bool whole) {
             return exportDrawing(d, view, whole, target, formatOf(target), title)
                 .toLocal8Bit()

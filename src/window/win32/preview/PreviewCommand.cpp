@@ -93,7 +93,7 @@ int runCommand(const std::vector<std::string>& args) {
         const Streams streams;
         if (command.kind == scene::PreviewCommand::Kind::Export)
             status = scene::runExport(
-                command, textMeasure(), streams.err(),
+                command, textMeasure, streams.err(),
                 [&](const drawing::Drawing& d, const scene::ViewTransform& view, bool whole) {
                     return exportDrawing(d, view, whole, command.output,
                                          fileNameOf(command.drawing));
