@@ -9,8 +9,10 @@ set -euo pipefail
 
 # qt6-translations-l10n: Qt's own dialogs (the file dialog of 書き出し) in Japanese.
 packages=(cmake ninja-build g++ qt6-base-dev fonts-noto-cjk qt6-translations-l10n)
+# poppler-data: the Japanese CMaps by which poppler (pdftotext, pdftoppm) reads the texts of a
+# PDF export, whose font is named, not embedded.
 if [[ "${1:-run}" == test ]]; then
-    packages+=(libgtest-dev python3-ezdxf xvfb xauth clang libclang-rt-14-dev util-linux mount e2fsprogs locales gdal-bin librecad poppler-utils)
+    packages+=(libgtest-dev python3-ezdxf xvfb xauth clang libclang-rt-14-dev util-linux mount e2fsprogs locales gdal-bin librecad poppler-utils poppler-data)
     # Renders of corpus drawings by ezdxf (python3 -m ezdxf draw) to look at beside the preview's.
     packages+=(python3-matplotlib imagemagick)
     # The package test: making the package, reading it, validating what it installs.
@@ -21,7 +23,7 @@ elif [[ "${1:-run}" == package ]]; then
     packages+=(dpkg-dev file)
 elif [[ "${1:-run}" == windows ]]; then
     packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev nsis zip
-              xvfb xauth xdotool imagemagick fonts-noto-cjk fonts-wine poppler-utils)
+              xvfb xauth xdotool imagemagick fonts-noto-cjk fonts-wine poppler-utils poppler-data)
 fi
 
 missing=()

@@ -1,4 +1,4 @@
-// The export's choices.
+// The export's choices and texts.
 #include "Export.h"
 
 #include <algorithm>
@@ -7,15 +7,32 @@
 
 namespace quillet::scene {
 
-ExportFormat formatOf(const std::filesystem::path& path) {
-    std::string suffix = path.extension().string();
+ExportFormat formatOf(std::string_view path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    // A name's first dot starts no extension (".svg" is a hidden file's whole name).
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0)
+        return ExportFormat::Png;
+    std::string suffix(name.substr(dot + 1));
     std::transform(suffix.begin(), suffix.end(), suffix.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (suffix == ".svg")
-        return ExportFormat::Svg;
-    if (suffix == ".pdf")
-        return ExportFormat::Pdf;
+    for (const ExportChoice& choice : kExportChoices)
+        if (suffix == choice.suffix)
+            return choice.format;
     return ExportFormat::Png;
+}
+
+std::string filterOf(const ExportChoice& choice) {
+    return std::string(choice.label) + " (*." + std::string(choice.suffix) + ")";
+}
+
+std::string_view exportTitle(bool whole) {
+    return whole ? "図面全体を書き出し" : "表示範囲を書き出し";
+}
+
+std::string exportFailed(std::string_view path) {
+    return "書き出せませんでした: " + std::string(path);
 }
 
 std::filesystem::path proposedExportName(const std::filesystem::path& path,

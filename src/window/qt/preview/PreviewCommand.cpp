@@ -42,9 +42,7 @@ int runCommand(int argc, char** argv) {
     return scene::runExport(
         command, textMeasure, stderr,
         [&](const drawing::Drawing& d, const scene::ViewTransform& view, bool whole) {
-            return exportDrawing(d, view, whole, target, formatOf(target), title)
-                .toLocal8Bit()
-                .toStdString();
+            return exportDrawing(d, view, whole, target, title).toLocal8Bit().toStdString();
         });
 }
 

@@ -27,14 +27,16 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <algorithm>
 #include <filesystem>
+#include <string_view>
 
 namespace quillet::window::preview {
 
 namespace {
 
-QString qText(const std::string& utf8) {
-    return QString::fromStdString(utf8);
+QString qText(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 } // namespace
@@ -196,26 +198,26 @@ QString PreviewWindow::proposedExportName(const QString& suffix) const {
 
 QString PreviewWindow::exportTo(const QString& path, bool whole) const {
     if (!view_->drawing())
-        return QStringLiteral("書き出す図面がありません。");
-    return exportDrawing(*view_->drawing(), view_->transform(), whole, path, formatOf(path),
-                         displayName_);
+        return qText(scene::kNothingToExport);
+    return exportDrawing(*view_->drawing(), view_->transform(), whole, path, displayName_);
 }
 
 void PreviewWindow::chooseExport(bool whole) {
     if (!view_->drawing())
         return;
+    QStringList filters;
+    for (const scene::ExportChoice& choice : scene::kExportChoices)
+        filters << qText(scene::filterOf(choice));
     QString filter;
-    const QString path = QFileDialog::getSaveFileName(
-        this, whole ? QStringLiteral("図面全体を書き出し") : QStringLiteral("表示範囲を書き出し"),
-        proposedExportName(QStringLiteral("png")),
-        QStringLiteral("PNG 画像 (*.png);;SVG 画像 (*.svg);;PDF 文書 (*.pdf)"), &filter);
+    const QString path = QFileDialog::getSaveFileName(this, qText(scene::exportTitle(whole)),
+                                                      proposedExportName(QStringLiteral("png")),
+                                                      filters.join(QStringLiteral(";;")), &filter);
     if (path.isEmpty())
         return;
     QString target = path;
+    const auto chosen = static_cast<std::size_t>(std::max<qsizetype>(filters.indexOf(filter), 0));
     if (QFileInfo(target).suffix().isEmpty())
-        target += filter.startsWith(QLatin1String("SVG"))   ? QStringLiteral(".svg")
-                  : filter.startsWith(QLatin1String("PDF")) ? QStringLiteral(".pdf")
-                                                            : QStringLiteral(".png");
+        target += '.' + qText(scene::kExportChoices[chosen].suffix);
     const QString error = exportTo(target, whole);
     if (!error.isEmpty())
         reporter_(this, error);
