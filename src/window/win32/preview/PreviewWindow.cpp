@@ -457,7 +457,7 @@ void PreviewWindow::showCursor(double x, double y) {
 
 std::string PreviewWindow::exportTo(const std::string& path, bool whole) const {
     if (!view_->drawing())
-        return "書き出す図面がありません。";
+        return std::string(scene::kNothingToExport);
     return exportDrawing(*view_->drawing(), view_->transform(), whole, path, displayName_);
 }
 
@@ -471,18 +471,19 @@ void PreviewWindow::chooseExport(bool whole) {
     const std::wstring folder = proposed.parent_path().wstring();
     std::wstring name = proposed.filename().wstring();
     name.resize(std::max<std::size_t>(name.size() + 1, 32768), L'\0');
-    static constexpr wchar_t kFilter[] = L"PNG 画像 (*.png)\0*.png\0SVG 画像 (*.svg)\0*.svg\0"
-                                         L"PDF 文書 (*.pdf)\0*.pdf\0";
-    static constexpr std::array<const char*, 3> kSuffixes = {".png", ".svg", ".pdf"};
+    std::wstring filter;
+    for (const scene::ExportChoice& choice : scene::kExportChoices)
+        filter += wide(scene::filterOf(choice)) + L'\0' + L"*." + wide(choice.suffix) + L'\0';
+    const std::wstring title = wide(scene::exportTitle(whole));
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = hwnd_;
-    dialog.lpstrFilter = kFilter;
+    dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = name.data();
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.nMaxFile = static_cast<DWORD>(name.size());
-    dialog.lpstrTitle = whole ? L"図面全体を書き出し" : L"表示範囲を書き出し";
+    dialog.lpstrTitle = title.c_str();
     dialog.lpstrDefExt = L"png";
     dialog.Flags =
         OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
@@ -490,8 +491,8 @@ void PreviewWindow::chooseExport(bool whole) {
         return;
     std::string target = platform::win32::toUtf8(name.c_str());
     if (dialog.nFileExtension == 0 || name[dialog.nFileExtension] == L'\0') {
-        const DWORD index = std::clamp<DWORD>(dialog.nFilterIndex, 1, kSuffixes.size());
-        target += kSuffixes[index - 1];
+        const DWORD index = std::clamp<DWORD>(dialog.nFilterIndex, 1, scene::kExportChoices.size());
+        target += '.' + std::string(scene::kExportChoices[index - 1].suffix);
     }
     const std::string error = exportTo(target, whole);
     if (!error.empty())
