@@ -131,9 +131,12 @@ TEST(ExportTest, FormatNameAndWholeView) {
         const char* name;
         ExportFormat format;
     };
-    for (const Case c : {Case{"a.svg", ExportFormat::Svg}, Case{"a.PDF", ExportFormat::Pdf},
-                         Case{"a.png", ExportFormat::Png}, Case{"a", ExportFormat::Png},
-                         Case{"a.svg.txt", ExportFormat::Png}})
+    for (const Case c :
+         {Case{"a.svg", ExportFormat::Svg}, Case{"a.PDF", ExportFormat::Pdf},
+          Case{"a.png", ExportFormat::Png}, Case{"a", ExportFormat::Png},
+          Case{"a.svg.txt", ExportFormat::Png}, Case{"d.svg/plan", ExportFormat::Png},
+          Case{"C:\\d.pdf\\plan", ExportFormat::Png}, Case{"C:\\d\\図面.Pdf", ExportFormat::Pdf},
+          Case{".svg", ExportFormat::Png}})
         EXPECT_EQ(formatOf(c.name), c.format) << c.name;
     struct Name {
         const char* drawing;
