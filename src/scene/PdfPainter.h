@@ -1,9 +1,10 @@
 // A Painter that writes a one-page PDF: the preview's PDF export, the same for every front
-// end. Lines, arcs and fills stay vectors; texts stay texts, in a Japanese font the reader
-// supplies (named, not embedded), so that they can be searched and copied.
+// end. Lines, arcs and fills stay vectors; texts stay texts (PdfFont), so that they can be
+// searched and copied.
 #pragma once
 
 #include "Painter.h"
+#include "PdfFont.h"
 #include "SinkWriter.h"
 #include "TextLayout.h"
 #include "ViewTransform.h"
@@ -12,11 +13,8 @@
 
 #include <bitset>
 #include <cstdint>
-#include <map>
-#include <set>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace quillet::scene {
@@ -50,23 +48,16 @@ class PdfPainter final : public Painter {
   private:
     void point(DevicePoint p, const char* op);
     void useStroke(const Stroke& stroke);
-    void useFill(Color color);
+    // Sets the fill's (op "rg") or the stroke's ("RG") colour, kept in current, and opacity.
+    void useColour(Color color, Color& current, const char* op);
     void useAlpha(std::uint8_t alpha);
-    // Returns the width of the character cp (units in UTF-16) in ems, measured once.
-    double widthOf(char32_t cp, std::u16string_view units);
-    // Returns the width in ems the font gives code.
-    double statedWidth(std::uint32_t code);
-    // Writes a line's characters as the font's codes, each spaced as measure has it.
-    void glyphs(std::u16string_view text);
     // Starts object n, noting where it starts.
     void beginObject(std::uint32_t n);
-    void writeFont(std::uint32_t font);
-    void writeToUnicode();
 
     SinkWriter& out_;
     DeviceSize size_;
     double pageHeight_;
-    TextMeasure measure_;
+    PdfFont font_;
     std::uint64_t contentStart_ = 0;
     std::vector<std::uint64_t> offsets_; // where object n starts, at n - 1
 
@@ -74,16 +65,8 @@ class PdfPainter final : public Painter {
     Color strokeColor_{0, 0, 0, 255};
     Color fillColor_{0, 0, 0, 255};
     double lineWidth_ = 1;
-    double spacing_ = 0; // the character spacing, in ems
     std::uint8_t alpha_ = 255;
     std::bitset<256> alphas_; // the opacities used, each an ExtGState
-
-    std::unordered_map<char32_t, double> widths_;
-    std::map<std::uint32_t, int> stated_; // the font's widths by CID, in thousandths of an em
-    // The character codes written (UTF-16, a pair as one code): the ToUnicode map's entries.
-    std::bitset<0x10000> units_;
-    std::set<std::uint32_t> pairs_;
-    bool anyText_ = false;
 };
 
 // Writes drawing as view shows it as a one-page PDF titled title into sink; throws what the

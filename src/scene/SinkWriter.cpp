@@ -69,4 +69,13 @@ void SinkWriter::integer(std::int64_t v) {
     static_cast<void>(error);
 }
 
+void SinkWriter::hex(std::uint32_t v, int digits) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    char text[8];
+    const int n = std::clamp(digits, 1, 8);
+    for (int k = n - 1; k >= 0; --k, v >>= 4)
+        text[k] = kDigits[v & 15];
+    *this += std::string_view(text, static_cast<std::size_t>(n));
+}
+
 } // namespace quillet::scene

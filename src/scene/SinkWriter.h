@@ -28,6 +28,9 @@ class SinkWriter {
     void number(double v, int decimals = 2);
     // Writes v in decimal digits; throws what the sink throws.
     void integer(std::int64_t v);
+    // Writes the low digits (1 to 8) hexadecimal digits of v, upper case; throws what the
+    // sink throws.
+    void hex(std::uint32_t v, int digits);
 
     // Returns how many bytes were written so far.
     std::uint64_t written() const noexcept { return handed_ + used(); }

@@ -255,9 +255,7 @@ void writeSvg(const drawing::Drawing& drawing, const ViewTransform& view, std::s
               const TextMeasure& measure, platform::BlockSink& sink) {
     SinkWriter out(sink);
     SvgPainter svg(out, view.size, title, measure);
-    Scene scene;
-    TextCache cache;
-    scene.draw(drawing, view, cache, svg);
+    drawOnce(drawing, view, svg);
     svg.finish();
     out.flush();
 }

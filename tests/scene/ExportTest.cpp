@@ -1,9 +1,8 @@
 // The exports' writers without a toolkit: the PDF's structure, page, strokes, fills and texts,
 // the numbers both vector writers write, and the export's file through a fake front end.
+#include "DrawingOf.h"
 #include "TestSupport.h"
 
-#include "drawing/Reader.h"
-#include "platform/LineReader.h"
 #include "scene/Export.h"
 #include "scene/ExportFile.h"
 #include "scene/PdfPainter.h"
@@ -18,14 +17,8 @@
 namespace {
 
 using namespace quillet::scene;
-using quillet::testing::dxfOf;
+using quillet::testing::drawingOf;
 using quillet::testing::textEntity;
-
-std::unique_ptr<quillet::drawing::Drawing> drawingOf(const std::string& entities) {
-    const std::string bytes = dxfOf(entities);
-    quillet::platform::MemorySource source(bytes);
-    return quillet::drawing::readDrawing(source, static_cast<std::int64_t>(bytes.size()));
-}
 
 // A view 200 x 100 pixels, two pixels a unit, the drawing's origin in its middle.
 ViewTransform smallView() {

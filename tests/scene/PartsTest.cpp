@@ -1,5 +1,6 @@
 // The scene's other parts a front end leans on: the status line's texts, the export's
 // choices, the text conversions and the reading thread.
+#include "DrawingOf.h"
 #include "TestSupport.h"
 
 #include "drawing/Reader.h"
@@ -19,14 +20,9 @@
 namespace {
 
 using namespace quillet::scene;
+using quillet::testing::drawingOf;
 using quillet::testing::dxfOf;
 using quillet::testing::textEntity;
-
-std::unique_ptr<quillet::drawing::Drawing> drawingOf(const std::string& entities) {
-    const std::string bytes = dxfOf(entities);
-    quillet::platform::MemorySource source(bytes);
-    return quillet::drawing::readDrawing(source, static_cast<std::int64_t>(bytes.size()));
-}
 
 TEST(StatusTextTest, NumbersAreWrittenAsTheStatusLineShowsThem) {
     struct Case {

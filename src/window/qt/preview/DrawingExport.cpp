@@ -27,9 +27,8 @@ class QtExport final : public scene::ExportFrontEnd {
         {
             QPainter painter(&image);
             painter.fillRect(image.rect(), Qt::white);
-            scene::Scene scene;
-            scene::TextCache cache;
-            paintDrawing(painter, drawing, view, cache, scene);
+            DrawingPainter adapter(painter);
+            scene::drawOnce(drawing, view, adapter);
         }
         QByteArray bytes;
         QBuffer buffer(&bytes);

@@ -26,10 +26,8 @@ class GdiExport final : public scene::ExportFrontEnd {
             return {};
         surface.clear();
         {
-            scene::Scene scene;
-            scene::TextCache cache;
             GdiPainter painter(surface);
-            scene.draw(drawing, view, cache, painter);
+            scene::drawOnce(drawing, view, painter);
         }
         GdiFlush();
         return encodePng({surface.row(0), static_cast<std::size_t>(surface.width()) *
