@@ -19,7 +19,7 @@ PreviewRegistry::~PreviewRegistry() {
         session->registry_ = nullptr;
     const std::vector<PreviewSession*> closing = std::move(open_);
     for (PreviewSession* session : closing)
-        session->view().close();
+        session->view().closeWindow();
 }
 
 PreviewSession* PreviewRegistry::open(const std::string& path) {
@@ -62,7 +62,7 @@ PreviewSession* PreviewRegistry::open(const std::string& path) {
 void PreviewRegistry::closeAll() {
     const std::vector<PreviewSession*> closing = open_;
     for (PreviewSession* session : closing)
-        session->view().close();
+        session->view().closeWindow();
 }
 
 void PreviewRegistry::forget(PreviewSession* session) {

@@ -79,7 +79,7 @@ void PreviewSession::load() {
         // No thread to read on: said like any other failure of a first read.
         view_.showError(error.what());
         if (!state_.drawing())
-            view_.close();
+            view_.closeWindow();
         return;
     }
     if (!state_.drawing())
@@ -109,7 +109,7 @@ void PreviewSession::finishLoad() {
         state_.setDrawing(std::move(read), environment_.measure);
         view_.setMessage("");
         showStatus();
-        view_.repaint();
+        view_.redraw();
         if (onLoaded)
             onLoaded(true);
         return;
@@ -122,7 +122,7 @@ void PreviewSession::finishLoad() {
     if (!done->cancelled())
         view_.showError(done->error());
     if (!state_.drawing())
-        view_.close();
+        view_.closeWindow();
 }
 
 void PreviewSession::showStatus() {
@@ -137,7 +137,7 @@ void PreviewSession::run(PreviewAction action) {
     switch (action) {
     case PreviewAction::Fit:
         state_.fitAll();
-        view_.repaint();
+        view_.redraw();
         break;
     case PreviewAction::ExportView:
     case PreviewAction::Export:
@@ -155,7 +155,7 @@ void PreviewSession::run(PreviewAction action) {
         load();
         break;
     case PreviewAction::Close:
-        view_.close();
+        view_.closeWindow();
         break;
     case PreviewAction::Cancel:
         if (load_)

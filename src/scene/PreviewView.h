@@ -49,7 +49,7 @@ class PreviewView {
 
     virtual void setTitle(std::string_view title) = 0;
     // The session's ViewState changed (a drawing shown, fitted): paint it again.
-    virtual void repaint() = 0;
+    virtual void redraw() = 0;
     // Shows message in the middle of the view while there is no drawing; empty hides it.
     virtual void setMessage(std::string_view message) = 0;
     // Sets the status line's text and its tooltip (several lines).
@@ -79,7 +79,7 @@ class PreviewView {
     // Brings the window forward (restored, shown, active).
     virtual void bringForward() = 0;
     // Closes the window soon, after the call that asked returns; the session goes with it.
-    virtual void close() = 0;
+    virtual void closeWindow() = 0;
 };
 
 } // namespace quillet::scene

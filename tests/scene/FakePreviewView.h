@@ -36,7 +36,7 @@ class FakePreviewView : public scene::PreviewView {
     int choosers = 0;
 
     void setTitle(std::string_view text) override { title = text; }
-    void repaint() override { ++repaints; }
+    void redraw() override { ++repaints; }
     void setMessage(std::string_view text) override { message = text; }
     void setStatus(std::string_view line, std::string_view tip) override {
         status = line;
@@ -65,7 +65,7 @@ class FakePreviewView : public scene::PreviewView {
         return chooserPicks;
     }
     void bringForward() override { ++broughtForward; }
-    void close() override { closed = true; }
+    void closeWindow() override { closed = true; }
 };
 
 } // namespace quillet::testing
