@@ -219,6 +219,8 @@ void PreviewSession::openInDefaultApplication() {
 }
 
 void PreviewSession::cursorMoved(double x, double y) {
+    if (!state_.drawing())
+        return; // no place to tell over an empty view
     view_.setCursorText(cursorText(x, y, 1 / state_.transform().scale));
 }
 
