@@ -14,8 +14,9 @@ class FileList : public QListWidget {
   public:
     explicit FileList(QWidget* parent = nullptr);
 
-    // Shows names, the one at chosen chosen (none when it is negative), without raising chosen().
-    void showNames(const QStringList& names, int chosen);
+    // Shows names, the one at chosen chosen (none when it is negative), without raising chosen();
+    // from the top, or with keepPlace where the list stood.
+    void showNames(const QStringList& names, int chosen, bool keepPlace = false);
     // Chooses the entry at row and brings it into sight, without raising chosen().
     void choose(int row);
 

@@ -63,11 +63,11 @@ class Form1 : public QWidget, private form::FormView {
     void setText(form::ControlId box, std::string_view text) override;
     void setCaption(std::string_view caption) override;
     void setReport(std::string_view report) override;
-    void showDrives(const std::vector<std::string>& drives, std::size_t chosen) override;
+    void showDrives(const std::vector<form::ListedName>& drives, std::size_t chosen) override;
     void chooseDrive(std::string_view drive) override;
     void showFolder(std::string_view folder) override;
     void showFiles(form::ControlId list, const std::vector<std::string>& names,
-                   std::optional<std::size_t> chosen) override;
+                   std::optional<std::size_t> chosen, form::ListPlace place) override;
     void chooseFile(form::ControlId list, std::size_t index) override;
     void showError(std::string_view message) override;
     void openPreview(const std::string& path) override;
