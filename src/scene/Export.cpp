@@ -18,11 +18,15 @@ ExportFormat formatOf(const std::filesystem::path& path) {
     return ExportFormat::Png;
 }
 
-std::filesystem::path proposedExportName(const std::filesystem::path& path,
-                                         std::string_view suffix) {
-    std::filesystem::path name = path;
-    name.replace_extension(std::filesystem::path(std::string(suffix)));
-    return name;
+std::string proposedExportName(std::string_view path, std::string_view suffix) {
+    // By the bytes: a path object would read UTF-8 in the ANSI code page on Windows.
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind('.');
+    // A name's leading dot starts no extension (".plan"), nor does one in a folder's name.
+    const bool hasExtension = dot != std::string_view::npos && dot > start;
+    return std::string(path.substr(0, hasExtension ? dot : path.size())) + "." +
+           std::string(suffix);
 }
 
 ViewTransform wholeDrawingView(const drawing::Box& extents, double longSide) {

@@ -7,6 +7,7 @@
 #include "drawing/Geometry.h"
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace quillet::scene {
@@ -21,10 +22,9 @@ inline constexpr double kWholeVectorPixels = 1600;
 // known).
 ExportFormat formatOf(const std::filesystem::path& path);
 
-// Returns the name proposed for exporting the drawing at path: the same folder and name, the
-// last extension replaced by suffix ("png", no dot).
-std::filesystem::path proposedExportName(const std::filesystem::path& path,
-                                         std::string_view suffix);
+// Returns the name proposed for exporting the drawing at path (the system's bytes, UTF-8 on
+// Windows): the same folder and name, the last extension replaced by suffix ("png", no dot).
+std::string proposedExportName(std::string_view path, std::string_view suffix);
 
 // Returns the view of the whole drawing with extents, in a frame of the drawing's
 // proportions whose longer side is longSide pixels (the shorter one at least 64).

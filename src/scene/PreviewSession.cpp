@@ -176,7 +176,7 @@ void PreviewSession::chooseExport(bool whole) {
         return;
     SaveRequest request;
     request.title = whole ? "図面全体を書き出し" : "表示範囲を書き出し";
-    request.proposed = proposedExportName(path_, exportFilters().front().suffix).string();
+    request.proposed = proposedExportName(path_, exportFilters().front().suffix);
     request.filters = exportFilters();
     const std::optional<SaveChoice> choice = view_.askSavePath(request);
     if (!choice || choice->path.empty())

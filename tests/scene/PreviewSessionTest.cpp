@@ -3,6 +3,7 @@
 #include "FakePreviewView.h"
 #include "TestSupport.h"
 
+#include "platform/FolderListing.h"
 #include "scene/PreviewRegistry.h"
 #include "scene/PreviewSession.h"
 
@@ -239,7 +240,8 @@ TEST(PreviewSessionTest, NeverHandsTheDrawingBackToQuillet) {
         EXPECT_EQ(offered, c.offered);
         window.session->run(PreviewAction::OpenDefault);
         EXPECT_EQ(window.view.started.empty() ? "" : window.view.started[0],
-                  c.started.empty() ? "" : c.started + " " + path);
+                  c.started.empty() ? ""
+                                    : c.started + " " + quillet::platform::absoluteFolder(path));
         EXPECT_EQ(window.view.choosers, c.chooserAsked ? 1 : 0);
         EXPECT_EQ(window.view.errors,
                   c.error ? std::vector<std::string>{std::string(kNoOtherApplication)}
