@@ -3,6 +3,7 @@
 
 #include "Listing.h"
 #include "platform/FolderListing.h"
+#include "platform/OsError.h"
 
 #include <cctype>
 
@@ -50,7 +51,7 @@ std::string rootOf(std::string_view path) {
 DirectoryList directoryLines(const std::string& current) {
     DirectoryList list;
     std::string walked = rootOf(current);
-    list.lines.push_back({walked, walked, 0});
+    list.lines.push_back({platform::nativeSeparators(platform::displayName(walked)), walked, 0});
     std::string_view rest =
         std::string_view(current).substr(std::min(walked.size(), current.size()));
     while (!rest.empty()) {
@@ -67,6 +68,14 @@ DirectoryList directoryLines(const std::string& current) {
     for (ListedName& folder : foldersOf(current))
         list.lines.push_back({std::move(folder.shown), std::move(folder.bytes), indent});
     return list;
+}
+
+std::string driveCaption(std::string_view drive) {
+    std::string caption = platform::nativeSeparators(platform::displayName(drive));
+    // "C:\" shows as "C:", as drives always have; a share's path and "/" stay whole.
+    if (caption.size() == 3 && hasDriveLetter(caption) && platform::isPathSeparator(caption[2]))
+        caption.pop_back();
+    return caption;
 }
 
 std::string driveRootOf(std::string_view folder, const std::vector<std::string>& drives) {

@@ -9,7 +9,8 @@
 
 namespace quillet::form {
 
-// One line of the list: the folder's name as shown (the root's path for the root), its path
+// One line of the list: the folder's name as shown (the root as the system writes it, "C:\"),
+// its path
 // (the system's bytes) and how many steps in it stands.
 struct DirectoryLine {
     std::string shown;
@@ -29,6 +30,11 @@ struct DirectoryList {
 // Returns the list for current (absolute): the root, each folder on the way (hidden ones too),
 // current, then current's folders (hidden ones left out) in list order.
 DirectoryList directoryLines(const std::string& current);
+
+// Returns how Drive1 shows drive (a path as platform::listDrives gives it): with the system's
+// separators, a drive letter without its root ("C:"), and other roots whole ("/",
+// "\\server\share", "/media/usb").
+std::string driveCaption(std::string_view drive);
 
 // Returns the drive among drives that holds folder: the longest that is folder or one of its
 // parents; rootOf(folder) when none does.

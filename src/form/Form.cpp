@@ -14,6 +14,19 @@ namespace quillet::form {
 
 namespace {
 
+// Marks the form busy with an event for as long as it lives: a tick that comes meanwhile (from
+// a modal box's loop, say) waits for the next one.
+class Busy {
+  public:
+    explicit Busy(int& depth) : depth_(depth) { ++depth_; }
+    ~Busy() { --depth_; }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+  private:
+    int& depth_;
+};
+
 std::vector<std::string> shownNames(const std::vector<ListedName>& files) {
     std::vector<std::string> shown;
     shown.reserve(files.size());
@@ -83,15 +96,24 @@ Form::DriveLister Form::defaultDrives() {
 }
 
 void Form::Form_Load() {
+    const Busy busy(busy_);
     const std::string current = platform::absoluteFolder(".");
     drives_ = listDrives_();
     drive1Drive_ = driveRootOf(current, drives_);
-    const auto at = std::find(drives_.begin(), drives_.end(), drive1Drive_);
-    view_.showDrives(drives_, at == drives_.end() ? 0 : std::size_t(at - drives_.begin()));
+    showDrives();
     setDir1Path(current, true);
 }
 
+void Form::showDrives() {
+    std::vector<ListedName> drives;
+    for (const std::string& drive : drives_)
+        drives.push_back({driveCaption(drive), drive});
+    const auto at = std::find(drives_.begin(), drives_.end(), drive1Drive_);
+    view_.showDrives(drives, at == drives_.end() ? 0 : std::size_t(at - drives_.begin()));
+}
+
 void Form::openGiven(std::string_view file) {
+    const Busy busy(busy_);
     const std::string path = platform::absoluteFolder(file);
     if (namesADrawing(file)) {
         view_.openPreview(path);
@@ -112,21 +134,29 @@ void Form::openGiven(std::string_view file) {
 }
 
 void Form::tick() {
+    if (busy_ > 0)
+        return; // an event, or the box it shows, is not over: the lists follow once it is
+    const Busy busy(busy_);
     if (!dir1Path_.empty() && platform::folderStamp(dir1Path_) != dir1Stamp_)
-        listFiles();
+        listFiles(ListPlace::Kept);
 }
 
 void Form::Drive1_DropDown() {
+    const Busy busy(busy_);
     drives_ = listDrives_();
-    const auto at = std::find(drives_.begin(), drives_.end(), drive1Drive_);
     // A drive that went away leaves the choice on the first one without opening it: the
     // folder shown stays until the user picks another drive.
-    if (at == drives_.end() && !drives_.empty())
+    if (std::find(drives_.begin(), drives_.end(), drive1Drive_) == drives_.end() &&
+        !drives_.empty())
         drive1Drive_ = drives_.front();
-    view_.showDrives(drives_, at == drives_.end() ? 0 : std::size_t(at - drives_.begin()));
+    showDrives();
 }
 
 void Form::Drive1_Change(std::string_view drive) {
+    const Busy busy(busy_);
+    // Choosing the drive chosen already opens nothing, and leaves the folder shown on it.
+    if (drive == drive1Drive_)
+        return;
     if (setDir1Path(drive, true)) {
         drive1Drive_ = drive;
         return;
@@ -136,12 +166,14 @@ void Form::Drive1_Change(std::string_view drive) {
 }
 
 void Form::Dir1_Change(std::string_view folder) {
+    const Busy busy(busy_);
     // The view moving onto the folder it was just told to show opens nothing again.
     if (platform::absoluteFolder(folder) != dir1Path_)
         setDir1Path(folder, false);
 }
 
 void Form::File1_Click(std::size_t index) {
+    const Busy busy(busy_);
     if (index >= files_.size())
         return;
     file1Selected_ = files_[index].bytes;
@@ -151,6 +183,7 @@ void Form::File1_Click(std::size_t index) {
 }
 
 void Form::File2_Click(std::size_t index) {
+    const Busy busy(busy_);
     if (index >= files_.size())
         return;
     // Only what 開く opens; no box changes.
@@ -166,6 +199,7 @@ void Form::cmdCul2_Click() {
 }
 
 void Form::cmdOpen_Click() {
+    const Busy busy(busy_);
     const std::string name =
         toOpen_.empty()
             ? runInputs(dir1Path_, view_.text(ControlId::txtFileName),
@@ -203,6 +237,7 @@ struct Form::Outcome {
 };
 
 void Form::runButton(conversion::DrawingOptions options) {
+    const Busy busy(busy_);
     if (running_) {
         refused_ = true;
         view_.setReport((progress_.empty() ? "" : progress_ + "\r\n") + std::string(kBusyNote) +
@@ -259,6 +294,7 @@ void Form::runButton(conversion::DrawingOptions options) {
 void Form::showProgress(std::uint64_t id, const conversion::RunProgress& progress) {
     if (id != runId_ || !running_)
         return;
+    const Busy busy(busy_);
     progress_ = progressText(progress);
     view_.setReport(progress_ + "\r\n" +
                     (refused_ ? std::string(kBusyNote) + "\r\n" : std::string()));
@@ -267,6 +303,7 @@ void Form::showProgress(std::uint64_t id, const conversion::RunProgress& progres
 void Form::finishRun(std::uint64_t id, const std::shared_ptr<Outcome>& outcome) {
     if (id != runId_ || !running_)
         return;
+    const Busy busy(busy_);
     run_.join();
     running_ = false;
     state_ = outcome->state;
@@ -274,7 +311,7 @@ void Form::finishRun(std::uint64_t id, const std::shared_ptr<Outcome>& outcome) 
     if (outcome->result) {
         view_.setReport(conversion::reportText(*outcome->result));
         // The new drawing shows at once, and is the one 開く opens.
-        listFiles();
+        listFiles(ListPlace::Kept);
         // A drawing written elsewhere than the folder shown is still the one 開く opens.
         toOpen_.clear();
         const std::string& written = outcome->inputs.outputName;
@@ -313,11 +350,11 @@ bool Form::setDir1Path(std::string_view folder, bool backOnFailure) {
     file1Selected_.clear();
     file2Selected_.clear();
     toOpen_.clear();
-    listFiles();
+    listFiles(ListPlace::Top);
     return true;
 }
 
-void Form::listFiles() {
+void Form::listFiles(ListPlace place) {
     dir1Stamp_ = platform::folderStamp(dir1Path_);
     files_ = filesOf(dir1Path_);
     // A file written meanwhile shows up; the chosen ones stay chosen without being chosen anew.
@@ -327,7 +364,7 @@ void Form::listFiles() {
         const std::optional<std::size_t> index = indexOf(*selected);
         if (!index)
             selected->clear();
-        view_.showFiles(list, shown, index);
+        view_.showFiles(list, shown, index, place);
     }
 }
 

@@ -80,14 +80,16 @@ class Form {
     void openGiven(std::string_view file);
 
     // Lists Dir1's folder again when a file came or went since the last look; the chosen files
-    // stay chosen. The front end calls it every kTickMilliseconds.
+    // stay chosen and the lists where the user left them. The front end calls it every
+    // kTickMilliseconds; one that comes while an event (or its message box) is under way
+    // does nothing.
     void tick();
 
     // Drive1 is about to open: its drives are read again, the chosen one kept chosen (or, when
     // it went away, the first one, without opening it).
     void Drive1_DropDown();
     // The user chose drive in Drive1: its folder opens; one that is not ready is shown as an
-    // error and the previous drive and folder stay.
+    // error and the previous drive and folder stay. The drive chosen already opens nothing.
     void Drive1_Change(std::string_view drive);
     // The user moved Dir1 to folder: it opens and both file lists follow. A folder that cannot
     // be opened is shown as an error; the lists stay, and the view is left where the user put it.
@@ -136,8 +138,11 @@ class Form {
     // Moves Dir1 to folder; shows a folder that is not ready and returns false then, moving
     // the view back to the folder shown before when backOnFailure says so.
     bool setDir1Path(std::string_view folder, bool backOnFailure);
-    // Lists Dir1's folder into both file lists, keeping each one's chosen entry.
-    void listFiles();
+    // Lists Dir1's folder into both file lists, keeping each one's chosen entry, each list
+    // standing at place.
+    void listFiles(ListPlace place);
+    // Fills Drive1 with drives_, drive1Drive_ chosen.
+    void showDrives();
     void runButton(conversion::DrawingOptions options);
     // Shows progress of run id, on the window's thread.
     void showProgress(std::uint64_t id, const conversion::RunProgress& progress);
@@ -154,6 +159,8 @@ class Form {
     std::string drive1Drive_;
     std::string dir1Path_;
     std::int64_t dir1Stamp_ = 0;
+    // How many events (and the boxes they show) are under way: no tick lists meanwhile.
+    int busy_ = 0;
     std::vector<ListedName> files_;
     // The entries chosen in File1 and File2 now (bytes; empty for none).
     std::string file1Selected_;

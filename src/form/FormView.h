@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Controls.h"
+#include "Listing.h"
 
 #include <cstddef>
 #include <functional>
@@ -13,6 +14,9 @@
 #include <vector>
 
 namespace quillet::form {
+
+// Where a file list stands once it is filled again.
+enum class ListPlace { Top, Kept };
 
 // How often the front end calls Form::tick() so that the file lists follow the folder: short
 // enough that a new drawing shows at once to the eye, long enough to cost nothing.
@@ -36,9 +40,10 @@ class FormView {
     // Replaces the report box's (txtDis) text; its lines end with CR LF.
     virtual void setReport(std::string_view report) = 0;
 
-    // Fills Drive1 with drives (paths as Form gets them from its drive list, "/" or "C:/"),
-    // drives[chosen] chosen. The front end may show a drive in its own way ("c:").
-    virtual void showDrives(const std::vector<std::string>& drives, std::size_t chosen) = 0;
+    // Fills Drive1 with drives, each shown by its caption (ListedName::shown, "C:") and kept by
+    // its path (ListedName::bytes, "C:/" as Form gets it from its drive list), drives[chosen]
+    // chosen.
+    virtual void showDrives(const std::vector<ListedName>& drives, std::size_t chosen) = 0;
     // Chooses drive in Drive1 again, as after a drive that was not ready.
     virtual void chooseDrive(std::string_view drive) = 0;
 
@@ -47,9 +52,10 @@ class FormView {
     virtual void showFolder(std::string_view folder) = 0;
 
     // Fills list (File1 or File2) with names as shown, in that order, names[*chosen] chosen
-    // (none without chosen).
+    // (none without chosen). place says where the list stands: at its top for a folder newly
+    // shown, where the user left it when the same folder is listed again.
     virtual void showFiles(ControlId list, const std::vector<std::string>& names,
-                           std::optional<std::size_t> chosen) = 0;
+                           std::optional<std::size_t> chosen, ListPlace place) = 0;
     // Chooses entry index of list and brings it into sight.
     virtual void chooseFile(ControlId list, std::size_t index) = 0;
 

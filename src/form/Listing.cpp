@@ -15,14 +15,20 @@ unsigned char folded(char c) {
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
 }
 
-// Entries of folder that are (or are not) folders, hidden ones left out, in list order; the
-// bytes hold what make(entry name) returns.
-template <class Make>
-std::vector<ListedName> listed(const std::string& folder, bool folders, Make make) {
+// Tells whether the path of a folder is kept or one of the folders on the way to it.
+bool onTheWay(std::string_view folder, std::string_view kept) {
+    return kept == folder || (kept.starts_with(folder) && kept.size() > folder.size() &&
+                              (kept[folder.size()] == '/' || folder.ends_with('/')));
+}
+
+// Entries of folder that are (or are not) folders, in list order, hidden ones left out when
+// shown(their bytes) says so; the bytes hold what make(entry name) returns.
+template <class Make, class Shown>
+std::vector<ListedName> listed(const std::string& folder, bool folders, Make make, Shown shown) {
     std::vector<ListedName> names;
     try {
         for (const platform::FolderEntry& entry : platform::listFolder(folder))
-            if (entry.folder == folders && !entry.hidden)
+            if (entry.folder == folders && (!entry.hidden || shown(make(entry.name))))
                 names.push_back({platform::displayName(entry.name), make(entry.name)});
     } catch (const platform::RunError&) {
         // A folder that went away or may not be read has nothing to show.
@@ -50,12 +56,15 @@ bool namesADrawing(std::string_view file) {
 }
 
 std::vector<ListedName> filesOf(const std::string& folder) {
-    return listed(folder, false, [](const std::string& name) { return name; });
+    return listed(
+        folder, false, [](const std::string& name) { return name; },
+        [](const std::string&) { return false; });
 }
 
-std::vector<ListedName> foldersOf(const std::string& folder) {
-    return listed(folder, true,
-                  [&](const std::string& name) { return platform::entryPath(folder, name); });
+std::vector<ListedName> foldersOf(const std::string& folder, std::string_view kept) {
+    return listed(
+        folder, true, [&](const std::string& name) { return platform::entryPath(folder, name); },
+        [&](const std::string& path) { return !kept.empty() && onTheWay(path, kept); });
 }
 
 std::optional<platform::ErrorNumber> folderNotReady(const std::string& folder) {

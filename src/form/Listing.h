@@ -26,9 +26,10 @@ bool listedBefore(const ListedName& a, const ListedName& b);
 // folder cannot be read.
 std::vector<ListedName> filesOf(const std::string& folder);
 
-// Returns the folders inside folder (hidden ones left out) in list order, bytes holding each
-// one's path; none when the folder cannot be read.
-std::vector<ListedName> foldersOf(const std::string& folder);
+// Returns the folders inside folder in list order, bytes holding each one's path; none when the
+// folder cannot be read. Hidden ones are left out but for the one on the way to kept (a path),
+// so that a tree still leads to a hidden folder it was shown at.
+std::vector<ListedName> foldersOf(const std::string& folder, std::string_view kept = {});
 
 // Returns whether file names a drawing (ends in ".dxf", in any case), which opens in the
 // preview rather than being chosen as an input.

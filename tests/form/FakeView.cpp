@@ -23,9 +23,14 @@ void FakeView::setReport(std::string_view text) {
     log.push_back("setReport");
 }
 
-void FakeView::showDrives(const std::vector<std::string>& list, std::size_t index) {
-    drives = list;
-    drive = list.at(index);
+void FakeView::showDrives(const std::vector<form::ListedName>& list, std::size_t index) {
+    drives.clear();
+    driveCaptions.clear();
+    for (const form::ListedName& shown : list) {
+        drives.push_back(shown.bytes);
+        driveCaptions.push_back(shown.shown);
+    }
+    drive = drives.at(index);
     log.push_back("showDrives");
 }
 
@@ -40,9 +45,10 @@ void FakeView::showFolder(std::string_view shown) {
 }
 
 void FakeView::showFiles(ControlId list, const std::vector<std::string>& names,
-                         std::optional<std::size_t> index) {
+                         std::optional<std::size_t> index, form::ListPlace place) {
     files[list] = names;
     chosen[list] = index;
+    places[list] = place;
     log.push_back("showFiles " + std::string(form::control(list).name));
 }
 
@@ -54,6 +60,8 @@ void FakeView::chooseFile(ControlId list, std::size_t index) {
 void FakeView::showError(std::string_view message) {
     errors.emplace_back(message);
     log.push_back("showError");
+    if (duringError)
+        duringError();
 }
 
 void FakeView::openPreview(const std::string& path) {

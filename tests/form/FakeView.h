@@ -22,11 +22,15 @@ class FakeView : public form::FormView {
                                                  {form::ControlId::txtFileR, "100"}};
     std::vector<std::string> captions;
     std::string report;
-    std::vector<std::string> drives;
+    std::vector<std::string> drives; // their paths
+    std::vector<std::string> driveCaptions;
     std::string drive;
     std::string folder;
     std::map<form::ControlId, std::vector<std::string>> files;
     std::map<form::ControlId, std::optional<std::size_t>> chosen;
+    std::map<form::ControlId, form::ListPlace> places;
+    // Called inside showError, as a modal box's loop runs what comes meanwhile.
+    std::function<void()> duringError;
     std::vector<std::string> errors;
     std::vector<std::string> previews;
     bool quitted = false;
@@ -36,11 +40,11 @@ class FakeView : public form::FormView {
     void setText(form::ControlId box, std::string_view text) override;
     void setCaption(std::string_view caption) override;
     void setReport(std::string_view text) override;
-    void showDrives(const std::vector<std::string>& list, std::size_t index) override;
+    void showDrives(const std::vector<form::ListedName>& list, std::size_t index) override;
     void chooseDrive(std::string_view chosenDrive) override;
     void showFolder(std::string_view shown) override;
     void showFiles(form::ControlId list, const std::vector<std::string>& names,
-                   std::optional<std::size_t> index) override;
+                   std::optional<std::size_t> index, form::ListPlace place) override;
     void chooseFile(form::ControlId list, std::size_t index) override;
     void showError(std::string_view message) override;
     void openPreview(const std::string& path) override;

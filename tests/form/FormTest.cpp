@@ -1,11 +1,11 @@
 // The form logic through a fake window: the event chain, the names proposed, what 開く opens,
 // failures that leave the window usable, and the lists following the folder.
 #include "form/Form.h"
-#include "platform/OsError.h"
 #include "FakeView.h"
 #include "TestSupport.h"
 #include "form/DirectoryList.h"
 #include "platform/FolderListing.h"
+#include "platform/OsError.h"
 
 #include <gtest/gtest.h>
 
@@ -277,6 +277,57 @@ TEST_F(FormTest, TheListsFollowTheFolderKeepingTheirChoice) {
     form.tick();
     EXPECT_EQ(view.chosenIn(ControlId::File1), "");
     EXPECT_EQ(view.files[ControlId::File1].size(), 2u);
+}
+
+// A tick that comes while an event's message box is up (its loop runs timers) waits for the
+// next one; the lists then follow.
+TEST_F(FormTest, ATickWaitsWhileAnEventIsUnderWay) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    view.duringError = [&] {
+        writeFile(dir / "new.csv", "N");
+        view.log.push_back("tick");
+        form.tick();
+    };
+    form.openGiven(path("gone.csv"));
+    // Nothing listed after the tick inside the box.
+    ASSERT_GE(view.log.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(view.log.end() - 2, view.log.end()),
+              (std::vector<std::string>{"showError", "tick"}));
+    view.duringError = nullptr;
+    form.tick();
+    EXPECT_EQ(view.files[ControlId::File1],
+              (std::vector<std::string>{"data.csv", "new.csv", "one.csv"}));
+}
+
+// A folder newly shown starts at the top of both lists; the same one listed again leaves them
+// where the user put them.
+TEST_F(FormTest, ListsKeepTheirPlaceOnlyInTheSameFolder) {
+    EXPECT_EQ(view.places[ControlId::File1], ListPlace::Top);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    writeFile(dir / "new.csv", "N");
+    form.tick();
+    EXPECT_EQ(view.places[ControlId::File1], ListPlace::Kept);
+    EXPECT_EQ(view.places[ControlId::File2], ListPlace::Kept);
+    click(ControlId::File1, "data.csv");
+    run();
+    EXPECT_EQ(view.places[ControlId::File2], ListPlace::Kept);
+    form.Dir1_Change(path("sub"));
+    EXPECT_EQ(view.places[ControlId::File1], ListPlace::Top);
+    EXPECT_EQ(view.places[ControlId::File2], ListPlace::Top);
+}
+
+// Drive1 shows each drive's caption; choosing the drive chosen already opens nothing, and the
+// folder shown on it stays.
+TEST_F(FormTest, TheDriveChosenAlreadyOpensNothing) {
+    form.Dir1_Change(path("sub"));
+    view.log.clear();
+    form.Drive1_Change(folder);
+    EXPECT_TRUE(view.log.empty());
+    EXPECT_EQ(form.dir1Path(), path("sub"));
+    form.Drive1_DropDown();
+    ASSERT_EQ(view.driveCaptions.size(), drives.size());
+    for (std::size_t i = 0; i < drives.size(); ++i)
+        EXPECT_EQ(view.driveCaptions[i], driveCaption(drives[i]));
 }
 
 TEST_F(FormTest, DrivesAreReadAgainWhenTheListOpens) {

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "form/DirectoryList.h"
 #include "platform/FolderListing.h"
+#include "platform/OsError.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,44 @@ TEST(Listing, ListsFilesAndFoldersApartInOneOrder) {
     EXPECT_EQ(folders[0].shown, "alpha");
     EXPECT_EQ(folders[1].bytes, platform::entryPath(dir.str(), "Zeta"));
     EXPECT_TRUE(filesOf(dir / "gone").empty());
+
+    // A tree that was shown at a hidden folder keeps leading to it, and to nothing else hidden.
+    std::filesystem::create_directories(dir.path() / ".git" / "objects");
+    std::filesystem::create_directory(dir.path() / ".cache");
+    const std::string git = platform::entryPath(dir.str(), ".git");
+    for (const std::string& kept : {git, platform::entryPath(git, "objects")}) {
+        std::vector<std::string> shown;
+        for (const ListedName& folder : foldersOf(dir.str(), kept))
+            shown.push_back(folder.shown);
+        EXPECT_EQ(shown, (std::vector<std::string>{".git", "alpha", "Zeta"})) << kept;
+    }
+    // A name that only starts like the kept one is not on its way.
+    EXPECT_EQ(foldersOf(dir.str(), git + "-old").size(), 2u);
+}
+
+TEST(DriveCaption, DrivesShowAsTheSystemWritesThem) {
+    struct Case {
+        const char* drive;
+        const char* posix;
+        const char* windows;
+    };
+    const Case cases[] = {
+        {"C:/", "C:", "C:"},
+        {"z:/", "z:", "z:"},
+        {"//server/share", "//server/share", "\\\\server\\share"},
+        {"C:/work/図面", "C:/work/図面", "C:\\work\\図面"},
+        {"/", "/", "\\"},
+        {"/media/usb", "/media/usb", "\\media\\usb"},
+    };
+    for (const Case& c : cases) {
+#ifdef _WIN32
+        EXPECT_EQ(driveCaption(c.drive), c.windows) << c.drive;
+#else
+        EXPECT_EQ(driveCaption(c.drive), c.posix) << c.drive;
+#endif
+    }
+    // The root line of Dir1 as the system writes a root.
+    EXPECT_EQ(directoryLines("/").lines.front().shown, platform::nativeSeparators("/"));
 }
 
 TEST(DirectoryLines, ChainDownToTheFolderThenItsFolders) {

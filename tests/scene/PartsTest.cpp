@@ -138,11 +138,11 @@ TEST(ExportTest, FormatNameAndWholeView) {
         const char* drawing;
         const char* proposed;
     };
-    for (const Name n : {Name{"/d/図面.dxf", "/d/図面.png"}, Name{"/d/a.b.DXF", "/d/a.b.png"},
-                         Name{"/d.x/plan", "/d.x/plan.png"}})
-        EXPECT_EQ(quillet::testing::utf8Of(
-                      proposedExportName(quillet::testing::pathOf(n.drawing), "png")),
-                  n.proposed);
+    for (const Name n :
+         {Name{"/d/図面.dxf", "/d/図面.png"}, Name{"/d/a.b.DXF", "/d/a.b.png"},
+          Name{"/d.x/plan", "/d.x/plan.png"}, Name{"C:\\d.x\\.plan", "C:\\d.x\\.plan.png"},
+          Name{"図面.dxf", "図面.png"}})
+        EXPECT_EQ(proposedExportName(n.drawing, "png"), n.proposed);
 
     const ViewTransform wide = wholeDrawingView({0, 0, 400, 100}, 1600);
     EXPECT_DOUBLE_EQ(wide.size.width, 1600);

@@ -3,7 +3,6 @@
 // programs that must not be handed a drawing.
 #include "TestSupport.h"
 
-#include "window/win32/preview/DefaultApplication.h"
 #include "window/win32/preview/GdiPainter.h"
 #include "window/win32/preview/PreviewExport.h"
 #include "window/win32/preview/WicPng.h"
@@ -350,20 +349,6 @@ TEST(GdiPainterTest, LinesAndArcsPassThroughTheirPoints) {
     EXPECT_TRUE(dark(71, 29)); // at 45 degrees
     EXPECT_FALSE(dark(29, 71)) << "the opposite quarter is not drawn";
     EXPECT_FALSE(dark(50, 80));
-}
-
-TEST(DefaultApplicationTest, QuilletsOwnProgramsAreNeverHandedTheDrawing) {
-    struct Case {
-        const wchar_t* exe;
-        bool ours;
-    };
-    for (const Case c :
-         {Case{L"C:\\Program Files\\Quillet\\quillet.exe", true},
-          Case{L"C:\\Program Files\\Quillet\\QUILLET-PREVIEW.EXE", true},
-          Case{L"D:/tools/Quillet.exe", true}, Case{L"quillet.exe", true},
-          Case{L"C:\\Program Files\\LibreCAD\\librecad.exe", false},
-          Case{L"C:\\quillet\\notquillet.exe", false}, Case{L"C:\\quillet.exe\\viewer.exe", false}})
-        EXPECT_EQ(isQuilletProgram(c.exe), c.ours) << static_cast<int>(c.ours);
 }
 
 } // namespace

@@ -57,17 +57,5 @@ TEST(PlacementTest, TheWindowIsLargerThanItsClientArea) {
     EXPECT_GT(window.cy, client.cy); // the caption
 }
 
-TEST(PlacementTest, DrivesShowAsWindowsWritesThem) {
-    const std::pair<std::string, std::wstring> cases[] = {
-        {"C:/", L"C:"},
-        {"z:/", L"z:"},
-        {"//server/share", L"\\\\server\\share"},
-        {"C:/work/図面", L"C:\\work\\図面"},
-        {"/", L"\\"},
-    };
-    for (const auto& [drive, shown] : cases)
-        EXPECT_EQ(driveCaption(drive), shown) << drive;
-}
-
 } // namespace
 } // namespace quillet::window::win32

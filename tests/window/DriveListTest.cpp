@@ -5,7 +5,7 @@
 
 #include <QTest>
 
-using namespace quillet::window;
+using namespace quillet::window::qt;
 
 class DriveListTest : public QObject {
     Q_OBJECT
@@ -14,13 +14,19 @@ class DriveListTest : public QObject {
     // Media plugged in after start-up appear when the list opens; the choice stays.
     void theListIsFilledAgainWhenItOpens() {
         QList<QByteArray> mounted{"/", "/home"};
+        const auto shown = [&] {
+            QList<std::pair<QString, QByteArray>> list;
+            for (const QByteArray& path : mounted)
+                list.append({QString::fromUtf8(path), path});
+            return list;
+        };
         // As the form logic does: the drives read again, the one chosen kept chosen.
         DriveBox* box = nullptr;
         DriveBox drives([&] {
-            box->showDrives(mounted, int(mounted.indexOf(box->pathAt(box->currentIndex()))));
+            box->showDrives(shown(), int(mounted.indexOf(box->pathAt(box->currentIndex()))));
         });
         box = &drives;
-        drives.showDrives(mounted, 0);
+        drives.showDrives(shown(), 0);
         drives.setCurrentIndex(1);
         QSignalSpy changes(&drives, &QComboBox::currentIndexChanged);
         mounted = QList<QByteArray>{"/", "/a-stick", "/home"};

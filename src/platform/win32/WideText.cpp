@@ -2,6 +2,8 @@
 // surrogate into U+FFFD and make the name it came from unreachable.
 #include "WideText.h"
 
+#include "platform/TextEncoding.h"
+
 #include <windows.h>
 
 namespace quillet::platform::win32 {
@@ -76,21 +78,8 @@ std::string toUtf8(std::wstring_view wide) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<char32_t>(wide[i + 1]) - 0xDC00);
             ++i;
         }
-        if (cp < 0x80) {
-            utf8 += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            utf8 += static_cast<char>(0xC0 | cp >> 6);
-            utf8 += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            utf8 += static_cast<char>(0xE0 | cp >> 12);
-            utf8 += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-            utf8 += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xF0 | cp >> 18);
-            utf8 += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-            utf8 += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-            utf8 += static_cast<char>(0x80 | (cp & 0x3F));
-        }
+        // A lone surrogate goes as its own three bytes, so that the name stays reachable.
+        text::appendUtf8(cp, utf8);
     }
     return utf8;
 }

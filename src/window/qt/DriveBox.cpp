@@ -1,20 +1,18 @@
 // Drive1 in Qt: the drives shown by their names, kept by their paths' bytes.
 #include "DriveBox.h"
 
-#include "platform/FolderListing.h"
-
 #include <QSignalBlocker>
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 DriveBox::DriveBox(std::function<void()> opening, QWidget* parent)
     : QComboBox(parent), opening_(std::move(opening)) {}
 
-void DriveBox::showDrives(const QList<QByteArray>& drives, int chosen) {
+void DriveBox::showDrives(const QList<std::pair<QString, QByteArray>>& drives, int chosen) {
     const QSignalBlocker quiet(this);
     clear();
-    for (const QByteArray& drive : drives)
-        addItem(QString::fromStdString(platform::displayName(drive.toStdString())), drive);
+    for (const auto& [caption, path] : drives)
+        addItem(caption, path);
     setCurrentIndex(chosen);
 }
 
@@ -40,4 +38,4 @@ void DriveBox::showPopup() {
     QComboBox::showPopup();
 }
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

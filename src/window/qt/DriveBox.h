@@ -6,8 +6,9 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 // Drive1: the drive list, told to fill itself anew each time it opens, so that media plugged
 // in after start-up appear. Each drive is listed by its path.
@@ -18,8 +19,9 @@ class DriveBox : public QComboBox {
     // Calls opening() before the list opens, which is to fill it (showDrives).
     explicit DriveBox(std::function<void()> opening, QWidget* parent = nullptr);
 
-    // Fills the list with drives (paths' bytes), drives[chosen] chosen, without raising a change.
-    void showDrives(const QList<QByteArray>& drives, int chosen);
+    // Fills the list with drives (shown by their captions, kept by their paths' bytes),
+    // drives[chosen] chosen, without raising a change.
+    void showDrives(const QList<std::pair<QString, QByteArray>>& drives, int chosen);
     // Chooses the drive at path without raising a change; false when it is not listed.
     bool choose(const QByteArray& path);
     // Returns the path of the drive at index (its bytes).
@@ -31,4 +33,4 @@ class DriveBox : public QComboBox {
     std::function<void()> opening_;
 };
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

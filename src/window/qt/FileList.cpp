@@ -1,7 +1,9 @@
 // File1 and File2 in Qt: names shown, the user's choice told by its row.
 #include "FileList.h"
 
-namespace quillet::window {
+#include <QScrollBar>
+
+namespace quillet::window::qt {
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -14,13 +16,20 @@ FileList::FileList(QWidget* parent) : QListWidget(parent) {
             [this](QListWidgetItem* item) { emit chosen(row(item)); });
 }
 
-void FileList::showNames(const QStringList& names, int chosen) {
+void FileList::showNames(const QStringList& names, int chosen, bool keepPlace) {
+    const int place = keepPlace ? verticalScrollBar()->value() : 0;
     refilling_ = true;
     clear();
     addItems(names);
+    // Laid out now, so that the scroll bar takes the place; the chosen entry comes into sight
+    // only when it is out of it.
+    doItemsLayout();
+    verticalScrollBar()->setValue(place);
+    if (chosen >= 0) {
+        setCurrentRow(chosen);
+        scrollToItem(item(chosen));
+    }
     refilling_ = false;
-    if (chosen >= 0)
-        choose(chosen);
 }
 
 void FileList::choose(int row) {
@@ -30,4 +39,4 @@ void FileList::choose(int row) {
     refilling_ = false;
 }
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

@@ -4,7 +4,7 @@
 #include <QListWidget>
 #include <QStringList>
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 // Shows the names it is given and tells which one the user chose; the form logic reads the
 // folder and keeps each name's bytes.
@@ -14,8 +14,9 @@ class FileList : public QListWidget {
   public:
     explicit FileList(QWidget* parent = nullptr);
 
-    // Shows names, the one at chosen chosen (none when it is negative), without raising chosen().
-    void showNames(const QStringList& names, int chosen);
+    // Shows names, the one at chosen chosen (none when it is negative), without raising chosen();
+    // from the top, or with keepPlace where the list stood.
+    void showNames(const QStringList& names, int chosen, bool keepPlace = false);
     // Chooses the entry at row and brings it into sight, without raising chosen().
     void choose(int row);
 
@@ -28,4 +29,4 @@ class FileList : public QListWidget {
     bool refilling_ = false;
 };
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

@@ -3,11 +3,10 @@
 
 #include "form/Listing.h"
 #include "platform/FolderListing.h"
-#include "platform/RunError.h"
 
 #include <algorithm>
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 struct FolderTreeModel::Node {
     QByteArray path;
@@ -23,10 +22,6 @@ namespace {
 QString shownName(const std::string& bytes) {
     const std::string shown = platform::displayName(bytes);
     return QString::fromUtf8(shown.data(), qsizetype(shown.size()));
-}
-
-bool onTheWay(const QByteArray& folder, const QByteArray& kept) {
-    return kept == folder || kept.startsWith(folder + '/');
 }
 
 } // namespace
@@ -113,25 +108,9 @@ void FolderTreeModel::refresh(const QModelIndex& index) {
 void FolderTreeModel::list(Node* node) {
     if (node == root_.get())
         return;
-    std::vector<platform::FolderEntry> entries;
-    try {
-        entries = platform::listFolder(node->path.toStdString());
-    } catch (const platform::RunError&) {
-        // A folder that cannot be read shows nothing inside.
-    }
-    // Each folder's shown name and its path's bytes.
-    std::vector<form::ListedName> found;
-    for (const platform::FolderEntry& entry : entries) {
-        if (!entry.folder)
-            continue;
-        const std::string path = platform::entryPath(node->path.toStdString(), entry.name);
-        const QByteArray bytes(path.data(), qsizetype(path.size()));
-        if (entry.hidden && !onTheWay(bytes, keptPath_))
-            continue;
-        found.push_back({platform::displayName(entry.name), path});
-    }
-    // In the order of the file lists.
-    std::sort(found.begin(), found.end(), form::listedBefore);
+    // In the order of the file lists; a folder that cannot be read shows nothing inside.
+    const std::vector<form::ListedName> found =
+        form::foldersOf(node->path.toStdString(), keptPath_.toStdString());
 
     const QModelIndex parent = indexOfNode(node);
     // Folders that went away leave; the rest keep their nodes, and with them what is open.
@@ -185,4 +164,4 @@ QModelIndex FolderTreeModel::indexOf(const QByteArray& path) {
     return indexOfNode(node);
 }
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

@@ -24,7 +24,7 @@
 
 #include <array>
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 using form::ControlId;
 using form::ControlKind;
@@ -220,11 +220,11 @@ void Form1::setReport(std::string_view report) {
     txtDis_->setPlainText(fromUtf8(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
-void Form1::showDrives(const std::vector<std::string>& drives, std::size_t chosen) {
-    QList<QByteArray> paths;
-    for (const std::string& drive : drives)
-        paths.append(bytesOf(drive));
-    drive1_->showDrives(paths, static_cast<int>(chosen));
+void Form1::showDrives(const std::vector<form::ListedName>& drives, std::size_t chosen) {
+    QList<std::pair<QString, QByteArray>> shown;
+    for (const form::ListedName& drive : drives)
+        shown.append({fromUtf8(drive.shown), bytesOf(drive.bytes)});
+    drive1_->showDrives(shown, static_cast<int>(chosen));
 }
 
 void Form1::chooseDrive(std::string_view drive) {
@@ -243,12 +243,13 @@ void Form1::showFolder(std::string_view folder) {
 }
 
 void Form1::showFiles(ControlId list, const std::vector<std::string>& names,
-                      std::optional<std::size_t> chosen) {
+                      std::optional<std::size_t> chosen, form::ListPlace place) {
     QStringList shown;
     shown.reserve(qsizetype(names.size()));
     for (const std::string& name : names)
         shown.append(fromUtf8(name));
-    listOf(list)->showNames(shown, chosen ? static_cast<int>(*chosen) : -1);
+    listOf(list)->showNames(shown, chosen ? static_cast<int>(*chosen) : -1,
+                            place == form::ListPlace::Kept);
 }
 
 void Form1::chooseFile(ControlId list, std::size_t index) {
@@ -289,4 +290,4 @@ void Form1::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

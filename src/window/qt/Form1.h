@@ -1,9 +1,9 @@
 // The program's one window in Qt: the controls of the form's table, a view over form::Form.
 #pragma once
 
-#include "ErrorReporter.h"
 #include "form/Form.h"
 #include "form/FormView.h"
+#include "preview/ErrorReporter.h"
 
 #include <QByteArray>
 #include <QTimer>
@@ -15,14 +15,14 @@ class QPlainTextEdit;
 class QPushButton;
 class QTreeView;
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 class DriveBox;
 class FileList;
 class FolderTreeModel;
 namespace preview {
 class PreviewWindows;
-}
+} // namespace preview
 
 // The program's one window: picks a folder and a file, holds the names and the text height,
 // runs the conversion and shows its report. What it does is decided by form::Form.
@@ -63,11 +63,11 @@ class Form1 : public QWidget, private form::FormView {
     void setText(form::ControlId box, std::string_view text) override;
     void setCaption(std::string_view caption) override;
     void setReport(std::string_view report) override;
-    void showDrives(const std::vector<std::string>& drives, std::size_t chosen) override;
+    void showDrives(const std::vector<form::ListedName>& drives, std::size_t chosen) override;
     void chooseDrive(std::string_view drive) override;
     void showFolder(std::string_view folder) override;
     void showFiles(form::ControlId list, const std::vector<std::string>& names,
-                   std::optional<std::size_t> chosen) override;
+                   std::optional<std::size_t> chosen, form::ListPlace place) override;
     void chooseFile(form::ControlId list, std::size_t index) override;
     void showError(std::string_view message) override;
     void openPreview(const std::string& path) override;
@@ -100,4 +100,4 @@ class Form1 : public QWidget, private form::FormView {
     FolderTreeModel* dirModel_ = nullptr;
 };
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

@@ -8,6 +8,7 @@
 #include "UiFont.h"
 #include "platform/win32/WideText.h"
 #include "preview/PreviewWindows.h"
+#include "preview/WinText.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -206,18 +207,13 @@ void Form1Window::layout(int dpi) {
 }
 
 void Form1Window::start(int showCommand, const std::optional<std::string>& file) {
-    inEvent_ = true;
     form_->Form_Load();
-    inEvent_ = false;
     ::ShowWindow(window_, showCommand);
     ::UpdateWindow(window_);
     ::SetFocus(control(ControlId::Drive1));
     ::SetTimer(window_, kTickTimer, form::kTickMilliseconds, nullptr);
-    if (file) {
-        inEvent_ = true;
+    if (file)
         form_->openGiven(*file);
-        inEvent_ = false;
-    }
 }
 
 int Form1Window::run() {
@@ -257,10 +253,8 @@ LRESULT CALLBACK Form1Window::windowProc(HWND window, UINT message, WPARAM wPara
     try {
         return self->handle(message, wParam, lParam);
     } catch (const std::exception& error) {
-        self->inEvent_ = false;
         ::MessageBoxW(window, toWide(error.what()).c_str(), L"Quillet", MB_OK | MB_ICONERROR);
     } catch (...) {
-        self->inEvent_ = false;
         ::MessageBoxW(window, L"?", L"Quillet", MB_OK | MB_ICONERROR);
     }
     return 0;
@@ -285,11 +279,8 @@ LRESULT Form1Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_TIMER:
-        if (wParam == kTickTimer && !inEvent_) {
-            inEvent_ = true;
+        if (wParam == kTickTimer)
             form_->tick();
-            inEvent_ = false;
-        }
         return 0;
     case WM_ACTIVATE:
         // The focus comes back to the control that had it when the window was left.
@@ -367,7 +358,6 @@ void Form1Window::onCommand(int id, int code) {
         id >= kFirstControlId + static_cast<int>(form::kControls.size()))
         return;
     const ControlId source = form::kControls[static_cast<std::size_t>(id - kFirstControlId)].id;
-    inEvent_ = true;
     switch (source) {
     case ControlId::Drive1:
         if (code == CBN_DROPDOWN)
@@ -375,7 +365,7 @@ void Form1Window::onCommand(int id, int code) {
         else if (code == CBN_CLOSEUP ||
                  (code == CBN_SELCHANGE &&
                   !::SendMessageW(control(ControlId::Drive1), CB_GETDROPPEDSTATE, 0, 0)))
-            changeDriveIfNew();
+            changeDrive();
         break;
     case ControlId::Dir1:
         if (code == LBN_DBLCLK)
@@ -412,7 +402,6 @@ void Form1Window::onCommand(int id, int code) {
     default:
         break;
     }
-    inEvent_ = false;
 }
 
 void Form1Window::runTask(LPARAM task) {
@@ -420,11 +409,7 @@ void Form1Window::runTask(LPARAM task) {
         reinterpret_cast<std::function<void()>*>(task));
     if (!owned || !*owned || !form_)
         return;
-    // A task may arrive inside a modal box's loop of an event: the tick waits for both.
-    const bool wasInEvent = inEvent_;
-    inEvent_ = true;
     (*owned)();
-    inEvent_ = wasInEvent;
 }
 
 void Form1Window::dropWaitingTasks() {
@@ -438,29 +423,22 @@ void Form1Window::openDropped(HDROP drop) {
     ::DragFinish(drop);
     if (!form_)
         return;
-    inEvent_ = true;
     for (const std::string& file : files)
         form_->openGiven(file);
-    inEvent_ = false;
 }
 
 void Form1Window::openDir1Line() {
     const LRESULT index = ::SendMessageW(control(ControlId::Dir1), LB_GETCURSEL, 0, 0);
     if (index == LB_ERR || static_cast<std::size_t>(index) >= dir1Lines_.lines.size())
         return;
-    const std::string folder = dir1Lines_.lines[static_cast<std::size_t>(index)].path;
-    inEvent_ = true;
-    form_->Dir1_Change(folder);
-    inEvent_ = false;
+    form_->Dir1_Change(dir1Lines_.lines[static_cast<std::size_t>(index)].path);
 }
 
-void Form1Window::changeDriveIfNew() {
+void Form1Window::changeDrive() {
     const LRESULT index = ::SendMessageW(control(ControlId::Drive1), CB_GETCURSEL, 0, 0);
     if (index == CB_ERR || static_cast<std::size_t>(index) >= drives_.size())
         return;
-    const std::string drive = drives_[static_cast<std::size_t>(index)];
-    if (drive != form_->drive1Drive())
-        form_->Drive1_Change(drive);
+    form_->Drive1_Change(drives_[static_cast<std::size_t>(index)]);
 }
 
 void Form1Window::drawDir1Line(const DRAWITEMSTRUCT& item) {
@@ -557,12 +535,14 @@ void Form1Window::setReport(std::string_view report) {
     ::SetWindowTextW(control(ControlId::txtDis), toWide(report).c_str());
 }
 
-void Form1Window::showDrives(const std::vector<std::string>& drives, std::size_t chosen) {
+void Form1Window::showDrives(const std::vector<form::ListedName>& drives, std::size_t chosen) {
     const HWND box = control(ControlId::Drive1);
-    drives_ = drives;
+    drives_.clear();
     ::SendMessageW(box, CB_RESETCONTENT, 0, 0);
-    for (const std::string& drive : drives_)
-        ::SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(driveCaption(drive).c_str()));
+    for (const form::ListedName& drive : drives) {
+        drives_.push_back(drive.bytes);
+        ::SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(drive.shown).c_str()));
+    }
     ::SendMessageW(box, CB_SETCURSEL, chosen < drives_.size() ? chosen : WPARAM(-1), 0);
 }
 
@@ -578,13 +558,8 @@ void Form1Window::showFolder(std::string_view folder) {
     dir1Lines_ = form::directoryLines(std::string(folder));
     ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    for (const form::DirectoryLine& line : dir1Lines_.lines) {
-        // The root as Windows writes it ("C:\"); folders by their names.
-        std::wstring shown = line.indent == 0 ? driveCaption(line.shown) : toWide(line.shown);
-        if (line.indent == 0 && shown.size() == 2 && shown[1] == L':')
-            shown += L'\\';
-        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
-    }
+    for (const form::DirectoryLine& line : dir1Lines_.lines)
+        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(line.shown).c_str()));
     fitHorizontalExtent(list);
     // The current folder's line in full sight, the folders inside it below as far as they fit.
     RECT inside{};
@@ -597,17 +572,13 @@ void Form1Window::showFolder(std::string_view folder) {
     ::SendMessageW(list, LB_SETCURSEL, dir1Lines_.current, 0);
     ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(list, nullptr, TRUE);
-    // Both file lists start at their top in a new folder.
-    newFolder_ = {true, true};
 }
 
 void Form1Window::showFiles(ControlId which, const std::vector<std::string>& names,
-                            std::optional<std::size_t> chosen) {
+                            std::optional<std::size_t> chosen, form::ListPlace place) {
     const HWND list = control(which);
-    const std::size_t side = which == ControlId::File1 ? 0 : 1;
-    // Listed again in the same folder, the list keeps its place.
-    const LRESULT top = newFolder_[side] ? 0 : ::SendMessageW(list, LB_GETTOPINDEX, 0, 0);
-    newFolder_[side] = false;
+    const LRESULT top =
+        place == form::ListPlace::Kept ? ::SendMessageW(list, LB_GETTOPINDEX, 0, 0) : 0;
     ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
     ::SendMessageW(list, LB_INITSTORAGE, names.size(), names.size() * 32 * sizeof(wchar_t));
@@ -625,7 +596,7 @@ void Form1Window::chooseFile(ControlId list, std::size_t index) {
 }
 
 void Form1Window::showError(std::string_view message) {
-    ::MessageBoxW(window_, toWide(message).c_str(), L"Quillet", MB_OK | MB_ICONERROR);
+    preview::showError(window_, std::string(message));
 }
 
 void Form1Window::openPreview(const std::string& path) {

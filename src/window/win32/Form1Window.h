@@ -50,11 +50,11 @@ class Form1Window final : public form::FormView {
     void setText(form::ControlId box, std::string_view text) override;
     void setCaption(std::string_view caption) override;
     void setReport(std::string_view report) override;
-    void showDrives(const std::vector<std::string>& drives, std::size_t chosen) override;
+    void showDrives(const std::vector<form::ListedName>& drives, std::size_t chosen) override;
     void chooseDrive(std::string_view drive) override;
     void showFolder(std::string_view folder) override;
     void showFiles(form::ControlId list, const std::vector<std::string>& names,
-                   std::optional<std::size_t> chosen) override;
+                   std::optional<std::size_t> chosen, form::ListPlace place) override;
     void chooseFile(form::ControlId list, std::size_t index) override;
     void showError(std::string_view message) override;
     void openPreview(const std::string& path) override;
@@ -83,8 +83,8 @@ class Form1Window final : public form::FormView {
     bool takeEnterOrEsc(const MSG& message);
     // Opens the folder of Dir1's chosen line, as a double-click or Enter does.
     void openDir1Line();
-    // Tells the form of a drive chosen in Drive1 once the choice is made.
-    void changeDriveIfNew();
+    // Tells the form of the drive chosen in Drive1 once the choice is made.
+    void changeDrive();
     void drawDir1Line(const DRAWITEMSTRUCT& item);
     // Widens list's scrolling to its longest entry.
     void fitHorizontalExtent(HWND list);
@@ -103,11 +103,6 @@ class Form1Window final : public form::FormView {
     std::unique_ptr<form::Form> form_;
     std::vector<std::string> drives_;
     form::DirectoryList dir1Lines_;
-    // Whether File1 and File2 show a folder they did not show before (then from the top).
-    std::array<bool, 2> newFolder_{true, true};
-    // Set while the form handles an event, so that a tick arriving from a modal box's loop
-    // waits for the next one.
-    bool inEvent_ = false;
 };
 
 } // namespace quillet::window::win32

@@ -52,13 +52,4 @@ SIZE windowSizeFor(SIZE client, DWORD style, DWORD exStyle, int dpi) {
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-std::wstring driveCaption(std::string_view drive) {
-    std::wstring caption = platform::win32::toWide(drive);
-    std::replace(caption.begin(), caption.end(), L'/', L'\\');
-    // "C:\" shows as "C:", as drives always have; "\" and a share's path stay whole.
-    if (caption.size() == 3 && caption[1] == L':' && caption[2] == L'\\')
-        caption.pop_back();
-    return caption;
-}
-
 } // namespace quillet::window::win32

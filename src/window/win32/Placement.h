@@ -25,8 +25,4 @@ int dpiOf(HWND window);
 // exStyle (AdjustWindowRectExForDpi where Windows has it).
 SIZE windowSizeFor(SIZE client, DWORD style, DWORD exStyle, int dpi);
 
-// Returns drive (as the form logic names it: "C:/", "//server/share") as Drive1 shows it:
-// "C:", "\\server\share".
-std::wstring driveCaption(std::string_view drive);
-
 } // namespace quillet::window::win32

@@ -7,11 +7,10 @@
 #include "scene/ExportFile.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImage>
 #include <QPainter>
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 namespace {
 
@@ -40,12 +39,9 @@ class QtExport final : public scene::ExportFrontEnd {
 
 } // namespace
 
-QString exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransform& view, bool whole,
-                      const QString& path, const QString& title) {
-    const std::string error =
-        scene::exportDrawing(drawing, view, whole, QFile::encodeName(path).toStdString(),
-                             title.toStdString(), QtExport());
-    return QFile::decodeName(QByteArray::fromStdString(error));
+std::string exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransform& view,
+                          bool whole, const std::string& path, const std::string& title) {
+    return scene::exportDrawing(drawing, view, whole, path, title, QtExport());
 }
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

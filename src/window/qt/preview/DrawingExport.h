@@ -4,14 +4,14 @@
 #include "drawing/Drawing.h"
 #include "scene/ViewTransform.h"
 
-#include <QString>
+#include <string>
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
-// Writes drawing as view shows it, or with whole the whole drawing, to path in the format its
-// name asks for (scene::exportDrawing); title names the drawing in the file. Returns an empty
-// string, or what went wrong.
-QString exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransform& view, bool whole,
-                      const QString& path, const QString& title);
+// Writes drawing as view shows it, or with whole the whole drawing, to path (the system's
+// bytes) in the format its name asks for (scene::exportDrawing); title (UTF-8) names the
+// drawing in the file. Returns an empty string, or what went wrong.
+std::string exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransform& view,
+                          bool whole, const std::string& path, const std::string& title);
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

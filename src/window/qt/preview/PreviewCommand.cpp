@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 bool isCommand(int argc, char** argv) {
     return scene::parsePreviewCommand(std::vector<std::string>(argv + 1, argv + argc)).kind !=
@@ -37,13 +37,13 @@ int runCommand(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
-    const QString target = QString::fromLocal8Bit(command.output.c_str());
-    const QString title = QFileInfo(QString::fromLocal8Bit(command.drawing.c_str())).fileName();
+    const std::string title =
+        QFileInfo(QString::fromLocal8Bit(command.drawing.c_str())).fileName().toStdString();
     return scene::runExport(
         command, textMeasure, stderr,
         [&](const drawing::Drawing& d, const scene::ViewTransform& view, bool whole) {
-            return exportDrawing(d, view, whole, target, title).toLocal8Bit().toStdString();
+            return exportDrawing(d, view, whole, command.output, title);
         });
 }
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

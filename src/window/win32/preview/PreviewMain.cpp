@@ -2,7 +2,6 @@
 // looking at a drawing without the main window; or, with --export or --texts, writes the
 // fitted drawing or lists its texts without a window, for scripts.
 #include "PreviewCommand.h"
-#include "PreviewWindow.h"
 #include "PreviewWindows.h"
 #include "WinText.h"
 
@@ -33,12 +32,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (opened == 0)
         return 1;
     quitWhenLastPreviewCloses(true);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (translatePreviewMessage(msg))
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    return runMessageLoop();
 }
