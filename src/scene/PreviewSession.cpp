@@ -7,6 +7,8 @@
 #include "StatusText.h"
 
 #include "platform/FolderListing.h"
+#include "platform/InputFile.h"
+#include "platform/RunError.h"
 
 #include <algorithm>
 #include <exception>
@@ -27,6 +29,15 @@ std::string lowerAscii(std::string_view text) {
 std::string_view lastPart(std::string_view path) {
     const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// Tells whether a and b name one file that is there.
+bool sameFile(const std::string& a, const std::string& b) {
+    try {
+        return platform::InputFile(a).identity() == platform::InputFile(b).identity();
+    } catch (const platform::RunError&) {
+        return false; // one of them is not there (yet), or cannot be read
+    }
 }
 
 } // namespace
@@ -167,6 +178,11 @@ void PreviewSession::run(PreviewAction action) {
 std::string PreviewSession::exportTo(const std::string& path, bool whole) {
     if (!state_.drawing())
         return std::string(kNothingToExport);
+    // An image written over the drawing itself would lose it.
+    if (sameFile(path, path_))
+        return platform::RunError(platform::ErrorNumber::FileAlreadyOpen,
+                                  platform::displayName(path), 0, platform::kOutputIsInput)
+            .what();
     return environment_.exporter(*state_.drawing(), state_.transform(), whole, path,
                                  platform::displayName(lastPart(path_)));
 }

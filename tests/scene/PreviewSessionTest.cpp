@@ -165,6 +165,8 @@ TEST(PreviewSessionTest, ExportsUnderTheNameAndKindChosen) {
         {PreviewAction::ExportView, SaveChoice{dir / "v1.0/.plan", 0}, dir / "v1.0/.plan.png",
          false},
         {PreviewAction::ExportView, std::nullopt, "", false},
+        // Never over the drawing itself, by whatever name.
+        {PreviewAction::ExportView, SaveChoice{dir / "図面.dxf", 0}, "", false},
     };
     for (const Case& c : cases) {
         window.view.saveChoice = c.choice;
@@ -184,7 +186,9 @@ TEST(PreviewSessionTest, ExportsUnderTheNameAndKindChosen) {
         EXPECT_EQ(window.exported[0].whole, c.whole);
         EXPECT_EQ(window.exported[0].title, "図面.dxf");
     }
-    EXPECT_TRUE(window.view.errors.empty());
+    ASSERT_EQ(window.view.errors.size(), 1u);
+    EXPECT_NE(window.view.errors[0].find("実行時エラー 55"), std::string::npos);
+    EXPECT_EQ(quillet::testing::readFile(path), twoTexts());
 }
 
 TEST(PreviewSessionTest, NeverHandsTheDrawingBackToQuillet) {
