@@ -72,7 +72,8 @@ bool isOwnApplication(std::string_view id, const std::vector<std::string>& own) 
 }
 
 PreviewSession::PreviewSession(PreviewView& view, std::string path, PreviewEnvironment environment)
-    : view_(view), path_(std::move(path)), environment_(std::move(environment)) {
+    : view_(view), path_(std::move(path)), environment_(std::move(environment)),
+      measure_(environment_.toolkit->textMeasure()) {
     view_.setTitle(previewTitle(path_));
 }
 
@@ -117,7 +118,7 @@ void PreviewSession::finishLoad() {
     view_.hideProgress();
     const std::unique_ptr<DrawingLoad> done = std::move(load_);
     if (std::shared_ptr<drawing::Drawing> read = done->takeDrawing()) {
-        state_.setDrawing(std::move(read), environment_.measure);
+        state_.setDrawing(std::move(read), measure_);
         view_.setMessage("");
         showStatus();
         view_.redraw();
@@ -183,8 +184,8 @@ std::string PreviewSession::exportTo(const std::string& path, bool whole) {
         return platform::RunError(platform::ErrorNumber::FileAlreadyOpen,
                                   platform::displayName(path), 0, platform::kOutputIsInput)
             .what();
-    return environment_.exporter(*state_.drawing(), state_.transform(), whole, path,
-                                 platform::displayName(lastPart(path_)));
+    return exportDrawing(*state_.drawing(), state_.transform(), whole, path,
+                         platform::displayName(lastPart(path_)), *environment_.toolkit);
 }
 
 void PreviewSession::chooseExport(bool whole) {

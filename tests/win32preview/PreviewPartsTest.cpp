@@ -117,7 +117,7 @@ TEST(PreviewExportTest, WholeDrawingAsPngHasInkWhereTheTextsAre) {
         quillet::drawing::readDrawing(source, static_cast<std::int64_t>(bytes.size()));
     const quillet::testing::TempDir folder;
     const std::string path = folder / "書き出し.png";
-    ASSERT_EQ(exportDrawing(*drawing, {}, true, path, "t.dxf"), "");
+    ASSERT_EQ(quillet::scene::exportDrawing(*drawing, {}, true, path, "t.dxf", gdiExport()), "");
     int w = 0, h = 0;
     const std::vector<std::uint32_t> pixels =
         decodedByWindows(quillet::testing::readFile(path), w, h);
@@ -134,7 +134,7 @@ TEST(PreviewExportTest, WholeDrawingAsPngHasInkWhereTheTextsAre) {
     EXPECT_GT(inkIn(w * 9 / 10, w), 50);
     EXPECT_EQ(inkIn(w * 3 / 10, w * 6 / 10), 0);
     const std::string missing = folder / "none\\x.png";
-    EXPECT_EQ(exportDrawing(*drawing, {}, true, missing, "t.dxf"),
+    EXPECT_EQ(quillet::scene::exportDrawing(*drawing, {}, true, missing, "t.dxf", gdiExport()),
               "書き出せませんでした: " + missing);
 }
 

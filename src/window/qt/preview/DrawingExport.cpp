@@ -39,9 +39,9 @@ class QtExport final : public scene::ExportFrontEnd {
 
 } // namespace
 
-std::string exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransform& view,
-                          bool whole, const std::string& path, const std::string& title) {
-    return scene::exportDrawing(drawing, view, whole, path, title, QtExport());
+const scene::ExportFrontEnd& qtExport() {
+    static const QtExport toolkit;
+    return toolkit;
 }
 
 } // namespace quillet::window::qt::preview

@@ -2,16 +2,15 @@
 #pragma once
 
 #include "drawing/Drawing.h"
+#include "scene/ExportFile.h"
 #include "scene/ViewTransform.h"
 
 #include <string>
 
 namespace quillet::window::qt::preview {
 
-// Writes drawing as view shows it, or with whole the whole drawing, to path (the system's
-// bytes) in the format its name asks for (scene::exportDrawing); title (UTF-8) names the
-// drawing in the file. Returns an empty string, or what went wrong.
-std::string exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransform& view,
-                          bool whole, const std::string& path, const std::string& title);
+// Returns what Qt does for every export (scene::exportDrawing): the measure of texts in the
+// view's font, and the PNG.
+const scene::ExportFrontEnd& qtExport();
 
 } // namespace quillet::window::qt::preview

@@ -42,7 +42,7 @@ int runCommand(int argc, char** argv) {
     return scene::runExport(
         command, textMeasure, stderr,
         [&](const drawing::Drawing& d, const scene::ViewTransform& view, bool whole) {
-            return exportDrawing(d, view, whole, command.output, title);
+            return scene::exportDrawing(d, view, whole, command.output, title, qtExport());
         });
 }
 

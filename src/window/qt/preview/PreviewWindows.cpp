@@ -13,8 +13,7 @@ namespace quillet::window::qt::preview {
 
 scene::PreviewEnvironment previewEnvironment() {
     scene::PreviewEnvironment environment;
-    environment.measure = textMeasure();
-    environment.exporter = exportDrawing;
+    environment.toolkit = &qtExport();
     // Both of this program's entries: the menu's and the hidden one under "Open with".
     for (const std::string_view id : {kAppId, kOpenWithId})
         environment.ownApplications.push_back(std::string(id) + ".desktop");

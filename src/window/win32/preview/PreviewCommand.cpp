@@ -95,8 +95,8 @@ int runCommand(const std::vector<std::string>& args) {
             status = scene::runExport(
                 command, textMeasure, streams.err(),
                 [&](const drawing::Drawing& d, const scene::ViewTransform& view, bool whole) {
-                    return exportDrawing(d, view, whole, command.output,
-                                         fileNameOf(command.drawing));
+                    return scene::exportDrawing(d, view, whole, command.output,
+                                                fileNameOf(command.drawing), gdiExport());
                 });
         else if (command.kind != scene::PreviewCommand::Kind::Texts)
             status = scene::previewUsage(streams.err());

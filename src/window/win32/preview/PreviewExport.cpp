@@ -38,9 +38,9 @@ class GdiExport final : public scene::ExportFrontEnd {
 
 } // namespace
 
-std::string exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransform& view,
-                          bool whole, const std::string& path, const std::string& title) {
-    return scene::exportDrawing(drawing, view, whole, path, title, GdiExport());
+const scene::ExportFrontEnd& gdiExport() {
+    static const GdiExport toolkit;
+    return toolkit;
 }
 
 } // namespace quillet::window::win32::preview

@@ -18,8 +18,7 @@ HWND refusalOwner = nullptr;
 
 scene::PreviewEnvironment previewEnvironment() {
     scene::PreviewEnvironment environment;
-    environment.measure = textMeasure();
-    environment.exporter = exportDrawing;
+    environment.toolkit = &gdiExport();
     environment.ownApplications = {"quillet.exe", "quillet-preview.exe"};
     return environment;
 }
