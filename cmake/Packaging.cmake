@@ -46,12 +46,12 @@ if(TARGET quillet)
     install(FILES ${gen}/quillet.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     install(FILES ${gen}/ja/quillet.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
     # The menu entry handles no file type; the second, hidden entry puts Quillet under "Open with"
-    # for CSV and DXF files without becoming their default program (see README.md).
+    # for CSV and DXF files without becoming their default program (see docs/install.md).
     install(FILES ${src}/${QUILLET_APP_ID}.desktop ${src}/${QUILLET_OPEN_WITH_ID}.desktop
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
     install(FILES ${gen}/${QUILLET_APP_ID}.metainfo.xml
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
-    # The PNG is rendered once from the SVG and kept in the repository (see README.md).
+    # The PNG is rendered once from the SVG and kept in the repository (see README.md, Licence).
     install(FILES ${src}/${QUILLET_APP_ID}.svg
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
     install(FILES ${src}/${QUILLET_APP_ID}.png
