@@ -42,12 +42,12 @@ int main(int argc, char** argv) {
 
     // A drawing opens in the preview alone, which ends the program when it closes.
     if (start.options.file && form::namesADrawing(*start.options.file)) {
-        window::preview::PreviewWindows previews(nullptr, window::preview::messageBoxReporter());
+        window::qt::preview::PreviewWindows previews(nullptr, window::qt::messageBoxReporter());
         if (!previews.open(QByteArray::fromStdString(*start.options.file)))
             return 1;
         return app.exec();
     }
-    window::Form1 form;
+    window::qt::Form1 form;
     form.show();
     if (start.options.file)
         form.openGiven(QByteArray::fromStdString(*start.options.file));

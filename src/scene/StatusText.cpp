@@ -53,6 +53,19 @@ std::string StatusText::joined() const {
     return line;
 }
 
+std::string StatusText::toolTip() const {
+    // A narrow window cuts the line's end off: the tooltip holds all of it, and every kind.
+    std::string tip;
+    for (const std::string* part : {&warning, &counts, &extents, &guessed})
+        if (!part->empty())
+            tip += (tip.empty() ? "" : "\n") + *part;
+    if (!notDrawnDetail.empty())
+        tip += (tip.empty() ? "" : "\n") + std::string("描かないもの:\n") + notDrawnDetail;
+    while (!tip.empty() && tip.back() == '\n')
+        tip.pop_back();
+    return tip;
+}
+
 StatusText statusOf(const drawing::Drawing& drawing) {
     const auto& e = drawing.entities;
     StatusText status;

@@ -23,6 +23,9 @@ struct StatusText {
     // Returns the parts that are there, three spaces apart, as one line: the warning, the
     // counts and the extents before the kinds, so that a long list never pushes them out.
     std::string joined() const;
+    // Returns the tooltip over the line: each part on a line of its own, then every kind not
+    // drawn under "描かないもの:".
+    std::string toolTip() const;
 };
 
 // The most kinds the status line names one by one; past it, it only counts them.

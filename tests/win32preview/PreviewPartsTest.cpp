@@ -1,7 +1,6 @@
 // The Windows preview's parts: PNG files Windows reads back pixel for pixel, ink where the
 // GDI painter is told to put it, a PDF whose cross references point at its objects, and the
 // programs that must not be handed a drawing.
-#include "window/win32/preview/DefaultApplication.h"
 #include "window/win32/preview/GdiPainter.h"
 #include "window/win32/preview/PdfImage.h"
 #include "window/win32/preview/PngFile.h"
@@ -340,20 +339,6 @@ TEST(PdfImageTest, CrossReferencesPointAtTheirObjects) {
     // The title in UTF-16 with its mark: 図 is U+56F3.
     EXPECT_NE(text.find("/Title <FEFF56F3"), std::string::npos);
     EXPECT_NE(text.find("/MediaBox [0 0 48.00 24.00]"), std::string::npos);
-}
-
-TEST(DefaultApplicationTest, QuilletsOwnProgramsAreNeverHandedTheDrawing) {
-    struct Case {
-        const wchar_t* exe;
-        bool ours;
-    };
-    for (const Case c :
-         {Case{L"C:\\Program Files\\Quillet\\quillet.exe", true},
-          Case{L"C:\\Program Files\\Quillet\\QUILLET-PREVIEW.EXE", true},
-          Case{L"D:/tools/Quillet.exe", true}, Case{L"quillet.exe", true},
-          Case{L"C:\\Program Files\\LibreCAD\\librecad.exe", false},
-          Case{L"C:\\quillet\\notquillet.exe", false}, Case{L"C:\\quillet.exe\\viewer.exe", false}})
-        EXPECT_EQ(isQuilletProgram(c.exe), c.ours) << static_cast<int>(c.ours);
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 
 #include <QTest>
 
-using namespace quillet::window;
+using namespace quillet::window::qt;
 
 class DriveListTest : public QObject {
     Q_OBJECT

@@ -30,7 +30,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using quillet::window::Form1;
+using quillet::window::qt::Form1;
 
 namespace {
 
@@ -263,8 +263,9 @@ class Form1Test : public QObject {
         QTRY_COMPARE(namesListed(file2), files);
 
         auto* dir1 = window.control<QTreeView>("Dir1");
-        QCOMPARE(dir1->currentIndex().data(quillet::window::FolderTreeModel::PathRole).toString(),
-                 folder_->path());
+        QCOMPARE(
+            dir1->currentIndex().data(quillet::window::qt::FolderTreeModel::PathRole).toString(),
+            folder_->path());
         auto* drive1 = window.control<QComboBox>("Drive1");
         QVERIFY(folder_->path().startsWith(drive1->currentText()));
         for (int i = 0; i < drive1->count(); ++i)

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     std::thread([] { ::pause(); }).detach();
     QApplication app(argc, argv);
     QDir::setCurrent(QString::fromLocal8Bit(argv[1]));
-    quillet::window::Form1 form([](QWidget*, const QString& message) {
+    quillet::window::qt::Form1 form([](QWidget*, const QString& message) {
         std::fprintf(stderr, "%s\n", message.toUtf8().constData());
         QApplication::exit(1);
     });

@@ -5,7 +5,7 @@
 
 #include <QSignalBlocker>
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 DriveBox::DriveBox(std::function<void()> opening, QWidget* parent)
     : QComboBox(parent), opening_(std::move(opening)) {}
@@ -40,4 +40,4 @@ void DriveBox::showPopup() {
     QComboBox::showPopup();
 }
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

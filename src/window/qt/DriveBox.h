@@ -7,7 +7,7 @@
 
 #include <functional>
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 // Drive1: the drive list, told to fill itself anew each time it opens, so that media plugged
 // in after start-up appear. Each drive is listed by its path.
@@ -31,4 +31,4 @@ class DriveBox : public QComboBox {
     std::function<void()> opening_;
 };
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

@@ -1,7 +1,7 @@
 // File1 and File2 in Qt: names shown, the user's choice told by its row.
 #include "FileList.h"
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -30,4 +30,4 @@ void FileList::choose(int row) {
     refilling_ = false;
 }
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

@@ -4,7 +4,7 @@
 #include <QListWidget>
 #include <QStringList>
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 // Shows the names it is given and tells which one the user chose; the form logic reads the
 // folder and keeps each name's bytes.
@@ -28,4 +28,4 @@ class FileList : public QListWidget {
     bool refilling_ = false;
 };
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

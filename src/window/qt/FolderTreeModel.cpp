@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 struct FolderTreeModel::Node {
     QByteArray path;
@@ -185,4 +185,4 @@ QModelIndex FolderTreeModel::indexOf(const QByteArray& path) {
     return indexOfNode(node);
 }
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

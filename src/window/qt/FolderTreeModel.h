@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 // The folder tree from "/" for Dir1, read through the platform layer so that folders named
 // in any encoding are listed and opened by their bytes. Folders are listed when first opened
@@ -55,4 +55,4 @@ class FolderTreeModel : public QAbstractItemModel {
     QByteArray keptPath_;        // hidden folders on the way to it stay shown
 };
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

@@ -24,7 +24,7 @@
 
 #include <array>
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 using form::ControlId;
 using form::ControlKind;
@@ -289,4 +289,4 @@ void Form1::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

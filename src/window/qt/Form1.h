@@ -1,9 +1,9 @@
 // The program's one window in Qt: the controls of the form's table, a view over form::Form.
 #pragma once
 
-#include "ErrorReporter.h"
 #include "form/Form.h"
 #include "form/FormView.h"
+#include "preview/ErrorReporter.h"
 
 #include <QByteArray>
 #include <QTimer>
@@ -15,14 +15,14 @@ class QPlainTextEdit;
 class QPushButton;
 class QTreeView;
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 class DriveBox;
 class FileList;
 class FolderTreeModel;
 namespace preview {
 class PreviewWindows;
-}
+} // namespace preview
 
 // The program's one window: picks a folder and a file, holds the names and the text height,
 // runs the conversion and shows its report. What it does is decided by form::Form.
@@ -100,4 +100,4 @@ class Form1 : public QWidget, private form::FormView {
     FolderTreeModel* dirModel_ = nullptr;
 };
 
-} // namespace quillet::window
+} // namespace quillet::window::qt

@@ -8,6 +8,7 @@
 #include "UiFont.h"
 #include "platform/win32/WideText.h"
 #include "preview/PreviewWindows.h"
+#include "preview/WinText.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -625,7 +626,7 @@ void Form1Window::chooseFile(ControlId list, std::size_t index) {
 }
 
 void Form1Window::showError(std::string_view message) {
-    ::MessageBoxW(window_, toWide(message).c_str(), L"Quillet", MB_OK | MB_ICONERROR);
+    preview::showError(window_, std::string(message));
 }
 
 void Form1Window::openPreview(const std::string& path) {

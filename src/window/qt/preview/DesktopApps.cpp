@@ -12,7 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 namespace {
 
@@ -78,7 +78,7 @@ DesktopApp entryOf(const QString& id) {
 
 } // namespace
 
-QList<DesktopApp> applicationsFor(const QStringList& mimeTypes, const QStringList& skipIds) {
+QList<DesktopApp> applicationsFor(const QStringList& mimeTypes) {
     QStringList defaults, added, removed, installed;
     QStringList lists;
     for (const QString& dir : configDirs())
@@ -105,7 +105,7 @@ QList<DesktopApp> applicationsFor(const QStringList& mimeTypes, const QStringLis
 
     QList<DesktopApp> apps;
     auto add = [&](const QString& id, bool isDefault) {
-        if (skipIds.contains(id) || (removed.contains(id) && !isDefault))
+        if (removed.contains(id) && !isDefault)
             return;
         for (const DesktopApp& app : apps)
             if (app.id == id)
@@ -116,13 +116,10 @@ QList<DesktopApp> applicationsFor(const QStringList& mimeTypes, const QStringLis
         app.isDefault = isDefault;
         apps << app;
     };
-    // The first default that is installed and not this program is the default.
-    for (const QString& id : defaults) {
-        const qsizetype before = apps.size();
+    // Every default in order: which of them is taken (never this program) is the preview's
+    // decision.
+    for (const QString& id : defaults)
         add(id, true);
-        if (apps.size() > before)
-            break;
-    }
     for (const QString& id : added + installed)
         add(id, false);
     return apps;
@@ -210,4 +207,4 @@ bool startDetached(const std::vector<QByteArray>& command) {
     return true;
 }
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

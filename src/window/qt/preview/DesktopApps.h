@@ -10,7 +10,7 @@
 
 #include <vector>
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 // One program that opens a file type.
 struct DesktopApp {
@@ -20,11 +20,11 @@ struct DesktopApp {
     bool isDefault = false;
 };
 
-// Returns the programs the desktop offers for mimeTypes, the default one first, then those
-// added by the user and those installed for the types; never an entry of skipIds, nor one the
-// user removed or that is hidden. Reads $XDG_CONFIG_HOME, $XDG_CONFIG_DIRS, $XDG_DATA_HOME
-// and $XDG_DATA_DIRS with their usual defaults.
-QList<DesktopApp> applicationsFor(const QStringList& mimeTypes, const QStringList& skipIds);
+// Returns the programs the desktop offers for mimeTypes: the defaults first (isDefault, in the
+// order the lists name them), then those added by the user and those installed for the types;
+// never one the user removed or that is hidden. Reads $XDG_CONFIG_HOME, $XDG_CONFIG_DIRS,
+// $XDG_DATA_HOME and $XDG_DATA_DIRS with their usual defaults.
+QList<DesktopApp> applicationsFor(const QStringList& mimeTypes);
 
 // Returns the command line that opens file (its bytes) with exec, an Exec line: its words
 // unquoted, %f and %F as the file's bytes, %u and %U as its file: URL, the other field codes
@@ -35,4 +35,4 @@ std::vector<QByteArray> commandFor(const QString& exec, const QByteArray& file);
 // program is not found or cannot be started.
 bool startDetached(const std::vector<QByteArray>& command);
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

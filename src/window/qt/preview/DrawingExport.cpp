@@ -12,7 +12,7 @@
 
 #include <filesystem>
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 namespace {
 
@@ -88,4 +88,4 @@ QString exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransfor
     return failed;
 }
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

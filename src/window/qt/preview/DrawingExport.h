@@ -8,7 +8,7 @@
 
 #include <QString>
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 using scene::ExportFormat;
 
@@ -21,4 +21,4 @@ ExportFormat formatOf(const QString& path);
 QString exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransform& view, bool whole,
                       const QString& path, ExportFormat format, const QString& title);
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

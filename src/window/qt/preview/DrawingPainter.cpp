@@ -14,7 +14,7 @@
 #include <memory>
 #include <numbers>
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 namespace {
 
@@ -170,4 +170,4 @@ scene::PaintStats paintDrawing(QPainter& painter, const drawing::Drawing& drawin
     return scene.draw(drawing, view, cache, adapter);
 }
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

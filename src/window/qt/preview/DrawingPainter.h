@@ -19,7 +19,7 @@
 
 class QPainter;
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 class DrawingPainter : public scene::Painter {
   public:
@@ -64,4 +64,4 @@ scene::TextMeasure textMeasure();
 // fonts, then whatever the system offers.
 QStringList textFontFamilies();
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

@@ -9,9 +9,10 @@
 
 #include <cmath>
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
-DrawingView::DrawingView(QWidget* parent) : QWidget(parent) {
+DrawingView::DrawingView(scene::ViewState& state, QWidget* parent)
+    : QWidget(parent), state_(state) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -19,21 +20,8 @@ DrawingView::DrawingView(QWidget* parent) : QWidget(parent) {
     setCursor(Qt::CrossCursor);
 }
 
-void DrawingView::setDrawing(std::shared_ptr<const drawing::Drawing> drawing) {
-    state_.resize(deviceSize(size()));
-    state_.setDrawing(std::move(drawing), textMeasure());
-    message_.clear();
-    update();
-}
-
 void DrawingView::setMessage(const QString& message) {
     message_ = message;
-    update();
-}
-
-void DrawingView::fitAll() {
-    state_.resize(deviceSize(size()));
-    state_.fitAll();
     update();
 }
 
@@ -88,4 +76,4 @@ void DrawingView::mouseReleaseEvent(QMouseEvent*) {
     setCursor(Qt::CrossCursor);
 }
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

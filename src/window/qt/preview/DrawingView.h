@@ -1,5 +1,5 @@
-// The widget that shows a drawing: fitted at first, the wheel zooms about the cursor,
-// dragging pans, and the cursor's drawing coordinates are reported as it moves.
+// The widget that shows a drawing from its session's view state: the wheel zooms about the
+// cursor, dragging pans, and the cursor's drawing coordinates are reported as it moves.
 #pragma once
 
 #include "ViewTransform.h"
@@ -13,30 +13,25 @@
 
 #include <memory>
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 class DrawingView : public QWidget {
     Q_OBJECT
 
   public:
-    explicit DrawingView(QWidget* parent = nullptr);
+    // Shows state, which outlives the widget.
+    explicit DrawingView(scene::ViewState& state, QWidget* parent = nullptr);
 
-    // Shows drawing (null for none), fitted to its extents.
-    void setDrawing(std::shared_ptr<const drawing::Drawing> drawing);
     const std::shared_ptr<const drawing::Drawing>& drawing() const noexcept {
         return state_.drawing();
     }
+    ViewTransform transform() const { return state_.transform(); }
 
     // Shows message instead of a drawing while there is none (e.g. while reading).
     void setMessage(const QString& message);
 
-    // Fits the whole drawing, its texts as wide as the font draws them, into the widget.
-    void fitAll();
-
     // Zooms by factor about the widget point at.
     void zoomAt(const QPointF& at, double factor);
-
-    ViewTransform transform() const { return state_.transform(); }
 
   signals:
     // The drawing point under the cursor.
@@ -51,10 +46,10 @@ class DrawingView : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    scene::ViewState state_;
+    scene::ViewState& state_;
     QString message_;
     bool dragging_ = false;
     QPointF dragFrom_;
 };
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

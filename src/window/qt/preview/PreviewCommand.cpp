@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 bool isCommand(int argc, char** argv) {
     return scene::parsePreviewCommand(std::vector<std::string>(argv + 1, argv + argc)).kind !=
@@ -48,4 +48,4 @@ int runCommand(int argc, char** argv) {
         });
 }
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

@@ -2,7 +2,7 @@
 // document, and listing its texts.
 #pragma once
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 // Returns whether the command line asks for a command rather than windows.
 bool isCommand(int argc, char** argv);
@@ -13,4 +13,4 @@ bool isCommand(int argc, char** argv);
 // read or a file it cannot write, 2 for a wrong command line.
 int runCommand(int argc, char** argv);
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

@@ -1,20 +1,13 @@
-// The preview window's controls and the reading it waits for.
+// The preview window's widgets, built from the command table, and what its session tells it.
 #include "PreviewWindow.h"
 
-#include "platform/FolderListing.h"
-#include "scene/DrawingLoad.h"
-#include "scene/Export.h"
-#include "scene/StatusText.h"
-
-#include "DesktopApps.h"
 #include "DrawingView.h"
-#include "Version.h"
+
+#include "scene/PreviewActions.h"
 
 #include <QAction>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
@@ -23,247 +16,244 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
-#include <QUrl>
+#include <QToolButton>
 
-#include <filesystem>
-
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 namespace {
 
-QString qText(const std::string& utf8) {
-    return QString::fromStdString(utf8);
+QString qText(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QKeySequence keyOf(scene::Shortcut shortcut) {
+    Qt::Key key = Qt::Key_unknown;
+    switch (shortcut.key) {
+    case scene::Key::Home:
+        key = Qt::Key_Home;
+        break;
+    case scene::Key::F5:
+        key = Qt::Key_F5;
+        break;
+    case scene::Key::Escape:
+        key = Qt::Key_Escape;
+        break;
+    case scene::Key::S:
+        key = Qt::Key_S;
+        break;
+    case scene::Key::W:
+        key = Qt::Key_W;
+        break;
+    }
+    return shortcut.ctrl ? QKeySequence(Qt::CTRL | key) : QKeySequence(key);
 }
 
 } // namespace
 
-PreviewWindow::PreviewWindow(QByteArray path, PreviewReporter reporter, QWidget* parent)
-    : QMainWindow(parent), path_(std::move(path)), reporter_(std::move(reporter)) {
+PreviewWindow::PreviewWindow(QByteArray path, scene::PreviewEnvironment environment,
+                             ErrorReporter reporter, QWidget* parent)
+    : QMainWindow(parent), reporter_(std::move(reporter)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    // Named as the main window's lists show it, whatever encoding its bytes are in.
-    const std::string file = path_.mid(path_.lastIndexOf('/') + 1).toStdString();
-    displayName_ = QString::fromStdString(platform::displayName(file));
-    setWindowTitle(QStringLiteral("%1 - Quillet プレビュー").arg(displayName_));
-    view_ = new DrawingView(this);
+    session_ = std::make_unique<scene::PreviewSession>(static_cast<scene::PreviewView&>(*this),
+                                                       path.toStdString(), std::move(environment));
+    session_->onLoaded = [this](bool shown) { emit loaded(shown); };
+    view_ = new DrawingView(session_->viewState(), this);
     setCentralWidget(view_);
-    counts_ = new QLabel(this);
+    status_ = new QLabel(this);
     cursor_ = new QLabel(this);
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 1000);
+    progress_->setTextVisible(false);
     progress_->setMaximumWidth(220);
-    cancel_ = new QPushButton(QStringLiteral("中止"), this);
-    statusBar()->addWidget(counts_, 1);
+    cancel_ =
+        new QPushButton(qText(scene::actionInfo(scene::PreviewAction::Cancel).buttonText), this);
+    cancel_->setToolTip(qText(scene::toolTipOf(scene::PreviewAction::Cancel)));
+    statusBar()->addWidget(status_, 1);
     statusBar()->addPermanentWidget(progress_);
     statusBar()->addPermanentWidget(cancel_);
     statusBar()->addPermanentWidget(cursor_);
     progress_->hide();
     cancel_->hide();
-    poll_ = new QTimer(this);
-    poll_->setInterval(50);
+    poll_.setInterval(scene::kPollMilliseconds);
     createActions();
-    connect(poll_, &QTimer::timeout, this, &PreviewWindow::pollLoad);
-    connect(cancel_, &QPushButton::clicked, this, &PreviewWindow::cancelLoad);
-    connect(view_, &DrawingView::cursorMoved, this, &PreviewWindow::showCursor);
+    connect(&poll_, &QTimer::timeout, this, [this] { session_->poll(); });
+    connect(cancel_, &QPushButton::clicked, this,
+            [this] { session_->run(scene::PreviewAction::Cancel); });
+    connect(view_, &DrawingView::cursorMoved, this,
+            [this](double x, double y) { session_->cursorMoved(x, y); });
     resize(1000, 720);
 }
 
 PreviewWindow::~PreviewWindow() = default;
 
+PreviewWindow* PreviewWindow::of(scene::PreviewSession& session) {
+    // Every session of the Qt registry belongs to one of these windows.
+    return static_cast<PreviewWindow*>(&session.view());
+}
+
 void PreviewWindow::createActions() {
-    auto* fit = new QAction(QStringLiteral("全体表示"), this);
-    fit->setShortcut(Qt::Key_Home);
-    fit->setToolTip(QStringLiteral("図面全体を表示します (Home)"));
-    auto* exportView = new QAction(QStringLiteral("表示範囲を書き出し..."), this);
-    auto* exportWhole = new QAction(QStringLiteral("図面全体を書き出し..."), this);
-    exportView->setShortcut(QKeySequence::Save);
-    auto* openDefault = new QAction(QStringLiteral("既定のアプリで開く"), this);
-    openDefault->setToolTip(QStringLiteral(
-        "この図面を、DXF を開く既定のアプリで開きます (▼ でほかのアプリを選べます)"));
-    auto* appsMenu = new QMenu(QStringLiteral("アプリを選んで開く"), this);
-    connect(appsMenu, &QMenu::aboutToShow, this, [this, appsMenu] { listApplications(appsMenu); });
-    auto* reload = new QAction(QStringLiteral("再読み込み"), this);
-    reload->setShortcut(QKeySequence::Refresh);
-    auto* close = new QAction(QStringLiteral("閉じる"), this);
-    close->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)});
-
-    connect(fit, &QAction::triggered, view_, &DrawingView::fitAll);
-    connect(exportView, &QAction::triggered, this, [this] { chooseExport(false); });
-    connect(exportWhole, &QAction::triggered, this, [this] { chooseExport(true); });
-    connect(openDefault, &QAction::triggered, this, &PreviewWindow::openInDefaultApplication);
-    connect(reload, &QAction::triggered, this, &PreviewWindow::load);
-    connect(close, &QAction::triggered, this, &QWidget::close);
-
-    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    file->addAction(exportView);
-    file->addAction(exportWhole);
-    file->addAction(openDefault);
-    file->addMenu(appsMenu);
-    file->addAction(reload);
-    file->addSeparator();
-    file->addAction(close);
-    QMenu* show = menuBar()->addMenu(QStringLiteral("表示(&V)"));
-    show->addAction(fit);
-
-    QToolBar* bar = addToolBar(QStringLiteral("ツール"));
-    bar->setMovable(false);
-    bar->addAction(fit);
-    auto* exportMenu = new QMenu(this);
-    exportMenu->addAction(exportView);
-    exportMenu->addAction(exportWhole);
-    auto* exportAction = bar->addAction(QStringLiteral("書き出し"));
-    exportAction->setMenu(exportMenu);
-    connect(exportAction, &QAction::triggered, this, [this] { chooseExport(false); });
-    bar->addAction(openDefault);
-    openDefault->setMenu(appsMenu);
-    bar->addAction(reload);
-    for (QAction* a : {fit, exportView, exportWhole, openDefault, reload, close})
-        addAction(a); // shortcuts work wherever the focus is in the window
-}
-
-void PreviewWindow::load() {
-    if (load_)
-        return; // a read is under way and will show the file as it is now
-    load_ = std::make_unique<scene::DrawingLoad>(path_.toStdString());
-    if (!view_->drawing())
-        view_->setMessage(QStringLiteral("読み込み中..."));
-    progress_->setValue(0);
-    progress_->show();
-    cancel_->show();
-    poll_->start();
-}
-
-void PreviewWindow::pollLoad() {
-    if (!load_)
-        return;
-    if (load_->total() > 0)
-        progress_->setValue(static_cast<int>(1000.0 * load_->fraction()));
-    if (load_->indexing())
-        progress_->setFormat(QStringLiteral("索引を作成中"));
-    else
-        progress_->setFormat(QStringLiteral("%p%"));
-    if (load_->finished())
-        finishLoad();
-}
-
-void PreviewWindow::finishLoad() {
-    poll_->stop();
-    progress_->hide();
-    cancel_->hide();
-    std::unique_ptr<scene::DrawingLoad> done = std::move(load_);
-    std::shared_ptr<drawing::Drawing> read = done->takeDrawing();
-    if (read) {
-        view_->setDrawing(std::move(read));
-        showCounts();
-        emit loaded(true);
-        return;
+    for (const scene::ActionInfo& info : scene::kPreviewActions) {
+        if (info.action == scene::PreviewAction::Cancel)
+            continue;
+        auto* action =
+            new QAction(qText(info.menuText.empty() ? info.buttonText : info.menuText), this);
+        if (!info.buttonText.empty())
+            action->setIconText(qText(info.buttonText));
+        action->setToolTip(qText(scene::toolTipOf(info.action)));
+        QList<QKeySequence> keys;
+        for (const scene::Shortcut& key : info.keys())
+            keys << keyOf(key);
+        action->setShortcuts(keys);
+        connect(action, &QAction::triggered, this,
+                [this, which = info.action] { session_->run(which); });
+        actions_[info.action] = action;
+        addAction(action); // shortcuts work wherever the focus is in the window
     }
-    const bool cancelled = done->cancelled();
-    const QString error = qText(done->error());
-    emit loaded(false);
-    if (view_->drawing())
-        return; // a reload that did not come through leaves the last drawing shown
-    if (!cancelled)
-        reporter_(this, error);
-    close();
-}
+    auto* appsMenu =
+        new QMenu(qText(scene::actionInfo(scene::PreviewAction::ChooseApplication).menuText), this);
+    connect(appsMenu, &QMenu::aboutToShow, this, [this, appsMenu] { listApplications(appsMenu); });
+    actions_[scene::PreviewAction::ChooseApplication]->setMenu(appsMenu);
 
-void PreviewWindow::cancelLoad() {
-    if (load_)
-        load_->cancel();
-}
+    const auto fill = [this](QMenu* menu, const auto& entries) {
+        for (const scene::MenuEntry& entry : entries) {
+            if (entry.separatorBefore)
+                menu->addSeparator();
+            menu->addAction(actions_.at(entry.action));
+        }
+    };
+    fill(menuBar()->addMenu(qText(scene::kFileMenuTitle)), scene::kFileMenu);
+    fill(menuBar()->addMenu(qText(scene::kViewMenuTitle)), scene::kViewMenu);
 
-void PreviewWindow::showCounts() {
-    const scene::StatusText status = scene::statusOf(*view_->drawing());
-    counts_->setText(qText(status.joined()));
-    counts_->setToolTip(qText(status.notDrawnDetail));
-}
-
-QString PreviewWindow::statusLine() const {
-    return counts_->text();
-}
-
-void PreviewWindow::showCursor(double x, double y) {
-    cursor_->setText(qText(scene::cursorText(x, y, 1 / view_->transform().scale)));
-}
-
-QString PreviewWindow::proposedExportName(const QString& suffix) const {
-    const std::filesystem::path name =
-        scene::proposedExportName(path_.toStdString(), suffix.toStdString());
-    return QFile::decodeName(QByteArray::fromStdString(name.string()));
-}
-
-QString PreviewWindow::exportTo(const QString& path, bool whole) const {
-    if (!view_->drawing())
-        return QStringLiteral("書き出す図面がありません。");
-    return exportDrawing(*view_->drawing(), view_->transform(), whole, path, formatOf(path),
-                         displayName_);
-}
-
-void PreviewWindow::chooseExport(bool whole) {
-    if (!view_->drawing())
-        return;
-    QString filter;
-    const QString path = QFileDialog::getSaveFileName(
-        this, whole ? QStringLiteral("図面全体を書き出し") : QStringLiteral("表示範囲を書き出し"),
-        proposedExportName(QStringLiteral("png")),
-        QStringLiteral("PNG 画像 (*.png);;SVG 画像 (*.svg);;PDF 文書 (*.pdf)"), &filter);
-    if (path.isEmpty())
-        return;
-    QString target = path;
-    if (QFileInfo(target).suffix().isEmpty())
-        target += filter.startsWith(QLatin1String("SVG"))   ? QStringLiteral(".svg")
-                  : filter.startsWith(QLatin1String("PDF")) ? QStringLiteral(".pdf")
-                                                            : QStringLiteral(".png");
-    const QString error = exportTo(target, whole);
-    if (!error.isEmpty())
-        reporter_(this, error);
-}
-
-QByteArray PreviewWindow::absolutePath() const {
-    return path_.startsWith('/') ? path_ : QFile::encodeName(QDir::currentPath()) + '/' + path_;
-}
-
-namespace {
-
-// The desktop's programs for the drawing at path, never this program itself.
-QList<DesktopApp> applicationsForDrawing(const QByteArray& path) {
-    const QMimeType type =
-        QMimeDatabase().mimeTypeForFile(QFile::decodeName(path), QMimeDatabase::MatchExtension);
-    QStringList types{QStringLiteral("image/vnd.dxf")};
-    for (const QString& name : QStringList{type.name()} + type.aliases())
-        if (!types.contains(name))
-            types << name;
-    // Both of this program's entries: the menu's and the hidden one under "Open with".
-    QStringList own;
-    for (const std::string_view id : {kAppId, kOpenWithId})
-        own << QString::fromUtf8(id.data(), qsizetype(id.size())) + QStringLiteral(".desktop");
-    return applicationsFor(types, own);
-}
-
-} // namespace
-
-void PreviewWindow::openInDefaultApplication() {
-    const QList<DesktopApp> apps = applicationsForDrawing(path_);
-    if (apps.isEmpty() || !startDetached(commandFor(apps.first().exec, absolutePath())))
-        reporter_(this, QStringLiteral("この図面を開くほかのアプリが見つかりません。"));
+    auto* exportMenu = new QMenu(this);
+    for (const scene::PreviewAction action : scene::kExportMenu)
+        exportMenu->addAction(actions_.at(action));
+    actions_.at(scene::PreviewAction::Export)->setMenu(exportMenu);
+    actions_.at(scene::PreviewAction::OpenDefault)->setMenu(appsMenu);
+    QToolBar* bar = addToolBar(qText(scene::kToolbarTitle));
+    bar->setMovable(false);
+    for (const scene::PreviewAction action : scene::kToolbar) {
+        bar->addAction(actions_.at(action));
+        // A click runs the button's own command, its arrow opens the menu.
+        if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(actions_.at(action))))
+            if (actions_.at(action)->menu())
+                button->setPopupMode(QToolButton::MenuButtonPopup);
+    }
 }
 
 void PreviewWindow::listApplications(QMenu* menu) {
     menu->clear();
-    const QByteArray file = absolutePath();
-    for (const DesktopApp& app : applicationsForDrawing(path_)) {
-        QAction* action =
-            menu->addAction(app.isDefault ? app.name + QStringLiteral("（既定）") : app.name);
-        connect(action, &QAction::triggered, this, [this, exec = app.exec, file] {
-            if (!startDetached(commandFor(exec, file)))
-                reporter_(this, QStringLiteral("このアプリを起動できません。"));
-        });
+    const std::vector<scene::Application> apps = session_->applications();
+    for (const scene::Application& app : apps) {
+        QAction* action = menu->addAction(qText(scene::PreviewSession::menuTextOf(app)));
+        connect(action, &QAction::triggered, this, [this, app] { session_->openWith(app); });
     }
-    if (menu->isEmpty())
-        menu->addAction(QStringLiteral("DXF を開くほかのアプリが見つかりません"))
-            ->setEnabled(false);
+    if (apps.empty())
+        menu->addAction(qText(scene::kNoApplicationEntry))->setEnabled(false);
 }
 
-} // namespace quillet::window::preview
+QString PreviewWindow::statusLine() const {
+    return qText(session_->statusLine());
+}
+
+QString PreviewWindow::exportTo(const QString& path, bool whole) {
+    return qText(session_->exportTo(QFile::encodeName(path).toStdString(), whole));
+}
+
+void PreviewWindow::setTitle(std::string_view title) {
+    setWindowTitle(qText(title));
+}
+
+void PreviewWindow::redraw() {
+    view_->update();
+}
+
+void PreviewWindow::setMessage(std::string_view message) {
+    view_->setMessage(qText(message));
+}
+
+void PreviewWindow::setStatus(std::string_view line, std::string_view toolTip) {
+    status_->setText(qText(line));
+    status_->setToolTip(qText(toolTip));
+}
+
+void PreviewWindow::setCursorText(std::string_view text) {
+    cursor_->setText(qText(text));
+}
+
+void PreviewWindow::showProgress(int permille) {
+    progress_->setValue(permille);
+    progress_->show();
+    cancel_->show();
+}
+
+void PreviewWindow::hideProgress() {
+    progress_->hide();
+    cancel_->hide();
+}
+
+void PreviewWindow::setPolling(bool on) {
+    if (on)
+        poll_.start();
+    else
+        poll_.stop();
+}
+
+void PreviewWindow::showError(std::string_view message) {
+    reporter_(this, qText(message));
+}
+
+std::optional<scene::SaveChoice> PreviewWindow::askSavePath(const scene::SaveRequest& request) {
+    QStringList filters;
+    for (const scene::FileFilter& filter : request.filters)
+        filters << QStringLiteral("%1 (*.%2)").arg(qText(filter.name), qText(filter.suffix));
+    QString chosen;
+    const QString path = QFileDialog::getSaveFileName(
+        this, qText(request.title), QFile::decodeName(QByteArray::fromStdString(request.proposed)),
+        filters.join(QStringLiteral(";;")), &chosen);
+    if (path.isEmpty())
+        return std::nullopt;
+    return scene::SaveChoice{
+        QFile::encodeName(path).toStdString(),
+        static_cast<std::size_t>(std::max<qsizetype>(filters.indexOf(chosen), 0))};
+}
+
+std::vector<scene::Application> PreviewWindow::applications(const std::string& path) {
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(
+        QFile::decodeName(QByteArray::fromStdString(path)), QMimeDatabase::MatchExtension);
+    QStringList types{QStringLiteral("image/vnd.dxf")};
+    for (const QString& name : QStringList{type.name()} + type.aliases())
+        if (!types.contains(name))
+            types << name;
+    desktopApps_ = applicationsFor(types);
+    std::vector<scene::Application> apps;
+    for (const DesktopApp& app : desktopApps_)
+        apps.push_back({app.id.toStdString(), app.name.toStdString(), app.isDefault});
+    return apps;
+}
+
+bool PreviewWindow::startApplication(const scene::Application& app, const std::string& path) {
+    for (const DesktopApp& desktop : desktopApps_)
+        if (desktop.id.toStdString() == app.id)
+            return startDetached(commandFor(desktop.exec, QByteArray::fromStdString(path)));
+    return false;
+}
+
+bool PreviewWindow::chooseApplication(const std::string&) {
+    return false; // the desktop has no chooser every program can call
+}
+
+void PreviewWindow::bringForward() {
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void PreviewWindow::closeWindow() {
+    // Deleted by Qt once the call that asked has returned.
+    close();
+}
+
+} // namespace quillet::window::qt::preview

@@ -1,75 +1,62 @@
-// Opening preview windows: the checks that come before a window, and finding the window a
-// file already has.
+// The Qt preview's windows, made for the registry.
 #include "PreviewWindows.h"
 
+#include "DrawingExport.h"
+#include "DrawingPainter.h"
 #include "PreviewWindow.h"
-
-#include "drawing/Reader.h"
-#include "platform/RunError.h"
+#include "Version.h"
 
 #include <QFile>
 #include <QWidget>
 
-#include <algorithm>
+namespace quillet::window::qt::preview {
 
-namespace quillet::window::preview {
-
-PreviewWindows::PreviewWindows(QWidget* owner, PreviewReporter reporter)
-    : QObject(owner), owner_(owner), reporter_(std::move(reporter)) {}
-
-PreviewWindows::~PreviewWindows() {
-    for (const Open& o : open_)
-        if (o.window)
-            o.window->close();
+scene::PreviewEnvironment previewEnvironment() {
+    scene::PreviewEnvironment environment;
+    environment.measure = textMeasure();
+    environment.exporter = [](const drawing::Drawing& drawing, const scene::ViewTransform& view,
+                              bool whole, const std::string& path, const std::string& title) {
+        const QString target = QFile::decodeName(QByteArray::fromStdString(path));
+        return exportDrawing(drawing, view, whole, target, formatOf(target),
+                             QString::fromStdString(title))
+            .toStdString();
+    };
+    // Both of this program's entries: the menu's and the hidden one under "Open with".
+    for (const std::string_view id : {kAppId, kOpenWithId})
+        environment.ownApplications.push_back(std::string(id) + ".desktop");
+    return environment;
 }
+
+PreviewWindows::PreviewWindows(QWidget* owner, ErrorReporter reporter)
+    : QObject(owner), owner_(owner), reporter_(std::move(reporter)),
+      registry_(
+          [this](const std::string& path) {
+              // A window of its own, not a child: it stays beside the main window, not above.
+              auto* window = new PreviewWindow(QByteArray::fromStdString(path),
+                                               previewEnvironment(), reporter_);
+              window->show();
+              return &window->session();
+          },
+          [this](std::string_view message) {
+              reporter_(owner_, QString::fromUtf8(message.data(), qsizetype(message.size())));
+          }) {}
+
+PreviewWindows::~PreviewWindows() = default;
 
 PreviewWindow* PreviewWindows::open(const QString& path) {
     return open(QFile::encodeName(path));
 }
 
 PreviewWindow* PreviewWindows::open(const QByteArray& path) {
-    const std::string name = path.toStdString();
-    platform::FileIdentity identity;
-    try {
-        // Opening it tells whether it is there and readable, and which file it is.
-        platform::InputFile file(name);
-        identity = file.identity();
-        const std::string start = drawing::readStart(name);
-        const drawing::FileKind kind = drawing::kindOf(start);
-        if (kind == drawing::FileKind::NotDrawing) {
-            reporter_(owner_,
-                      QStringLiteral("%1\n%2").arg(QString::fromStdString(drawing::refusal(kind)),
-                                                   QFile::decodeName(path)));
-            return nullptr;
-        }
-    } catch (const platform::RunError& error) {
-        reporter_(owner_, QString::fromStdString(error.what()));
-        return nullptr;
-    }
-    std::erase_if(open_, [](const Open& o) { return o.window.isNull(); });
-    for (const Open& o : open_) {
-        if (o.identity == identity) {
-            o.window->show();
-            o.window->raise();
-            o.window->activateWindow();
-            o.window->load();
-            return o.window;
-        }
-    }
-    // A window of its own, not a child: it stays beside the main window, not above it.
-    auto* window = new PreviewWindow(path, reporter_);
-    open_.push_back({identity, window});
-    window->show();
-    window->load();
-    return window;
+    scene::PreviewSession* session = registry_.open(path.toStdString());
+    return session ? PreviewWindow::of(*session) : nullptr;
 }
 
 std::vector<PreviewWindow*> PreviewWindows::windows() const {
     std::vector<PreviewWindow*> list;
-    for (const Open& o : open_)
-        if (o.window)
-            list.push_back(o.window);
+    for (scene::PreviewSession* session : registry_.sessions())
+        list.push_back(PreviewWindow::of(*session));
     return list;
 }
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

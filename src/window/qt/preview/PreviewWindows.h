@@ -1,37 +1,38 @@
-// The entry point of the preview for a main window: one preview window per drawing, opened
-// beside the main window (not modal).
+// The entry point of the Qt preview for a main window or a program of its own: one preview
+// window per drawing, opened beside the main window (not modal), kept by scene's registry.
 #pragma once
 
-#include "PreviewReporter.h"
-#include "platform/InputFile.h"
+#include "ErrorReporter.h"
+
+#include "scene/PreviewRegistry.h"
 
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <vector>
 
 class QWidget;
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 class PreviewWindow;
+
+// Returns what the Qt preview windows give their sessions: the font's measure, Qt's exports,
+// and the desktop entries that are Quillet's own.
+scene::PreviewEnvironment previewEnvironment();
 
 class PreviewWindows : public QObject {
     Q_OBJECT
 
   public:
-    // Makes the entry point for owner (the main window, parent of error messages); failures
-    // go to reporter.
-    explicit PreviewWindows(QWidget* owner, PreviewReporter reporter);
+    // Makes the entry point for owner (the main window, parent of error messages, or null);
+    // failures go to reporter.
+    PreviewWindows(QWidget* owner, ErrorReporter reporter);
     ~PreviewWindows() override;
 
-    // Opens the drawing at path (its bytes as the file system spells them) in a window, or
-    // brings its window forward and reads it again when it is open already (the same file,
-    // however named). A file that cannot be opened is reported with its run-time error
-    // (53, 70, 75, 76), one that is no drawing with a message, and no window opens then.
-    // Returns the window, or null.
+    // Opens the drawing at path (its bytes as the file system spells them), as
+    // scene::PreviewRegistry::open does. Returns the window, or null.
     PreviewWindow* open(const QByteArray& path);
     // The same for a path in Qt's form.
     PreviewWindow* open(const QString& path);
@@ -40,14 +41,9 @@ class PreviewWindows : public QObject {
     std::vector<PreviewWindow*> windows() const;
 
   private:
-    struct Open {
-        platform::FileIdentity identity;
-        QPointer<PreviewWindow> window;
-    };
-
     QWidget* owner_;
-    PreviewReporter reporter_;
-    std::vector<Open> open_;
+    ErrorReporter reporter_;
+    scene::PreviewRegistry registry_;
 };
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

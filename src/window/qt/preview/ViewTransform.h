@@ -6,7 +6,7 @@
 #include <QPointF>
 #include <QSizeF>
 
-namespace quillet::window::preview {
+namespace quillet::window::qt::preview {
 
 struct ViewTransform : scene::ViewTransform {
     ViewTransform() = default;
@@ -26,4 +26,4 @@ inline scene::DeviceSize deviceSize(const QSizeF& s) noexcept {
     return {s.width(), s.height()};
 }
 
-} // namespace quillet::window::preview
+} // namespace quillet::window::qt::preview

@@ -1,4 +1,5 @@
-// Finding the associated program (AssocQueryStringW) and starting it (ShellExecuteW).
+// Finding the associated program (AssocQueryStringW), starting it (ShellExecuteW) and the
+// "Open with" dialog (SHOpenWithDialog).
 #include "DefaultApplication.h"
 
 #include "platform/win32/WideText.h"
@@ -7,63 +8,60 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <algorithm>
 #include <array>
-#include <cwctype>
 
 namespace quillet::window::win32::preview {
 
 namespace {
 
-std::wstring lower(std::wstring_view text) {
-    std::wstring out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
-    return out;
+// ShellExecuteW wants a full path in the system's form: the program starts in its own folder.
+std::wstring fullPath(const std::string& path) {
+    std::wstring file = platform::win32::systemPath(path);
+    std::array<wchar_t, 32768> full{};
+    if (GetFullPathNameW(file.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr))
+        file = full.data();
+    return file;
 }
 
-// Returns the program that opens files with path's extension, or an empty string.
-std::wstring associatedProgram(const std::wstring& path) {
-    const wchar_t* extension = PathFindExtensionW(path.c_str());
-    if (!extension || !*extension)
+std::wstring assocString(ASSOCSTR what, const wchar_t* extension) {
+    std::array<wchar_t, 32768> text{};
+    DWORD size = static_cast<DWORD>(text.size());
+    if (FAILED(AssocQueryStringW(ASSOCF_NOTRUNCATE | ASSOCF_INIT_IGNOREUNKNOWN, what, extension,
+                                 L"open", text.data(), &size)))
         return {};
-    std::array<wchar_t, 32768> exe{};
-    DWORD size = static_cast<DWORD>(exe.size());
-    if (FAILED(AssocQueryStringW(ASSOCF_NOTRUNCATE | ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE,
-                                 extension, L"open", exe.data(), &size)))
-        return {};
-    return exe.data();
+    return text.data();
 }
 
 } // namespace
 
-bool isQuilletProgram(std::wstring_view exe) {
-    const std::size_t slash = exe.find_last_of(L"\\/");
-    const std::wstring name = lower(slash == std::wstring_view::npos ? exe : exe.substr(slash + 1));
-    return name == L"quillet.exe" || name == L"quillet-preview.exe" || name == L"quillet" ||
-           name == L"quillet-preview";
+std::optional<AssociatedProgram> associatedProgram(const std::string& path) {
+    const std::wstring file = fullPath(path);
+    const wchar_t* extension = PathFindExtensionW(file.c_str());
+    if (!extension || !*extension)
+        return std::nullopt;
+    const std::wstring exe = assocString(ASSOCSTR_EXECUTABLE, extension);
+    if (exe.empty())
+        return std::nullopt;
+    std::wstring name = assocString(ASSOCSTR_FRIENDLYAPPNAME, extension);
+    if (name.empty())
+        name = PathFindFileNameW(exe.c_str());
+    return AssociatedProgram{platform::win32::toUtf8(exe), platform::win32::toUtf8(name)};
 }
 
-std::string openWithDefaultApplication(HWND owner, const std::string& path) {
-    std::wstring file = platform::win32::systemPath(path);
-    // ShellExecuteW wants a full path: the program starts in its own folder.
-    std::array<wchar_t, 32768> full{};
-    if (GetFullPathNameW(file.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr))
-        file = full.data();
-    const std::wstring program = associatedProgram(file);
-    if (!program.empty() && !isQuilletProgram(program)) {
-        const auto started = reinterpret_cast<INT_PTR>(
-            ShellExecuteW(owner, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-        if (started > 32)
-            return {};
-    }
-    // Quillet itself, or nothing: the user chooses, and it is opened at once.
+bool openWithAssociation(HWND owner, const std::string& path) {
+    const std::wstring file = fullPath(path);
+    const auto started = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(owner, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return started > 32;
+}
+
+bool chooseProgramFor(HWND owner, const std::string& path) {
+    const std::wstring file = fullPath(path);
     OPENASINFO info{};
     info.pcszFile = file.c_str();
     info.oaifInFlags = OAIF_EXEC | OAIF_ALLOW_REGISTRATION;
-    if (SUCCEEDED(SHOpenWithDialog(owner, &info)))
-        return {};
-    return "この図面を開くアプリが見つかりません。";
+    const HRESULT result = SHOpenWithDialog(owner, &info);
+    return SUCCEEDED(result) || result == HRESULT_FROM_WIN32(ERROR_CANCELLED);
 }
 
 } // namespace quillet::window::win32::preview

@@ -1,19 +1,28 @@
-// Handing a drawing to the program Windows opens its kind of file with, never to Quillet
-// itself: when that program is Quillet, the user picks one in the "Open with" dialog.
+// The program Windows opens a kind of file with, starting it on a file, and the system's
+// "Open with" dialog. Which program may take the drawing is the preview session's decision.
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace quillet::window::win32::preview {
 
-// Returns whether the program at exe (a path or a file name) is one of Quillet's own.
-bool isQuilletProgram(std::wstring_view exe);
+struct AssociatedProgram {
+    std::string exe;  // its path (UTF-8)
+    std::string name; // as Windows names it to the user
+};
 
-// Opens the file at path (UTF-8) in the program associated with its extension, or shows the
-// "Open with" dialog over owner when that is Quillet or there is none. Returns an empty
-// string, or what went wrong (Japanese).
-std::string openWithDefaultApplication(HWND owner, const std::string& path);
+// Returns the program that opens files with path's extension, or none.
+std::optional<AssociatedProgram> associatedProgram(const std::string& path);
+
+// Opens the file at path (UTF-8) in its associated program; returns whether it started.
+bool openWithAssociation(HWND owner, const std::string& path);
+
+// Lets the user pick a program for path in the "Open with" dialog over owner, which opens it
+// at once; returns false only when there is no such dialog or it failed (a cancel is no
+// failure).
+bool chooseProgramFor(HWND owner, const std::string& path);
 
 } // namespace quillet::window::win32::preview

@@ -31,12 +31,13 @@ void registerClass() {
 
 } // namespace
 
-DrawingView::DrawingView(std::function<void(double, double)> onCursor)
-    : onCursor_(std::move(onCursor)) {}
+DrawingView::DrawingView(scene::ViewState& state, std::function<void(double, double)> onCursor)
+    : onCursor_(std::move(onCursor)), state_(state) {}
 
-DrawingView* DrawingView::create(HWND parent, std::function<void(double, double)> onCursor) {
+DrawingView* DrawingView::create(HWND parent, scene::ViewState& state,
+                                 std::function<void(double, double)> onCursor) {
     registerClass();
-    auto* view = new DrawingView(std::move(onCursor));
+    auto* view = new DrawingView(state, std::move(onCursor));
     view->hwnd_ = CreateWindowExW(0, kClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 10, 10,
                                   parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!view->hwnd_) {
@@ -52,19 +53,8 @@ DrawingView* DrawingView::create(HWND parent, std::function<void(double, double)
     return view;
 }
 
-void DrawingView::setDrawing(std::shared_ptr<const drawing::Drawing> drawing) {
-    state_.setDrawing(std::move(drawing), textMeasure());
-    message_.clear();
-    InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
 void DrawingView::setMessage(const std::string& message) {
     message_ = wide(message);
-    InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void DrawingView::fitAll() {
-    state_.fitAll();
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -154,7 +144,7 @@ LRESULT DrawingView::handle(UINT message, WPARAM w, LPARAM l) {
         }
         const drawing::Point p =
             transform().toDrawing({static_cast<double>(at.x), static_cast<double>(at.y)});
-        if (onCursor_ && state_.drawing())
+        if (onCursor_)
             onCursor_(p.x, p.y);
         return 0;
     }

@@ -1,5 +1,5 @@
-// The child window that shows a drawing, painted from the scene through a back buffer (no
-// flicker): fitted at first, the wheel zooms about the cursor, dragging pans, and the
+// The child window that shows a drawing from its session's view state, painted through a back
+// buffer (no flicker): the wheel zooms about the cursor, dragging pans, and the
 // cursor's drawing coordinates go to the frame as it moves.
 #pragma once
 
@@ -20,13 +20,13 @@ namespace quillet::window::win32::preview {
 
 class DrawingView {
   public:
-    // Makes the view as a child of parent; onCursor gets the drawing point under the cursor.
-    static DrawingView* create(HWND parent, std::function<void(double x, double y)> onCursor);
+    // Makes the view of state (which outlives it) as a child of parent; onCursor gets the
+    // drawing point under the cursor.
+    static DrawingView* create(HWND parent, scene::ViewState& state,
+                               std::function<void(double x, double y)> onCursor);
 
     HWND hwnd() const noexcept { return hwnd_; }
 
-    // Shows drawing (null for none), fitted to its extents.
-    void setDrawing(std::shared_ptr<const drawing::Drawing> drawing);
     const std::shared_ptr<const drawing::Drawing>& drawing() const noexcept {
         return state_.drawing();
     }
@@ -34,22 +34,20 @@ class DrawingView {
     // Shows message (UTF-8) in the middle while there is no drawing (e.g. while reading).
     void setMessage(const std::string& message);
 
-    // Fits the whole drawing into the view.
-    void fitAll();
     // Zooms by factor about the view's pixel at.
     void zoomAt(scene::DevicePoint at, double factor);
 
     const scene::ViewTransform& transform() const noexcept { return state_.transform(); }
 
   private:
-    explicit DrawingView(std::function<void(double, double)> onCursor);
+    DrawingView(scene::ViewState& state, std::function<void(double, double)> onCursor);
     template <class T> friend LRESULT CALLBACK ownedWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void paint();
 
     HWND hwnd_ = nullptr;
     std::function<void(double, double)> onCursor_;
-    scene::ViewState state_;
+    scene::ViewState& state_;
     Surface back_;
     std::wstring message_;
     bool dragging_ = false;

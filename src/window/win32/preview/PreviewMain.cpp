@@ -3,7 +3,6 @@
 // fitted drawing or lists its texts without a window, for scripts. --help and a wrong command
 // line are answered without a window too.
 #include "PreviewCommand.h"
-#include "PreviewWindow.h"
 #include "PreviewWindows.h"
 
 #include "platform/CommandLine.h"
@@ -28,12 +27,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (opened == 0)
         return 1;
     quitWhenLastPreviewCloses(true);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (translatePreviewMessage(msg))
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    return runMessageLoop();
 }

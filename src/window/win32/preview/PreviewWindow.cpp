@@ -1,22 +1,20 @@
-// The preview window's controls, its commands and the reading it waits for.
+// The preview window's native controls, built from the command table, and what its session
+// tells it.
 #include "PreviewWindow.h"
 
 #include "DefaultApplication.h"
 #include "DrawingView.h"
 #include "GdiPainter.h"
-#include "PreviewExport.h"
-#include "PreviewWindows.h"
 #include "WinText.h"
 
 #include "platform/win32/WideText.h"
-#include "scene/Export.h"
-#include "scene/StatusText.h"
+#include "scene/PreviewActions.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <array>
-#include <filesystem>
 
 namespace quillet::window::win32::preview {
 
@@ -24,18 +22,18 @@ namespace {
 
 constexpr wchar_t kClass[] = L"QuilletPreview";
 constexpr UINT_PTR kPollTimer = 1;
-constexpr UINT kPollMilliseconds = 50;
 
-enum Command : int {
-    kFit = 101,
-    kExportView,
-    kExportWhole,
-    kExport, // the toolbar's button with its menu
-    kOpenDefault,
-    kReload,
-    kClose,
-    kCancel,
-};
+// A command's number: kFirstAction plus its row in the command table; a program's in the
+// menu of programs: kFirstApplication plus its index.
+constexpr int kFirstAction = 101;
+constexpr int kFirstApplication = 1000;
+
+int idOf(scene::PreviewAction action) {
+    for (std::size_t i = 0; i < scene::kPreviewActions.size(); ++i)
+        if (scene::kPreviewActions[i].action == action)
+            return kFirstAction + static_cast<int>(i);
+    return 0;
+}
 
 // The status bar's parts: counts, then while reading the progress bar and 中止, then the
 // cursor's place, in pixels at 96 dpi.
@@ -69,65 +67,87 @@ void registerClass() {
     (void)done;
 }
 
-HMENU makeMenu() {
-    HMENU file = CreatePopupMenu();
-    AppendMenuW(file, MF_STRING, kExportView, L"表示範囲を書き出し(&E)...\tCtrl+S");
-    AppendMenuW(file, MF_STRING, kExportWhole, L"図面全体を書き出し(&W)...");
-    AppendMenuW(file, MF_STRING, kOpenDefault, L"既定のアプリで開く(&O)");
-    AppendMenuW(file, MF_STRING, kReload, L"再読み込み(&R)\tF5");
-    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(file, MF_STRING, kClose, L"閉じる(&C)\tEsc");
-    HMENU show = CreatePopupMenu();
-    AppendMenuW(show, MF_STRING, kFit, L"全体表示(&A)\tHome");
-    HMENU bar = CreateMenu();
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"ファイル(&F)");
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(show), L"表示(&V)");
-    return bar;
+WORD virtualKeyOf(scene::Key key) {
+    switch (key) {
+    case scene::Key::Home:
+        return VK_HOME;
+    case scene::Key::F5:
+        return VK_F5;
+    case scene::Key::Escape:
+        return VK_ESCAPE;
+    case scene::Key::S:
+        return 'S';
+    case scene::Key::W:
+        return 'W';
+    }
+    return 0;
 }
 
 HACCEL makeShortcuts() {
-    std::array<ACCEL, 5> keys = {{
-        {FVIRTKEY, VK_ESCAPE, kClose},
-        {FVIRTKEY | FCONTROL, 'W', kClose},
-        {FVIRTKEY, VK_HOME, kFit},
-        {FVIRTKEY | FCONTROL, 'S', kExportView},
-        {FVIRTKEY, VK_F5, kReload},
-    }};
+    std::vector<ACCEL> keys;
+    for (const scene::ActionInfo& info : scene::kPreviewActions)
+        for (const scene::Shortcut& key : info.keys())
+            keys.push_back({static_cast<BYTE>(FVIRTKEY | (key.ctrl ? FCONTROL : 0)),
+                            virtualKeyOf(key.key), static_cast<WORD>(idOf(info.action))});
     return CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+}
+
+template <std::size_t N>
+void appendEntries(HMENU menu, const std::array<scene::MenuEntry, N>& entries, HMENU programs) {
+    for (const scene::MenuEntry& entry : entries) {
+        if (entry.separatorBefore)
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        const std::wstring text = wide(scene::menuTextWithShortcut(entry.action));
+        if (entry.action == scene::PreviewAction::ChooseApplication)
+            AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(programs), text.c_str());
+        else
+            AppendMenuW(menu, MF_STRING, idOf(entry.action), text.c_str());
+    }
 }
 
 } // namespace
 
-PreviewWindow::PreviewWindow(std::string path, std::function<void(HWND)> onClosed)
-    : path_(std::move(path)), onClosed_(std::move(onClosed)) {}
-
 PreviewWindow::~PreviewWindow() {
+    // The session goes first: it waits for its read and leaves the registry.
+    session_.reset();
     if (shortcuts_)
         DestroyAcceleratorTable(shortcuts_);
     if (uiFont_)
         DeleteObject(uiFont_);
 }
 
-HWND PreviewWindow::create(const std::string& path, std::function<void(HWND)> onClosed) {
+PreviewWindow* PreviewWindow::create(const std::string& path,
+                                     scene::PreviewEnvironment environment) {
     static const bool controls = [] {
         INITCOMMONCONTROLSEX init{sizeof init, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
         return InitCommonControlsEx(&init) != 0;
     }();
     (void)controls;
     registerClass();
-    auto* window = new PreviewWindow(path, std::move(onClosed));
-    // Named as the main window's lists show it.
-    window->displayName_ = fileNameOf(path);
-    const std::wstring title = wide(window->displayName_) + L" - Quillet プレビュー";
+    auto* window = new PreviewWindow();
+    HMENU programs = CreatePopupMenu();
+    HMENU file = CreatePopupMenu();
+    appendEntries(file, scene::kFileMenu, programs);
+    HMENU show = CreatePopupMenu();
+    appendEntries(show, scene::kViewMenu, programs);
+    HMENU bar = CreateMenu();
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file),
+                wide(scene::kFileMenuTitle).c_str());
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(show),
+                wide(scene::kViewMenuTitle).c_str());
+    window->applicationsMenu_ = programs;
     HWND hwnd =
-        CreateWindowExW(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                        CW_USEDEFAULT, CW_USEDEFAULT, scaled(1000, nullptr), scaled(720, nullptr),
-                        nullptr, makeMenu(), GetModuleHandleW(nullptr), nullptr);
+        CreateWindowExW(0, kClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                        CW_USEDEFAULT, scaled(1000, nullptr), scaled(720, nullptr), nullptr, bar,
+                        GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) {
+        DestroyMenu(bar);
         delete window;
         return nullptr;
     }
     window->hwnd_ = hwnd;
+    window->session_ = std::make_unique<scene::PreviewSession>(
+        static_cast<scene::PreviewView&>(*window), path, std::move(environment));
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC,
                       reinterpret_cast<LONG_PTR>(&ownedWindowProc<PreviewWindow>));
@@ -140,7 +160,7 @@ HWND PreviewWindow::create(const std::string& path, std::function<void(HWND)> on
     ShowWindow(hwnd, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd);
     SetFocus(window->view_->hwnd());
-    return hwnd;
+    return window;
 }
 
 PreviewWindow* PreviewWindow::of(HWND hwnd) noexcept {
@@ -150,6 +170,11 @@ PreviewWindow* PreviewWindow::of(HWND hwnd) noexcept {
     if (!GetClassNameW(hwnd, name, 32) || std::wstring_view(name) != kClass)
         return nullptr;
     return reinterpret_cast<PreviewWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+PreviewWindow* PreviewWindow::of(scene::PreviewSession& session) noexcept {
+    // Every session of the Windows registry belongs to one of these windows.
+    return static_cast<PreviewWindow*>(&session.view());
 }
 
 void PreviewWindow::createControls() {
@@ -172,24 +197,31 @@ void PreviewWindow::createControls() {
     SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
     SendMessageW(toolbar_, TB_SETIMAGELIST, 0, 0);
-    const auto button = [](int id, const wchar_t* text, BYTE style) {
+    // The buttons' texts live as long as the toolbar reads them: through TB_ADDBUTTONSW.
+    std::vector<std::wstring> texts;
+    for (const scene::PreviewAction action : scene::kToolbar)
+        texts.push_back(wide(scene::actionInfo(action).buttonText));
+    std::vector<TBBUTTON> buttons;
+    for (std::size_t i = 0; i < scene::kToolbar.size(); ++i) {
+        const scene::PreviewAction action = scene::kToolbar[i];
         TBBUTTON b{};
         b.iBitmap = I_IMAGENONE;
-        b.idCommand = id;
+        b.idCommand = idOf(action);
         b.fsState = TBSTATE_ENABLED;
+        // 書き出し is its menu alone; 既定のアプリで開く opens, its arrow offers the others.
+        const BYTE style = action == scene::PreviewAction::Export        ? BTNS_WHOLEDROPDOWN
+                           : action == scene::PreviewAction::OpenDefault ? BTNS_DROPDOWN
+                                                                         : BTNS_BUTTON;
         b.fsStyle = static_cast<BYTE>(BTNS_AUTOSIZE | BTNS_SHOWTEXT | style);
-        b.iString = reinterpret_cast<INT_PTR>(text);
-        return b;
-    };
-    std::array<TBBUTTON, 4> buttons = {
-        button(kFit, L"全体表示", BTNS_BUTTON),
-        button(kExport, L"書き出し", BTNS_WHOLEDROPDOWN),
-        button(kOpenDefault, L"既定のアプリで開く", BTNS_BUTTON),
-        button(kReload, L"再読み込み", BTNS_BUTTON),
-    };
+        b.iString = reinterpret_cast<INT_PTR>(texts[i].c_str());
+        buttons.push_back(b);
+    }
     SendMessageW(toolbar_, TB_ADDBUTTONSW, buttons.size(),
                  reinterpret_cast<LPARAM>(buttons.data()));
     SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+    // The buttons' tooltips come from the command table.
+    if (HWND tips = reinterpret_cast<HWND>(SendMessageW(toolbar_, TB_GETTOOLTIPS, 0, 0)))
+        SendMessageW(tips, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_), FALSE);
 
     status_ = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr,
                               WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | WS_CLIPSIBLINGS, 0, 0, 0, 0,
@@ -198,9 +230,11 @@ void PreviewWindow::createControls() {
     progress_ = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0,
                                 hwnd_, nullptr, instance, nullptr);
     SendMessageW(progress_, PBM_SETRANGE32, 0, 1000);
-    cancel_ =
-        CreateWindowExW(0, L"BUTTON", L"中止", WS_CHILD | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancel)), instance, nullptr);
+    cancel_ = CreateWindowExW(
+        0, L"BUTTON", wide(scene::actionInfo(scene::PreviewAction::Cancel).buttonText).c_str(),
+        WS_CHILD | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(idOf(scene::PreviewAction::Cancel))), instance,
+        nullptr);
     SendMessageW(cancel_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_), FALSE);
 
     tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -220,7 +254,8 @@ void PreviewWindow::createControls() {
         SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 
-    view_ = DrawingView::create(hwnd_, [this](double x, double y) { showCursor(x, y); });
+    view_ = DrawingView::create(hwnd_, session_->viewState(),
+                                [this](double x, double y) { session_->cursorMoved(x, y); });
 }
 
 void PreviewWindow::layout() {
@@ -236,21 +271,20 @@ void PreviewWindow::layout() {
     const int top = bar.bottom - bar.top;
     const int bottom = client.bottom - (status.bottom - status.top);
 
-    const bool reading = loading();
     const int cursor = cursorWidth();
-    const int progress = reading ? scaled(kProgressWidth, hwnd_) : 0;
-    const int cancel = reading ? scaled(kCancelWidth, hwnd_) : 0;
+    const int progress = reading_ ? scaled(kProgressWidth, hwnd_) : 0;
+    const int cancel = reading_ ? scaled(kCancelWidth, hwnd_) : 0;
     std::array<int, 4> edges{};
     int parts = 0;
     const int right = client.right;
     edges[parts++] = std::max(right - cursor - progress - cancel, 0);
-    if (reading) {
+    if (reading_) {
         edges[parts++] = right - cursor - cancel;
         edges[parts++] = right - cursor;
     }
     edges[parts++] = -1;
     SendMessageW(status_, SB_SETPARTS, parts, reinterpret_cast<LPARAM>(edges.data()));
-    if (reading) {
+    if (reading_) {
         RECT part;
         const auto place = [&](HWND control, int index) {
             SendMessageW(status_, SB_GETRECT, index, reinterpret_cast<LPARAM>(&part));
@@ -304,26 +338,40 @@ LRESULT PreviewWindow::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_COMMAND:
         command(LOWORD(w));
         return 0;
+    case WM_INITMENUPOPUP:
+        if (reinterpret_cast<HMENU>(w) == applicationsMenu_)
+            fillApplications(applicationsMenu_);
+        return 0;
     case WM_NOTIFY: {
         const auto* note = reinterpret_cast<const NMHDR*>(l);
         if (note->hwndFrom == toolbar_ && note->code == TBN_DROPDOWN) {
-            exportMenu();
+            const auto* button = reinterpret_cast<const NMTOOLBARW*>(l);
+            for (const scene::PreviewAction action : scene::kToolbar)
+                if (idOf(action) == button->iItem)
+                    dropDown(action);
             return TBDDRET_DEFAULT;
+        }
+        if (note->code == TTN_GETDISPINFOW) {
+            // A toolbar button's tooltip, from the command table.
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(l);
+            for (const scene::ActionInfo& action : scene::kPreviewActions)
+                if (idOf(action.action) == static_cast<int>(info->hdr.idFrom)) {
+                    buttonTip_ = wide(scene::toolTipOf(action.action));
+                    info->lpszText = buttonTip_.data();
+                }
+            return 0;
         }
         break;
     }
     case WM_TIMER:
         if (w == kPollTimer)
-            pollLoad();
+            session_->poll();
         return 0;
     case WM_CLOSE:
         DestroyWindow(hwnd_);
         return 0;
     case WM_DESTROY:
         KillTimer(hwnd_, kPollTimer);
-        load_.reset(); // stops the reading thread and waits for it
-        if (onClosed_)
-            onClosed_(hwnd_);
         return 0;
     }
     return DefWindowProcW(hwnd_, message, w, l);
@@ -334,174 +382,162 @@ bool PreviewWindow::translate(MSG& msg) {
 }
 
 void PreviewWindow::command(int id) {
-    switch (id) {
-    case kFit:
-        view_->fitAll();
-        break;
-    case kExportView:
-        chooseExport(false);
-        break;
-    case kExportWhole:
-        chooseExport(true);
-        break;
-    case kExport:
-        exportMenu();
-        break;
-    case kOpenDefault:
-        openInDefaultApplication();
-        break;
-    case kReload:
-        load();
-        break;
-    case kClose:
-        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-        break;
-    case kCancel:
-        if (load_)
-            load_->cancel();
-        break;
+    if (id >= kFirstApplication) {
+        const auto index = static_cast<std::size_t>(id - kFirstApplication);
+        if (index < offered_.size())
+            session_->openWith(offered_[index]);
+        return;
     }
+    const int row = id - kFirstAction;
+    if (row < 0 || row >= static_cast<int>(scene::kPreviewActions.size()))
+        return;
+    const scene::PreviewAction action =
+        scene::kPreviewActions[static_cast<std::size_t>(row)].action;
+    if (action == scene::PreviewAction::Export)
+        dropDown(action); // its button is its menu
+    else
+        session_->run(action);
 }
 
-void PreviewWindow::exportMenu() {
+void PreviewWindow::dropDown(scene::PreviewAction action) {
     RECT r;
-    SendMessageW(toolbar_, TB_GETRECT, kExport, reinterpret_cast<LPARAM>(&r));
+    SendMessageW(toolbar_, TB_GETRECT, idOf(action), reinterpret_cast<LPARAM>(&r));
     MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&r), 2);
     HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, MF_STRING, kExportView, L"表示範囲を書き出し(&E)...");
-    AppendMenuW(menu, MF_STRING, kExportWhole, L"図面全体を書き出し(&W)...");
+    if (action == scene::PreviewAction::Export) {
+        for (const scene::PreviewAction entry : scene::kExportMenu)
+            AppendMenuW(menu, MF_STRING, idOf(entry),
+                        wide(scene::actionInfo(entry).menuText).c_str());
+    } else {
+        fillApplications(menu);
+    }
     TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, r.left, r.bottom, 0, hwnd_, nullptr);
     DestroyMenu(menu);
 }
 
-void PreviewWindow::load() {
-    if (load_)
-        return; // a read is under way and will show the file as it is now
-    try {
-        load_ = std::make_unique<scene::DrawingLoad>(path_);
-    } catch (const std::exception& e) {
-        showError(hwnd_, e.what());
-        return;
-    }
-    if (!view_->drawing())
-        view_->setMessage("読み込み中...");
-    SendMessageW(progress_, PBM_SETPOS, 0, 0);
-    showProgress(true);
-    SetTimer(hwnd_, kPollTimer, kPollMilliseconds, nullptr);
+void PreviewWindow::fillApplications(HMENU menu) {
+    while (GetMenuItemCount(menu) > 0)
+        DeleteMenu(menu, 0, MF_BYPOSITION);
+    offered_ = session_->applications();
+    for (std::size_t i = 0; i < offered_.size(); ++i)
+        AppendMenuW(menu, MF_STRING, kFirstApplication + static_cast<UINT_PTR>(i),
+                    wide(scene::PreviewSession::menuTextOf(offered_[i])).c_str());
+    if (offered_.empty())
+        AppendMenuW(menu, MF_STRING | MF_GRAYED, 0, wide(scene::kNoApplicationEntry).c_str());
 }
 
-void PreviewWindow::showProgress(bool shown) {
-    if (!shown) {
-        ShowWindow(progress_, SW_HIDE);
-        ShowWindow(cancel_, SW_HIDE);
-    }
-    layout();
+void PreviewWindow::setTitle(std::string_view title) {
+    SetWindowTextW(hwnd_, wide(title).c_str());
 }
 
-void PreviewWindow::pollLoad() {
-    if (!load_)
-        return;
-    if (load_->indexing()) {
-        SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"索引を作成中..."));
-        SendMessageW(progress_, PBM_SETPOS, 1000, 0);
-    } else {
-        SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"読み込み中..."));
-        SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(1000 * load_->fraction()), 0);
-    }
-    if (load_->finished())
-        finishLoad();
+void PreviewWindow::redraw() {
+    if (view_)
+        InvalidateRect(view_->hwnd(), nullptr, FALSE);
 }
 
-void PreviewWindow::finishLoad() {
-    KillTimer(hwnd_, kPollTimer);
-    std::unique_ptr<scene::DrawingLoad> done = std::move(load_);
-    showProgress(false);
-    std::shared_ptr<drawing::Drawing> read = done->takeDrawing();
-    if (read) {
-        view_->setDrawing(std::move(read));
-        showCounts();
-        return;
-    }
-    if (view_->drawing()) {
-        showCounts(); // a reload that did not come through leaves the last drawing shown
-        return;
-    }
-    if (!done->cancelled())
-        showError(hwnd_, done->error());
-    DestroyWindow(hwnd_);
+void PreviewWindow::setMessage(std::string_view message) {
+    if (view_)
+        view_->setMessage(std::string(message));
 }
 
-void PreviewWindow::showCounts() {
-    // The warning, counts and extents first: a narrow window cuts the kinds off. The
-    // tooltip holds the whole line, a part a line, and then every kind not drawn.
-    const scene::StatusText status = scene::statusOf(*view_->drawing());
-    const std::wstring text = wide(status.joined());
-    SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    std::string tip;
-    for (const std::string* part :
-         {&status.warning, &status.counts, &status.extents, &status.guessed})
-        if (!part->empty())
-            tip += *part + "\n";
-    if (!status.notDrawnDetail.empty())
-        tip += "描かないもの:\n" + status.notDrawnDetail;
-    while (!tip.empty() && tip.back() == '\n')
-        tip.pop_back();
-    tipText_ = wide(tip);
+void PreviewWindow::setStatus(std::string_view line, std::string_view toolTip) {
+    SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide(line).c_str()));
+    tipText_ = wide(toolTip);
     placeTip();
 }
 
-void PreviewWindow::showCursor(double x, double y) {
-    const std::wstring text = wide(scene::cursorText(x, y, 1 / view_->transform().scale));
-    SendMessageW(status_, SB_SETTEXTW, loading() ? 3 : 1, reinterpret_cast<LPARAM>(text.c_str()));
+void PreviewWindow::setCursorText(std::string_view text) {
+    SendMessageW(status_, SB_SETTEXTW, reading_ ? 3 : 1,
+                 reinterpret_cast<LPARAM>(wide(text).c_str()));
 }
 
-std::string PreviewWindow::exportTo(const std::string& path, bool whole) const {
-    if (!view_->drawing())
-        return "書き出す図面がありません。";
-    return exportDrawing(*view_->drawing(), view_->transform(), whole, path, displayName_);
+void PreviewWindow::showProgress(int permille) {
+    SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(permille), 0);
+    if (!reading_) {
+        reading_ = true;
+        layout();
+    }
 }
 
-void PreviewWindow::chooseExport(bool whole) {
-    if (!view_->drawing())
+void PreviewWindow::hideProgress() {
+    if (!reading_)
         return;
-    // The drawing's folder and name: a path in lpstrFile alone does not choose the folder
-    // in every dialog.
-    const std::filesystem::path proposed =
-        scene::proposedExportName(std::filesystem::path(wide(path_)), "png");
-    const std::wstring folder = proposed.parent_path().wstring();
-    std::wstring name = proposed.filename().wstring();
+    reading_ = false;
+    ShowWindow(progress_, SW_HIDE);
+    ShowWindow(cancel_, SW_HIDE);
+    layout();
+}
+
+void PreviewWindow::setPolling(bool on) {
+    if (on)
+        SetTimer(hwnd_, kPollTimer, scene::kPollMilliseconds, nullptr);
+    else
+        KillTimer(hwnd_, kPollTimer);
+}
+
+void PreviewWindow::showError(std::string_view message) {
+    preview::showError(hwnd_, std::string(message));
+}
+
+std::optional<scene::SaveChoice> PreviewWindow::askSavePath(const scene::SaveRequest& request) {
+    // The folder and the name apart: a path in lpstrFile alone does not choose the folder in
+    // every dialog.
+    const std::string& proposed = request.proposed;
+    const std::size_t slash = proposed.find_last_of("\\/");
+    const std::wstring folder = slash == std::string::npos
+                                    ? std::wstring()
+                                    : platform::win32::systemPath(proposed.substr(0, slash + 1));
+    std::wstring name = wide(slash == std::string::npos ? proposed : proposed.substr(slash + 1));
     name.resize(std::max<std::size_t>(name.size() + 1, 32768), L'\0');
-    static constexpr wchar_t kFilter[] = L"PNG 画像 (*.png)\0*.png\0SVG 画像 (*.svg)\0*.svg\0"
-                                         L"PDF 文書 (*.pdf)\0*.pdf\0";
-    static constexpr std::array<const char*, 3> kSuffixes = {".png", ".svg", ".pdf"};
+    std::wstring filter;
+    for (const scene::FileFilter& kind : request.filters) {
+        const std::wstring suffix = wide(kind.suffix);
+        filter += wide(kind.name) + L" (*." + suffix + L")" + L'\0' + L"*." + suffix + L'\0';
+    }
+    filter += L'\0';
+    const std::wstring title = wide(request.title);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = hwnd_;
-    dialog.lpstrFilter = kFilter;
+    dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = name.data();
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.nMaxFile = static_cast<DWORD>(name.size());
-    dialog.lpstrTitle = whole ? L"図面全体を書き出し" : L"表示範囲を書き出し";
-    dialog.lpstrDefExt = L"png";
+    dialog.lpstrTitle = title.c_str();
     dialog.Flags =
         OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     if (!GetSaveFileNameW(&dialog))
-        return;
-    std::string target = platform::win32::toUtf8(name.c_str());
-    if (dialog.nFileExtension == 0 || name[dialog.nFileExtension] == L'\0') {
-        const DWORD index = std::clamp<DWORD>(dialog.nFilterIndex, 1, kSuffixes.size());
-        target += kSuffixes[index - 1];
-    }
-    const std::string error = exportTo(target, whole);
-    if (!error.empty())
-        showError(hwnd_, error);
+        return std::nullopt;
+    return scene::SaveChoice{platform::win32::toUtf8(name.c_str()),
+                             dialog.nFilterIndex > 0 ? dialog.nFilterIndex - 1 : 0};
 }
 
-void PreviewWindow::openInDefaultApplication() {
-    const std::string error = openWithDefaultApplication(hwnd_, path_);
-    if (!error.empty())
-        showError(hwnd_, error);
+std::vector<scene::Application> PreviewWindow::applications(const std::string& path) {
+    std::vector<scene::Application> apps;
+    if (const std::optional<AssociatedProgram> program = associatedProgram(path))
+        apps.push_back({program->exe, program->name, true});
+    return apps;
+}
+
+bool PreviewWindow::startApplication(const scene::Application&, const std::string& path) {
+    // The one program offered is the association: the shell starts it on the file.
+    return openWithAssociation(hwnd_, path);
+}
+
+bool PreviewWindow::chooseApplication(const std::string& path) {
+    return chooseProgramFor(hwnd_, path);
+}
+
+void PreviewWindow::bringForward() {
+    if (IsIconic(hwnd_))
+        ShowWindow(hwnd_, SW_RESTORE);
+    SetForegroundWindow(hwnd_);
+}
+
+void PreviewWindow::closeWindow() {
+    // Posted: the window (and its session) goes once the call that asked has returned.
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 } // namespace quillet::window::win32::preview

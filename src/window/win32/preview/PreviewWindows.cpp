@@ -1,84 +1,54 @@
-// Opening preview windows: the checks that come before a window, and finding the window a
-// file already has.
+// The Windows preview's windows, made for the registry, and the message loop that gives them
+// their shortcuts.
 #include "PreviewWindows.h"
 
+#include "GdiPainter.h"
+#include "PreviewExport.h"
 #include "PreviewWindow.h"
 #include "WinText.h"
 
-#include "drawing/Reader.h"
-#include "platform/InputFile.h"
-#include "platform/RunError.h"
-
-#include <algorithm>
-#include <vector>
+#include "scene/PreviewRegistry.h"
 
 namespace quillet::window::win32::preview {
 
 namespace {
 
-struct Open {
-    platform::FileIdentity identity;
-    HWND window;
-};
+// Over which window the registry's refusals are shown: the one that asked last.
+HWND refusalOwner = nullptr;
 
-// The windows open now; a window leaves when it is destroyed.
-std::vector<Open>& openWindows() {
-    static std::vector<Open> open;
-    return open;
+scene::PreviewEnvironment previewEnvironment() {
+    scene::PreviewEnvironment environment;
+    environment.measure = textMeasure();
+    environment.exporter = [](const drawing::Drawing& drawing, const scene::ViewTransform& view,
+                              bool whole, const std::string& path, const std::string& title) {
+        return exportDrawing(drawing, view, whole, path, title);
+    };
+    environment.ownApplications = {"quillet.exe", "quillet-preview.exe"};
+    return environment;
 }
 
-bool quitWhenLast = false;
+scene::PreviewRegistry& registry() {
+    static scene::PreviewRegistry open(
+        [](const std::string& path) -> scene::PreviewSession* {
+            PreviewWindow* window = PreviewWindow::create(path, previewEnvironment());
+            return window ? &window->session() : nullptr;
+        },
+        [](std::string_view message) { showError(refusalOwner, std::string(message)); });
+    return open;
+}
 
 } // namespace
 
 HWND openPreview(HWND owner, const std::string& utf8Path) {
-    platform::FileIdentity identity;
-    try {
-        // Opening it tells whether it is there and readable, and which file it is.
-        platform::InputFile file(utf8Path);
-        identity = file.identity();
-        // Text and binary drawings are both read; only what is no drawing is refused here.
-        const std::string refused = drawing::refusal(drawing::kindOf(drawing::readStart(utf8Path)));
-        if (!refused.empty()) {
-            showError(owner, refused + "\n" + utf8Path);
-            return nullptr;
-        }
-    } catch (const platform::RunError& error) {
-        showError(owner, error.what());
-        return nullptr;
-    }
-    auto& open = openWindows();
-    std::erase_if(open, [](const Open& o) { return !IsWindow(o.window); });
-    for (const Open& o : open) {
-        if (o.identity == identity) {
-            PreviewWindow* window = PreviewWindow::of(o.window);
-            if (IsIconic(o.window))
-                ShowWindow(o.window, SW_RESTORE);
-            SetForegroundWindow(o.window);
-            window->load();
-            return o.window;
-        }
-    }
-    HWND window = PreviewWindow::create(utf8Path, [](HWND closed) {
-        auto& list = openWindows();
-        std::erase_if(list, [closed](const Open& o) { return o.window == closed; });
-        if (list.empty() && quitWhenLast)
-            PostQuitMessage(0);
-    });
-    if (!window) {
-        showError(owner, "プレビューのウィンドウを作れませんでした。");
-        return nullptr;
-    }
-    open.push_back({identity, window});
-    PreviewWindow::of(window)->load();
-    return window;
+    refusalOwner = owner;
+    scene::PreviewSession* session = registry().open(utf8Path);
+    return session ? PreviewWindow::of(*session)->hwnd() : nullptr;
 }
 
 bool translatePreviewMessage(MSG& msg) {
     if (!msg.hwnd)
         return false;
-    const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    PreviewWindow* window = PreviewWindow::of(root);
+    PreviewWindow* window = PreviewWindow::of(GetAncestor(msg.hwnd, GA_ROOT));
     return window && window->translate(msg);
 }
 
@@ -97,20 +67,21 @@ int runMessageLoop(const std::function<bool(MSG&)>& takeFirst) {
 }
 
 int openPreviewCount() {
-    auto& open = openWindows();
-    std::erase_if(open, [](const Open& o) { return !IsWindow(o.window); });
-    return static_cast<int>(open.size());
+    return static_cast<int>(registry().sessions().size());
 }
 
 void closeAllPreviews() {
-    const std::vector<Open> open = openWindows();
-    for (const Open& o : open)
-        if (IsWindow(o.window))
-            DestroyWindow(o.window);
+    // At once, not posted: the main window ends its message loop right after.
+    const std::vector<scene::PreviewSession*> open = registry().sessions();
+    for (scene::PreviewSession* session : open)
+        DestroyWindow(PreviewWindow::of(*session)->hwnd());
 }
 
 void quitWhenLastPreviewCloses(bool quit) {
-    quitWhenLast = quit;
+    if (quit)
+        registry().onLastClosed = [] { PostQuitMessage(0); };
+    else
+        registry().onLastClosed = nullptr;
 }
 
 } // namespace quillet::window::win32::preview

@@ -2,7 +2,7 @@
 
 #include <QMessageBox>
 
-namespace quillet::window {
+namespace quillet::window::qt {
 
 ErrorReporter messageBoxReporter() {
     return [](QWidget* parent, const QString& message) {
@@ -10,4 +10,4 @@ ErrorReporter messageBoxReporter() {
     };
 }
 
-} // namespace quillet::window
+} // namespace quillet::window::qt
