@@ -43,8 +43,12 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${docdir}/docs
         FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
 if(TARGET quillet)
     install(TARGETS quillet quillet-preview RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(FILES ${gen}/quillet.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-    install(FILES ${gen}/ja/quillet.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
+    # quillet(1) describes the preview's program too; man quillet-preview shows it.
+    file(CREATE_LINK quillet.1.gz ${gen}/quillet-preview.1.gz SYMBOLIC)
+    install(FILES ${gen}/quillet.1.gz ${gen}/quillet-preview.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${gen}/ja/quillet.1.gz ${gen}/quillet-preview.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
     # The menu entry handles no file type; the second, hidden entry puts Quillet under "Open with"
     # for CSV and DXF files without becoming their default program (see docs/install.md).
     install(FILES ${src}/${QUILLET_APP_ID}.desktop ${src}/${QUILLET_OPEN_WITH_ID}.desktop

@@ -44,7 +44,8 @@ while read -r image; do
 done < <(grep -o '](images/[^)]*\.png)' "$(dirname "$0")/../../docs/ja/guide.md" | sed 's/^](//; s/)$//')
 if [[ $window == ON ]]; then
     files+=(usr/bin/quillet usr/bin/quillet-preview usr/share/man/man1/quillet.1.gz
-            usr/share/man/ja/man1/quillet.1.gz
+            usr/share/man/ja/man1/quillet.1.gz usr/share/man/man1/quillet-preview.1.gz
+            usr/share/man/ja/man1/quillet-preview.1.gz
             "usr/share/applications/$id.desktop" "usr/share/applications/$open_with.desktop"
             "usr/share/metainfo/$id.metainfo.xml"
             "usr/share/icons/hicolor/scalable/apps/$id.svg"
