@@ -1,6 +1,7 @@
 #include "Options.h"
 
 #include "platform/Localized.h"
+#include "platform/OptionValue.h"
 
 namespace quillet::cli {
 
@@ -11,18 +12,8 @@ Options parseOptions(const std::vector<std::string_view>& args) {
     bool encodingGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
-        auto value = [&](std::string_view name) -> std::string {
-            if (auto eq = arg.find('='); eq != std::string_view::npos)
-                return std::string(arg.substr(eq + 1));
-            if (i + 1 >= args.size())
-                throw platform::UsageError{
-                    platform::filled(platform::localized("%s needs a value"), {name})};
-            return std::string(args[++i]);
-        };
-        auto is = [&](std::string_view name) {
-            return arg == name ||
-                   (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
-        };
+        auto value = [&](std::string_view name) { return platform::optionValue(args, i, name); };
+        auto is = [&](std::string_view name) { return platform::namesOption(arg, name); };
         if (onlyInputs || arg == "-" || !arg.starts_with("-")) {
             options.inputs.emplace_back(arg);
         } else if (arg == "--") {

@@ -4,6 +4,7 @@
 #include "drawing/DrawingError.h"
 #include "drawing/Reader.h"
 #include "platform/Localized.h"
+#include "platform/OptionValue.h"
 #include "platform/UsageError.h"
 
 #include <exception>
@@ -37,17 +38,8 @@ PreviewCommand commandOf(const std::vector<std::string>& args) {
     std::optional<std::string> size;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
-        auto is = [&](std::string_view name) {
-            return arg == name ||
-                   (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
-        };
-        auto value = [&](std::string_view name) -> std::string {
-            if (const std::size_t eq = arg.find('='); eq != std::string_view::npos)
-                return std::string(arg.substr(eq + 1));
-            if (i + 1 >= args.size())
-                throw UsageError{filled(localized("%s needs a value"), {name})};
-            return args[++i];
-        };
+        auto is = [&](std::string_view name) { return platform::namesOption(arg, name); };
+        auto value = [&](std::string_view name) { return platform::optionValue(args, i, name); };
         if (onlyDrawings || arg == "-" || !arg.starts_with("-")) {
             c.drawings.emplace_back(arg);
         } else if (arg == "--") {
