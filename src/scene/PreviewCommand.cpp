@@ -3,18 +3,22 @@
 
 #include "drawing/DrawingError.h"
 #include "drawing/Reader.h"
+#include "platform/Localized.h"
+#include "platform/OptionValue.h"
+#include "platform/UsageError.h"
 
 #include <exception>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 namespace quillet::scene {
 
 namespace {
 
-constexpr const char* kUsage = "使い方: quillet-preview [図面.dxf...]\n"
-                               "       quillet-preview --export 出力.png|svg|pdf [--size 幅x高さ] "
-                               "図面.dxf\n"
-                               "       quillet-preview --texts 図面.dxf\n";
+using platform::filled;
+using platform::localized;
+using platform::UsageError;
 
 // Reads "WxH" (each 16..20000) into width and height.
 bool sizeOf(const std::string& text, int& width, int& height) {
@@ -24,43 +28,103 @@ bool sizeOf(const std::string& text, int& width, int& height) {
     return width >= 16 && width <= 20000 && height >= 16 && height <= 20000;
 }
 
-} // namespace
-
-PreviewCommand parsePreviewCommand(const std::vector<std::string>& args) {
+// Returns what args ask for; throws UsageError.
+PreviewCommand commandOf(const std::vector<std::string>& args) {
     PreviewCommand c;
-    if (args.empty() || (args[0] != "--export" && args[0] != "--texts"))
-        return c;
-    c.kind = PreviewCommand::Kind::Usage;
-    if (args[0] == "--texts") {
-        if (args.size() == 2 && !args[1].empty()) {
-            c.kind = PreviewCommand::Kind::Texts;
-            c.drawing = args[1];
+    bool onlyDrawings = false;
+    bool help = false;
+    bool exportAsked = false;
+    bool textsAsked = false;
+    std::optional<std::string> size;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        auto is = [&](std::string_view name) { return platform::namesOption(arg, name); };
+        auto value = [&](std::string_view name) { return platform::optionValue(args, i, name); };
+        if (onlyDrawings || arg == "-" || !arg.starts_with("-")) {
+            c.drawings.emplace_back(arg);
+        } else if (arg == "--") {
+            onlyDrawings = true;
+        } else if (arg == "--help" || arg == "-h") {
+            help = true;
+        } else if (is("--export")) {
+            c.output = value("--export");
+            exportAsked = true;
+        } else if (is("--size")) {
+            size = value("--size");
+        } else if (arg == "--texts") {
+            textsAsked = true;
+        } else {
+            throw UsageError{filled(localized("unknown option %s"), {arg})};
         }
+    }
+    if (help) {
+        c.kind = PreviewCommand::Kind::Help;
         return c;
     }
-    // --export OUT [--size WxH] DRAWING
-    if (args.size() != 3 && args.size() != 5)
+    if (exportAsked && textsAsked)
+        throw UsageError{localized("--export and --texts cannot be given together")};
+    if (size && !exportAsked)
+        throw UsageError{localized("--size is for --export")};
+    if (size && !sizeOf(*size, c.width, c.height))
+        throw UsageError{localized("--size takes WxH, each from 16 to 20000 pixels")};
+    if (!exportAsked && !textsAsked) {
+        if (c.drawings.empty())
+            throw UsageError{localized("no drawing given")};
         return c;
-    int width = 0, height = 0;
-    if (args.size() == 5 && (args[2] != "--size" || !sizeOf(args[3], width, height)))
-        return c;
-    if (args[1].empty() || args.back().empty())
-        return c;
-    c.kind = PreviewCommand::Kind::Export;
-    c.output = args[1];
-    c.drawing = args.back();
-    c.width = width;
-    c.height = height;
+    }
+    const std::string_view command = exportAsked ? "--export" : "--texts";
+    if (c.drawings.size() != 1 || c.drawings.front().empty())
+        throw UsageError{filled(localized("%s takes one drawing"), {command})};
+    if (exportAsked && c.output.empty())
+        throw UsageError{filled(localized("%s needs a value"), {command})};
+    c.kind = exportAsked ? PreviewCommand::Kind::Export : PreviewCommand::Kind::Texts;
+    c.drawing = c.drawings.front();
+    c.drawings.clear();
     return c;
 }
 
-const char* previewUsageText() noexcept {
-    return kUsage;
+} // namespace
+
+PreviewCommand parsePreviewCommand(const std::vector<std::string>& args) {
+    try {
+        return commandOf(args);
+    } catch (const UsageError& error) {
+        PreviewCommand usage;
+        usage.kind = PreviewCommand::Kind::Usage;
+        usage.problem = error.message;
+        return usage;
+    }
 }
 
-int previewUsage(std::FILE* err) {
+std::string previewUsageText() {
+    // A message an option, so that an option comes and goes with its own translation.
+    return localized("usage: quillet-preview [DRAWING.dxf...]\n"
+                     "       quillet-preview --export OUT.png|svg|pdf [--size WxH] DRAWING.dxf\n"
+                     "       quillet-preview --texts DRAWING.dxf\n") +
+           localized("Shows each DRAWING in a window of its own; --export and --texts need no"
+                     " display.\n") +
+           localized("  --export OUT     write the drawing, fitted, to OUT as PNG, SVG or PDF, as"
+                     " its\n"
+                     "                   extension names\n") +
+           localized(
+               "  --size WxH       the image's size in pixels, each 16 to 20000 (else PNG's"
+               " longer\n"
+               "                   side is 3000 and SVG and PDF keep the drawing's scale)\n") +
+           localized("  --texts          print every text the preview draws, one a line: X, Y,"
+                     " height,\n"
+                     "                   rotation in degrees and the text, separated by tabs\n") +
+           localized("  --help           show this text\n");
+}
+
+int answerUsage(const PreviewCommand& command, std::FILE* out, std::FILE* err) {
+    const std::string usage = previewUsageText();
+    if (command.kind == PreviewCommand::Kind::Help) {
+        if (std::FILE* to = out ? out : err)
+            std::fputs(usage.c_str(), to);
+        return 0;
+    }
     if (err)
-        std::fputs(kUsage, err);
+        std::fprintf(err, "quillet-preview: %s\n%s", command.problem.c_str(), usage.c_str());
     return 2;
 }
 

@@ -3,6 +3,7 @@
 
 #include "ConverterRun.h"
 #include "cli/Options.h"
+#include "conversion/OutputName.h"
 
 #include <algorithm>
 #include <clocale>
@@ -81,13 +82,14 @@ TEST(ParseOptionsTest, UsageErrors) {
         {"--encoding", "utf-8", "a"}, // the classic drawing has no encoding to choose
     };
     for (const auto& args : cases) {
-        EXPECT_THROW(cli::parseOptions(args), cli::UsageError) << ::testing::PrintToString(args);
+        EXPECT_THROW(cli::parseOptions(args), platform::UsageError)
+            << ::testing::PrintToString(args);
     }
 }
 
 TEST(ParseOptionsTest, DefaultOutputAppendsDxf) {
-    EXPECT_EQ(cli::defaultOutputFor("data.csv"), "data.csv.dxf");
-    EXPECT_EQ(cli::defaultOutputFor("dir/data"), "dir/data.dxf");
+    EXPECT_EQ(conversion::proposedOutput("data.csv"), "data.csv.dxf");
+    EXPECT_EQ(conversion::proposedOutput("dir/data"), "dir/data.dxf");
 }
 
 const std::string kReport2 = "処理した文字数 : 2\n処理終了\n";

@@ -31,7 +31,7 @@ int runCommand(int argc, char** argv) {
     case scene::PreviewCommand::Kind::Export:
         break;
     default:
-        return scene::previewUsage(stderr);
+        return scene::answerUsage(command, stdout, stderr);
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

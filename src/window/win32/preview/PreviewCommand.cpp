@@ -99,7 +99,7 @@ int runCommand(const std::vector<std::string>& args) {
                                                 fileNameOf(command.drawing), gdiExport());
                 });
         else if (command.kind != scene::PreviewCommand::Kind::Texts)
-            status = scene::previewUsage(streams.err());
+            status = scene::answerUsage(command, streams.out(), streams.err());
         else if (streams.out())
             status =
                 drawing::printTexts(command.drawing.c_str(), false, streams.out(), streams.err());
