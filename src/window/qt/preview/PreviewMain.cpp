@@ -3,12 +3,12 @@
 // fitted drawing or lists its texts without a display. --help and a wrong command line are
 // answered without a display too.
 #include "ErrorReporter.h"
-#include "PreviewCommand.h"
+#include "OffscreenCommands.h"
 #include "PreviewWindow.h"
 #include "PreviewWindows.h"
 
 #include "platform/Localized.h"
-#include "scene/PreviewCommand.h"
+#include "scene/PreviewCommandLine.h"
 
 #include <QApplication>
 #include <QFile>

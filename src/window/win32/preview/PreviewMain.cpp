@@ -2,12 +2,12 @@
 // looking at a drawing without the main window; or, with --export or --texts, writes the
 // fitted drawing or lists its texts without a window, for scripts. --help and a wrong command
 // line are answered without a window too.
-#include "PreviewCommand.h"
+#include "ConsoleCommands.h"
 #include "PreviewWindows.h"
 
 #include "platform/CommandLine.h"
 #include "platform/Localized.h"
-#include "scene/PreviewCommand.h"
+#include "scene/PreviewCommandLine.h"
 
 #include <windows.h>
 

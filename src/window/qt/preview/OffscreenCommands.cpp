@@ -1,12 +1,12 @@
 // The commands: the export read on this thread and written with the export the window uses
 // (texts measured in its font), or the text listing.
-#include "PreviewCommand.h"
+#include "OffscreenCommands.h"
 
 #include "DrawingExport.h"
 #include "DrawingPainter.h"
 
 #include "drawing/TextsCommand.h"
-#include "scene/PreviewCommand.h"
+#include "scene/PreviewCommandLine.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

@@ -1,14 +1,14 @@
 // The commands. A GUI program has standard handles only when they were redirected; typed in a
 // console, it borrows the console; the listing is written as bytes, so that a file gets what
 // the Linux program writes, and a console is switched to UTF-8 for it.
-#include "PreviewCommand.h"
+#include "ConsoleCommands.h"
 
 #include "GdiPainter.h"
 #include "PreviewExport.h"
 #include "WinText.h"
 
 #include "drawing/TextsCommand.h"
-#include "scene/PreviewCommand.h"
+#include "scene/PreviewCommandLine.h"
 
 #include <windows.h>
 

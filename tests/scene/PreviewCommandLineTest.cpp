@@ -1,7 +1,7 @@
 // The preview's command line, as both front ends read it, and its export's messages.
 #include "TestSupport.h"
 
-#include "scene/PreviewCommand.h"
+#include "scene/PreviewCommandLine.h"
 
 #include <gtest/gtest.h>
 

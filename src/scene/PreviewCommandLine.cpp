@@ -1,5 +1,5 @@
 // The preview's command line and its export, once for both front ends.
-#include "PreviewCommand.h"
+#include "PreviewCommandLine.h"
 
 #include "drawing/DrawingError.h"
 #include "drawing/Reader.h"
