@@ -34,7 +34,7 @@ Options parseOptions(const std::vector<std::string_view>& args) {
             if (value("--code-page") != "932")
                 throw platform::UsageError{platform::localized(
                     "--code-page takes 932, the one code page a drawing declares")};
-            options.drawing.drawing = conversion::Drawing::Declared;
+            options.drawing.drawing = conversion::DrawingKind::Declared;
             codePageGiven = true;
         } else if (is("--encoding")) {
             const std::string encoding = value("--encoding");

@@ -52,8 +52,8 @@ namespace quillet::conversion {
 class DxfWriter {
   public:
     // Starts writing the given drawing into sink; throws what the sink throws.
-    explicit DxfWriter(platform::BlockSink& sink, Drawing drawing = Drawing::Classic)
-        : sink_(sink), declared_(drawing == Drawing::Declared) {
+    explicit DxfWriter(platform::BlockSink& sink, DrawingKind drawing = DrawingKind::Classic)
+        : sink_(sink), declared_(drawing == DrawingKind::Declared) {
         take(sink_.exchange({}));
     }
 

@@ -189,11 +189,11 @@ void Form::File2_Click(std::size_t index) {
 }
 
 void Form::cmdCul1_Click() {
-    runButton({conversion::Drawing::Classic, conversion::InputEncoding::Auto});
+    runButton({conversion::DrawingKind::Classic, conversion::InputEncoding::Auto});
 }
 
 void Form::cmdCul2_Click() {
-    runButton({conversion::Drawing::Declared, conversion::InputEncoding::Auto});
+    runButton({conversion::DrawingKind::Declared, conversion::InputEncoding::Auto});
 }
 
 void Form::cmdOpen_Click() {

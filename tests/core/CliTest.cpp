@@ -54,9 +54,9 @@ TEST(ParseOptionsTest, Accepted) {
     }
     const cli::Options declared =
         cli::parseOptions({"--code-page=932", "--encoding", "cp932", "a"});
-    EXPECT_EQ(declared.drawing.drawing, conversion::Drawing::Declared);
+    EXPECT_EQ(declared.drawing.drawing, conversion::DrawingKind::Declared);
     EXPECT_EQ(declared.drawing.encoding, conversion::InputEncoding::Cp932);
-    EXPECT_EQ(cli::parseOptions({"a"}).drawing.drawing, conversion::Drawing::Classic);
+    EXPECT_EQ(cli::parseOptions({"a"}).drawing.drawing, conversion::DrawingKind::Classic);
     EXPECT_TRUE(cli::parseOptions({"--backup", "a"}).backup);
     EXPECT_TRUE(cli::parseOptions({"--quotes", "a"}).drawing.quotes);
     EXPECT_FALSE(cli::parseOptions({"a"}).drawing.quotes);
