@@ -175,17 +175,55 @@ inline bool textLine(const char* t, const char* end, std::size_t& length, std::s
 
 } // namespace
 
-bool readOwnText(const char* p, const char* end, OwnText& text) noexcept {
+bool OwnTextReader::KeptLine::at(const char* p) const noexcept {
+    std::uint64_t w[2];
+    std::memcpy(w, p, sizeof w);
+    return (((w[0] ^ bytes[0]) & mask[0]) | ((w[1] ^ bytes[1]) & mask[1])) == 0 && size > 0;
+}
+
+void OwnTextReader::KeptLine::keep(const char* from, const char* to, double number) noexcept {
+    size = static_cast<std::size_t>(to - from);
+    if (size > sizeof bytes || std::endian::native != std::endian::little) {
+        size = 0;
+        mask[0] = mask[1] = 0;
+        return;
+    }
+    std::memcpy(bytes, from, sizeof bytes);
+    for (std::size_t k = 0; k < 2; ++k) {
+        const std::size_t in = std::min<std::size_t>(8, size - std::min<std::size_t>(size, 8 * k));
+        mask[k] = in == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * in)) - 1;
+    }
+    value = number;
+}
+
+bool OwnTextReader::read(const char* p, const char* end, OwnText& text) noexcept {
     if (end - p < kLongestHead || !Start::at(p))
         return false;
     const char* q = p + Start::kSize;
-    if (!(q = paddedNumber(q, text.x)) || !AfterX::at(q))
+    if (x_.at(q)) {
+        text.x = x_.value;
+        q += x_.size;
+    } else {
+        const char* digitsEnd = paddedNumber(q, text.x);
+        if (!digitsEnd || !AfterX::at(digitsEnd))
+            return false;
+        x_.keep(q, digitsEnd + AfterX::kSize, text.x);
+        q = digitsEnd + AfterX::kSize;
+    }
+    if (!(q = paddedNumber(q, text.y)) || !AfterY::at(q))
         return false;
-    if (!(q = paddedNumber(q + AfterX::kSize, text.y)) || !AfterY::at(q))
-        return false;
-    if (!(q = paddedNumber(q + AfterY::kSize, text.height)) || !AfterHeight::at(q))
-        return false;
-    const char* t = q + AfterHeight::kSize;
+    q += AfterY::kSize;
+    if (height_.at(q)) {
+        text.height = height_.value;
+        q += height_.size;
+    } else {
+        const char* digitsEnd = paddedNumber(q, text.height);
+        if (!digitsEnd || !AfterHeight::at(digitsEnd))
+            return false;
+        height_.keep(q, digitsEnd + AfterHeight::kSize, text.height);
+        q = digitsEnd + AfterHeight::kSize;
+    }
+    const char* t = q;
     std::size_t length = 0;
     // A text of 64 KiB or more takes the line-by-line way, which keeps its whole length.
     if (!textLine(t, end, length, text.highs, text.escape) || length > 0xFFFF)

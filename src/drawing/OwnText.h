@@ -47,9 +47,32 @@ inline bool mayStartOwnText(const char* p, const char* end) noexcept {
     }
 }
 
-// Returns whether the lines at p, a line's start in [p, end) with kReadAhead bytes readable
-// after end, are one text in this program's layout, and then fills text from them. Reads
-// nothing into the drawing: that is the caller's.
-bool readOwnText(const char* p, const char* end, OwnText& text) noexcept;
+// Reads our own texts one after the other. A text's X and height lines are mostly those of
+// the text before it (a column shares its X, a drawing its height), so each is kept as it was
+// last read and compared whole before its number is read again.
+class OwnTextReader {
+  public:
+    // Returns whether the lines at p, a line's start in [p, end) with kReadAhead bytes
+    // readable after end, are one text in this program's layout, and then fills text from
+    // them. Reads nothing into the drawing: that is the caller's.
+    bool read(const char* p, const char* end, OwnText& text) noexcept;
+
+  private:
+    // A number's line and the fixed lines after it, up to the next number or the text, as the
+    // last text had them (up to sixteen bytes), and the number's value.
+    struct KeptLine {
+        std::uint64_t bytes[2] = {0, 0};
+        std::uint64_t mask[2] = {0, 0}; // the bytes that belong to the line: none at first
+        std::size_t size = 0;
+        double value = 0;
+
+        // Returns whether the bytes at p begin with these.
+        bool at(const char* p) const noexcept;
+        // Keeps [from, to) and value, or nothing when longer than sixteen bytes.
+        void keep(const char* from, const char* to, double number) noexcept;
+    };
+
+    KeptLine x_, height_;
+};
 
 } // namespace quillet::drawing

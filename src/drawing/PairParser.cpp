@@ -40,7 +40,7 @@ void PairParser::parse(const char* begin, const char* end) {
     while (p < end) {
         // This program's own texts are most of the lines a preview reads: whole at once.
         if (!haveCode_ && section_ == Section::Entities && mayStartOwnText(p, end) &&
-            readOwnText(p, end, own)) {
+            ownTexts_.read(p, end, own)) {
             keepOwnText(own);
             p = own.next;
             skipped = true;

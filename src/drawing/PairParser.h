@@ -12,6 +12,7 @@
 #include "BufferedPairs.h"
 #include "Entities.h"
 #include "LineLexer.h"
+#include "OwnText.h"
 #include "PendingEntity.h"
 #include "Shapes.h"
 
@@ -22,8 +23,6 @@
 #include <vector>
 
 namespace quillet::drawing {
-
-struct OwnText;
 
 // What the HEADER section declares.
 struct HeaderInfo {
@@ -148,6 +147,7 @@ class PairParser {
     std::string headerVariable_;
     HeaderInfo header_;
 
+    OwnTextReader ownTexts_; // our own texts, read whole
     PendingEntity entity_;   // the entity being read
     PendingLists lists_;     // its repeated values
     BufferedPairs buffered_; // the pairs of a hatch or multileader, read as a whole at its end
