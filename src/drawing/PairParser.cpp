@@ -215,7 +215,8 @@ bool PairParser::startBlockPart(std::string_view name) {
 }
 
 void PairParser::startDrawnEntity(std::string_view name) {
-    entity_ = PendingEntity{};
+    static const PendingEntity fresh; // copied whole: cheaper than setting each field
+    entity_ = fresh;
     const bool vertexOrEnd = name == "VERTEX" || name == "SEQEND";
     if (polyline_.open && !vertexOrEnd)
         closePolyline(); // a polyline without its SEQEND ends at the next entity
@@ -476,7 +477,9 @@ void PairParser::entityValue(int code, std::string_view value) {
     default:
         break;
     }
-    if (entity_.embedded || commonValue(code, value))
+    // Every entity's own values: layer (8), colour (62, 420), space (67), what is embedded
+    // (101) and extrusion (210, 220, 230).
+    if (entity_.embedded || ((code == 8 || code >= 62) && commonValue(code, value)))
         return;
     switch (kind_) {
     case EntityKind::Hatch:
@@ -574,48 +577,56 @@ bool PairParser::commonValue(int code, std::string_view value) {
 }
 
 // The points of the entities read whole, by code: 10/20, 11/21, 12/22, 13/23.
-bool PairParser::pointValue(int code, std::string_view value) {
+void PairParser::pointValue(int code, std::string_view value) {
     PendingEntity& e = entity_;
     switch (code) {
     case 10:
         e.at.x = real(value);
-        return true;
+        return;
     case 20:
         e.at.y = real(value);
-        return true;
+        return;
     case 11:
         e.second.x = real(value);
         e.haveSecond = true;
-        return true;
+        return;
     case 21:
         e.second.y = real(value);
         e.haveSecond = true;
-        return true;
+        return;
     case 12:
         e.third.x = real(value);
-        return true;
+        return;
     case 22:
         e.third.y = real(value);
-        return true;
+        return;
     case 13:
         e.fourth.x = real(value);
         e.haveFourth = true;
-        return true;
+        return;
     case 23:
         e.fourth.y = real(value);
         e.haveFourth = true;
-        return true;
+        return;
     default:
-        return false;
+        return;
     }
 }
 
 void PairParser::textValue(int code, std::string_view value) {
     PendingEntity& e = entity_;
     const bool mtext = kind_ == EntityKind::MText;
-    if (pointValue(code, value))
-        return;
     switch (code) {
+    case 10:
+    case 20:
+    case 11:
+    case 21:
+    case 12:
+    case 22:
+    case 13:
+    case 23:
+        pointValue(code, value);
+        return;
     case 1:
         if (!mtext)
             cur_->textBytes.begin(); // a second text value replaces the first
@@ -673,11 +684,19 @@ void PairParser::textValue(int code, std::string_view value) {
 
 void PairParser::shapeValue(int code, std::string_view value) {
     PendingEntity& e = entity_;
-    if (pointValue(code, value))
-        return;
     const bool arc = kind_ == EntityKind::Circle || kind_ == EntityKind::Arc;
     const bool ellipse = kind_ == EntityKind::Ellipse;
     switch (code) {
+    case 10:
+    case 20:
+    case 11:
+    case 21:
+    case 12:
+    case 22:
+    case 13:
+    case 23:
+        pointValue(code, value);
+        return;
     case 40:
         if (arc)
             e.radius = real(value);
@@ -740,9 +759,17 @@ void PairParser::insertValue(int code, std::string_view value) {
             e.at.y = real(value);
         return;
     }
-    if (pointValue(code, value))
-        return;
     switch (code) {
+    case 10:
+    case 20:
+    case 11:
+    case 21:
+    case 12:
+    case 22:
+    case 13:
+    case 23:
+        pointValue(code, value);
+        return;
     case 41:
         e.xScale = real(value);
         return;

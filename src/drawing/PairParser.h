@@ -118,7 +118,7 @@ class PairParser {
     void layerValue(int code, std::string_view value);
     void blockValue(int code, std::string_view value);
     bool commonValue(int code, std::string_view value);
-    bool pointValue(int code, std::string_view value);
+    void pointValue(int code, std::string_view value);
     void textValue(int code, std::string_view value);
     void shapeValue(int code, std::string_view value);
     void insertValue(int code, std::string_view value);
