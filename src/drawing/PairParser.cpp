@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace quillet::drawing {
 
@@ -215,7 +216,9 @@ bool PairParser::startBlockPart(std::string_view name) {
 }
 
 void PairParser::startDrawnEntity(std::string_view name) {
-    static const PendingEntity fresh; // copied whole: cheaper than setting each field
+    // Copied whole from a fresh one: cheaper than setting each field.
+    static_assert(std::is_trivially_copyable_v<PendingEntity>);
+    static const PendingEntity fresh;
     entity_ = fresh;
     const bool vertexOrEnd = name == "VERTEX" || name == "SEQEND";
     if (polyline_.open && !vertexOrEnd)
