@@ -30,7 +30,7 @@ std::string cp932(std::string_view utf8) {
 }
 
 // The drawing the converter's writer makes of texts.
-std::string written(quillet::conversion::Drawing drawing, const std::vector<Text>& texts) {
+std::string written(quillet::conversion::DrawingKind drawing, const std::vector<Text>& texts) {
     quillet::platform::MemorySink sink;
     DxfWriter writer(sink, drawing);
     writer.PutDxfHeader();
@@ -125,8 +125,8 @@ std::vector<Text> variants() {
 TEST(OwnTextTest, FastPathReadsEveryTextTheWriterMakesAsTheLineByLineWay) {
     const std::vector<Text> texts = variants();
     for (const auto drawing :
-         {quillet::conversion::Drawing::Classic, quillet::conversion::Drawing::Declared}) {
-        const bool declared = drawing == quillet::conversion::Drawing::Declared;
+         {quillet::conversion::DrawingKind::Classic, quillet::conversion::DrawingKind::Declared}) {
+        const bool declared = drawing == quillet::conversion::DrawingKind::Declared;
         SCOPED_TRACE(declared ? "declared" : "classic");
         std::vector<Text> all = texts;
         all.push_back({0, 0, 1, "last"}); // the fast path needs room after a text
