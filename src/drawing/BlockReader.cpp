@@ -211,6 +211,8 @@ void BlockLoop::takeHeader(const PairParser& parser) {
         drawing_.header.acadVersion = h.acadVersion;
     if (drawing_.header.codePage.empty())
         drawing_.header.codePage = h.codePage;
+    if (!drawing_.header.dimensions.read && h.dimensions.read)
+        drawing_.header.dimensions = h.dimensions;
 }
 
 void BlockLoop::checkLimits() {
@@ -417,7 +419,7 @@ const char* lastEntityStart(const char* begin, const char* end) noexcept {
             const std::string_view value =
                 trimmedLine(std::string_view(valueStart, valueEnd - 1 - valueStart));
             if (code == "0" && !value.empty() && value != "VERTEX" && value != "SEQEND" &&
-                !parseReal(value))
+                value != "ATTRIB" && !parseReal(value))
                 return lineStart;
         }
         valueEnd = p;

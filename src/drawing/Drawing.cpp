@@ -1,6 +1,8 @@
 // Items of a drawing: their kinds, boxes and texts; blocks found by name once read.
 #include "Drawing.h"
 
+#include "LateParts.h"
+
 #include "platform/TextEncoding.h"
 
 #include <cmath>
@@ -51,21 +53,31 @@ std::uint64_t Drawing::itemCount() const noexcept {
 
 namespace {
 
+// Returns the box of the entities of a block that may show: a record on a layer of its own
+// that is off or frozen never does (one on layer 0 shows as its insert does).
 Box boxOfEntities(const Drawing& d, const Entities& e, const std::vector<Box>& blockBoxes) {
+    const auto shown = [&d](const Look& look) { return look.layer == 0 || !d.hidden(look); };
     Box b;
     for (std::size_t i = 0; i < e.texts.size(); ++i)
-        b.add(estimatedTextBox(e, i));
+        if (shown(e.textLook(i)))
+            b.add(estimatedTextBox(e, i));
     for (std::size_t i = 0; i < e.lines.size(); ++i) {
+        if (!shown(e.lines[i].look))
+            continue;
         b.add(e.lines[i].a.x, e.lines[i].a.y);
         b.add(e.lines[i].b.x, e.lines[i].b.y);
     }
     for (std::size_t i = 0; i < e.arcs.size(); ++i) {
         const ArcRecord& a = e.arcs[i];
+        if (!shown(a.look))
+            continue;
         b.add(a.center.x - a.radius, a.center.y - a.radius);
         b.add(a.center.x + a.radius, a.center.y + a.radius);
     }
     for (std::size_t i = 0; i < e.polylines.size(); ++i) {
         const PolylineRecord& p = e.polylines[i];
+        if (!shown(p.look))
+            continue;
         const std::uint64_t n =
             p.flags() & (PolylineRecord::kXLine | PolylineRecord::kRay) ? 1 : p.count;
         for (std::uint64_t k = 0; k < n; ++k)
@@ -118,6 +130,7 @@ void Drawing::resolveBlocks() {
     resolve(entities);
     for (Block& b : blocks)
         resolve(*b.entities);
+    placeLateParts(*this);
     blockBoxes_.assign(blocks.size(), Box{});
     std::vector<std::uint8_t> state(blocks.size(), 0); // 0 to do, 1 under way, 2 done
     for (std::size_t b = 0; b < blocks.size(); ++b)
@@ -134,7 +147,7 @@ Box Drawing::computeBlockBox(std::size_t b, int depth, std::vector<std::uint8_t>
     Box box = boxOfEntities(*this, e, blockBoxes_);
     for (std::size_t i = 0; i < e.inserts.size(); ++i) {
         const InsertRecord& r = e.inserts[i];
-        if (r.block >= entities.blocks.size())
+        if (r.block >= entities.blocks.size() || (r.look.layer != 0 && hidden(r.look)))
             continue;
         computeBlockBox(r.block, depth + 1, state);
         if (state[r.block] == 2)
@@ -237,6 +250,23 @@ Box Drawing::textBounds(std::size_t i) const noexcept {
     return estimatedTextBox(entities, i);
 }
 
+Look Drawing::lookOf(std::uint32_t id) const noexcept {
+    std::size_t i = 0;
+    switch (kindOf(id, i)) {
+    case ItemKind::Text:
+        return entities.textLook(i);
+    case ItemKind::Line:
+        return entities.lines[i].look;
+    case ItemKind::Arc:
+        return entities.arcs[i].look;
+    case ItemKind::Polyline:
+        return entities.polylines[i].look;
+    case ItemKind::Insert:
+        return entities.inserts[i].look;
+    }
+    return {};
+}
+
 Point Drawing::positionOf(std::uint32_t id) const noexcept {
     if (id < entities.texts.size()) {
         const TextRecord& t = entities.texts[id];
@@ -312,6 +342,11 @@ void Drawing::buildIndex(const std::atomic<bool>* cancel, unsigned threads) {
     }
     // Runs of texts, most of a large drawing, are read straight from their records.
     const auto textsBefore = [this](std::uint32_t end) { return end <= entities.texts.size(); };
+    // What is on a layer that is off or frozen never shows: it gets no box, so that neither
+    // the extents nor a view take it in.
+    bool anyHidden = false;
+    for (const Layer& l : entities.layers)
+        anyHidden = anyHidden || l.hidden();
     index_.build(
         static_cast<std::uint32_t>(count),
         [this, textsBefore](std::uint32_t begin, std::uint32_t end, Point* out) {
@@ -325,14 +360,18 @@ void Drawing::buildIndex(const std::atomic<bool>* cancel, unsigned threads) {
             for (std::uint32_t i = begin; i < end; ++i)
                 out[i - begin] = positionOf(i);
         },
-        [this, textsBefore](std::uint32_t begin, std::uint32_t end, Box* out) {
+        [this, textsBefore, anyHidden](std::uint32_t begin, std::uint32_t end, Box* out) {
             if (textsBefore(end)) {
                 for (std::uint32_t i = begin; i < end; ++i)
                     out[i - begin] = estimatedTextBox(entities, i);
-                return;
+            } else {
+                for (std::uint32_t i = begin; i < end; ++i)
+                    out[i - begin] = boundsOf(i);
             }
-            for (std::uint32_t i = begin; i < end; ++i)
-                out[i - begin] = boundsOf(i);
+            if (anyHidden)
+                for (std::uint32_t i = begin; i < end; ++i)
+                    if (hidden(lookOf(i)))
+                        out[i - begin] = Box{};
         },
         cancel, threads, &places);
 }

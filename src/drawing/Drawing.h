@@ -74,6 +74,8 @@ class Drawing {
     Point positionOf(std::uint32_t id) const noexcept;
     // Returns the box of item id (a text's from an estimate of its width).
     Box boundsOf(std::uint32_t id) const noexcept;
+    // Returns the look of item id.
+    Look lookOf(std::uint32_t id) const noexcept;
 
     // Returns the text of text i as UTF-8 (code page and escapes decoded, an MTEXT's
     // formatting dropped). Throws platform::RunError 5 when the code page's converter is

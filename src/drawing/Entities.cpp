@@ -28,6 +28,11 @@ void renumberLayers(Entities& e, const std::vector<std::uint16_t>& map) {
         fix(e.polylines[i].look);
     for (std::size_t i = 0; i < e.inserts.size(); ++i)
         fix(e.inserts[i].look);
+    for (DimensionDefinition& d : e.dimensions)
+        fix(d.look);
+    for (AttributeOwner& o : e.attributeOwners)
+        if (o.layer < map.size())
+            o.layer = map[o.layer];
     for (Block& b : e.blocks)
         renumberLayers(*b.entities, map);
 }
@@ -68,6 +73,21 @@ std::uint16_t Entities::highsOf(std::string_view bytes, bool mtext) noexcept {
     return highsFor(bytes.size(), highs, bytes.find('\\') != std::string_view::npos);
 }
 
+bool sameName(std::string_view a, std::string_view b) noexcept {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
 std::uint16_t Entities::layerNumber(std::string_view name) {
     // Few layers, looked up from the last one found: entities of a layer come together.
     const std::size_t n = layers.size();
@@ -78,6 +98,13 @@ std::uint16_t Entities::layerNumber(std::string_view name) {
             return static_cast<std::uint16_t>(at);
         }
     }
+    // CAD takes a layer's name in either case: an entity that writes it otherwise than the
+    // table is still on the table's layer.
+    for (std::size_t at = 0; at < n; ++at)
+        if (sameName(layers[at].name, name)) {
+            lastLayer_ = at;
+            return static_cast<std::uint16_t>(at);
+        }
     if (n >= 0xFFFF)
         return 0;
     layers.push_back({std::string(name.substr(0, 255))});
@@ -111,6 +138,25 @@ void Entities::append(Entities&& other) {
     }
     if (!same)
         renumberLayers(other, map);
+    // What waits for the blocks names records by number: theirs come after these.
+    const auto firstText = static_cast<std::uint32_t>(texts.size());
+    const auto firstInsert = static_cast<std::uint32_t>(inserts.size());
+    for (DimensionDefinition& d : other.dimensions) {
+        if (d.insert != DimensionDefinition::kNone)
+            d.insert += firstInsert;
+        dimensions.push_back(std::move(d));
+    }
+    for (MultiLeaderContent& c : other.leaderContents) {
+        c.insert += firstInsert;
+        leaderContents.push_back(std::move(c));
+    }
+    for (AttributeOwner& o : other.attributeOwners) {
+        o.text += firstText;
+        attributeOwners.push_back(o);
+    }
+    other.dimensions.clear();
+    other.leaderContents.clear();
+    other.attributeOwners.clear();
     // Offsets move as the records are copied: one pass over them, not two.
     const std::uint64_t shift = textBytes.append(std::move(other.textBytes));
     texts.append(std::move(other.texts), [shift](TextRecord& t) { t.packed += shift; });

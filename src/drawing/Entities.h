@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillet::drawing {
@@ -154,13 +155,64 @@ struct Layer {
     bool hidden() const noexcept { return off || frozen; }
 };
 
+// Returns whether a and b name the same table entry (a layer, a style), as CAD compares
+// names: letters A to Z in either case.
+bool sameName(std::string_view a, std::string_view b) noexcept;
+
 struct Entities;
+
+// A block's attribute definition (ATTDEF), kept for the multileaders that fill it in: its text
+// as a TEXT of its own would stand in the block, without bytes.
+struct AttributeDefinition {
+    std::uint64_t handle = 0; // 5
+    TextRecord record;        // offset and length unused
+    TextExtra extra;          // length unused
+};
 
 // A block definition: its base point and entities, kept once however often inserted.
 struct Block {
     std::string name;
     Point base;
     std::unique_ptr<Entities> entities;
+    std::uint64_t recordHandle = 0; // its BLOCK's 330: the block record a multileader names
+    std::vector<AttributeDefinition> attributes;
+};
+
+// A DIMENSION as its pairs define it, kept until every block is known: one whose block is
+// missing (or never named) is drawn from these points (Dimension.h).
+struct DimensionDefinition {
+    Look look;
+    std::uint32_t insert = kNone; // its block reference among the owner's inserts
+    std::uint8_t type = 0;        // 70's low bits: 0 rotated .. 6 ordinate
+    bool xOrdinate = false;       // 70 bit 64
+    bool haveTextAt = false;      // an 11 came
+    bool haveTextRotation = false;
+    bool haveInsertionPoint = false;
+    Point defining;        // 10
+    Point textAt;          // 11 (its OCS: the world's in plan)
+    Point insertionPoint;  // 12: where the block of a copied dimension stands
+    Point first, second;   // 13, 14
+    Point third, arcAt;    // 15, 16
+    double angle = 0;        // 50: a rotated dimension's line, degrees
+    double textRotation = 0; // 53, degrees
+    std::string text;        // 1: "" or "<>" the measurement, " " none
+    std::string style;       // 3
+    static constexpr std::uint32_t kNone = 0xFFFFFFFF;
+};
+
+// A multileader's block content, kept until every block is known: its insert (among the
+// owner's) refers to its block by the block record's handle, and each attribute's value
+// becomes a text where the block's definition of it stands.
+struct MultiLeaderContent {
+    std::uint32_t insert = 0;
+    std::uint64_t blockHandle = 0;
+    std::vector<std::pair<std::uint64_t, std::string>> attributes; // ATTDEF handle, value
+};
+
+// A text of an insert's attributes whose own layer is not the insert's: hidden when either is.
+struct AttributeOwner {
+    std::uint32_t text = 0;
+    std::uint16_t layer = 0; // the insert's
 };
 
 // The entities one reader (or one piece of a file) produced.
@@ -253,6 +305,11 @@ struct Entities {
         lines.startWhole();
         vertices.startWhole();
     }
+
+    // What waits for every block and layer to be known (Drawing::buildIndex places it).
+    std::vector<DimensionDefinition> dimensions;
+    std::vector<MultiLeaderContent> leaderContents;
+    std::vector<AttributeOwner> attributeOwners;
 
   private:
     std::size_t lastLayer_ = 0;

@@ -124,10 +124,9 @@ void keepInsert(Entities& into, EntityKind kind, const PendingEntity& e) {
     if (e.bad)
         return void(++into.skipped);
     if (!e.haveName) {
-        // A dimension some writers leave without its block: named, since it shows nothing.
-        into.countNotDrawn(kind == EntityKind::Dimension ? "DIMENSION"
-                           : kind == EntityKind::Table   ? "ACAD_TABLE"
-                                                         : "INSERT");
+        // A dimension some writers leave without its block is drawn from its points.
+        if (kind != EntityKind::Dimension)
+            into.countNotDrawn(kind == EntityKind::Table ? "ACAD_TABLE" : "INSERT");
         return;
     }
     InsertRecord r;
@@ -185,22 +184,12 @@ void keepPolyline(Entities& into, const std::vector<Point>& points, std::uint16_
     into.polylines.push_back(p);
 }
 
-void keepText(Entities& into, EntityKind kind, const PendingEntity& e) {
-    if (e.bad || !e.haveText) {
-        if (e.bad)
-            ++into.skipped;
-        return;
-    }
+TextRecord textRecordOf(EntityKind kind, const PendingEntity& e, std::size_t bytes,
+                        TextExtra& extra) {
     const bool mtext = kind == EntityKind::MText;
-    if (kind == EntityKind::Attrib && e.invisible)
-        return;
-    ByteArena& arena = into.textBytes;
-    const std::string_view bytes = arena.view(arena.currentOffset(), arena.currentLength());
-    into.noteTextBytes(bytes);
-    const std::uint16_t highs = Entities::highsOf(bytes, mtext);
     TextRecord t;
-    TextExtra extra;
-    extra.length = static_cast<std::uint32_t>(arena.currentLength());
+    extra = TextExtra{};
+    extra.length = static_cast<std::uint32_t>(bytes);
     extra.look = e.look;
     std::uint8_t flags = 0;
     t.x = e.at.x;
@@ -265,6 +254,30 @@ void keepText(Entities& into, EntityKind kind, const PendingEntity& e) {
         flags |= static_cast<std::uint8_t>(v << 3);
     }
     t.angle = turnOf(rotation);
+    t.packed = static_cast<std::uint64_t>(flags) << TextRecord::kFlagShift;
+    return t;
+}
+
+void keepText(Entities& into, EntityKind kind, const PendingEntity& e) {
+    if (e.bad || !e.haveText) {
+        if (e.bad)
+            ++into.skipped;
+        return;
+    }
+    if (kind == EntityKind::Attrib && e.invisible)
+        return;
+    TextExtra extra;
+    const TextRecord t = textRecordOf(kind, e, into.textBytes.currentLength(), extra);
+    keepTextRecord(into, t, extra);
+}
+
+void keepTextRecord(Entities& into, TextRecord t, TextExtra extra) {
+    ByteArena& arena = into.textBytes;
+    extra.length = static_cast<std::uint32_t>(arena.currentLength());
+    const std::string_view bytes = arena.view(arena.currentOffset(), arena.currentLength());
+    into.noteTextBytes(bytes);
+    const std::uint16_t highs = Entities::highsOf(bytes, t.isMText());
+    std::uint8_t flags = t.flags();
     const bool needExtra = extra.length > 0xFFFF || extra.look.colour.value != 0 ||
                            extra.look.layer != 0 || extra.obliqueDegrees != 0 ||
                            extra.wrapWidth != 0 || extra.lineSpacing != 0 || extra.mirror != 0;

@@ -21,6 +21,15 @@ void keepPolyline(Entities& into, const std::vector<Point>& points, std::uint16_
 // and counts one with a bad number as skipped. Throws std::bad_alloc.
 void keepText(Entities& into, EntityKind kind, const PendingEntity& e);
 
+// Returns the record a finished TEXT, ATTRIB or MTEXT (kind) e of bytes bytes makes, its
+// offset and length not set, and sets extra to what it has beyond the record.
+TextRecord textRecordOf(EntityKind kind, const PendingEntity& e, std::size_t bytes,
+                        TextExtra& extra);
+
+// Keeps text record t with extra (its look, slant, wrapping...), whose bytes are the current
+// text of into's textBytes. Throws std::bad_alloc.
+void keepTextRecord(Entities& into, TextRecord t, TextExtra extra);
+
 // Keeps what a finished entity of kind draws, for every kind read whole: texts, lines, points,
 // circles, arcs, ellipses, LWPOLYLINEs, solids, faces, splines, leaders, XLINEs, RAYs and
 // block references (not POLYLINE's vertices, hatches or multileaders, which come in parts).

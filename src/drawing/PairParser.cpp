@@ -3,6 +3,7 @@
 // is read a pair at a time.
 #include "PairParser.h"
 
+#include "Dimension.h"
 #include "DrawingError.h"
 #include "EntityRecords.h"
 #include "Hatch.h"
@@ -132,7 +133,29 @@ void PairParser::headerValue(int code, std::string_view value) {
         header_.acadVersion.assign(trimmed(value).substr(0, 32));
     } else if (headerVariable_ == "$DWGCODEPAGE" && code == 3) {
         header_.codePage.assign(trimmed(value).substr(0, 32));
+    } else if (headerVariable_ == "$MEASUREMENT" ||
+               (headerVariable_.size() > 4 && headerVariable_.compare(0, 4, "$DIM") == 0)) {
+        if (dimensionVariables_.size() < 256)
+            dimensionVariables_.emplace_back(headerVariable_, trimmed(value).substr(0, 255));
     }
+}
+
+void PairParser::finishHeader() {
+    DimensionSettings& d = header_.dimensions;
+    for (const auto& [name, value] : dimensionVariables_)
+        if (name == "$MEASUREMENT" && parseInteger(value) == 1)
+            d.header = DimensionStyle::metric();
+    for (const auto& [name, value] : dimensionVariables_) {
+        if (name == "$DIMSTYLE") {
+            d.current = value;
+        } else if (name == "$DIMPOST") {
+            d.header.setVariable(name, 0, value);
+        } else if (const auto v = parseReal(value)) {
+            d.header.setVariable(name, *v, value);
+        }
+    }
+    d.read = d.read || !dimensionVariables_.empty();
+    dimensionVariables_.clear();
 }
 
 double PairParser::real(std::string_view value) {
@@ -159,12 +182,16 @@ int PairParser::integer(std::string_view value) {
 
 void PairParser::startEntity(std::string_view name) {
     finishEntity();
+    // An insert's attributes follow it up to their SEQEND.
+    attributesFollow_ = attributesFollow_ && name == "ATTRIB";
     if (name == "SECTION") {
         closeBlock(); // a block its section never closed
         kind_ = EntityKind::SectionStart;
         return;
     }
     if (name == "ENDSEC" || name == "EOF") {
+        if (section_ == Section::Header)
+            finishHeader();
         closePolyline();
         closeBlock();
         sawEof_ = name == "EOF";
@@ -186,7 +213,18 @@ void PairParser::startEntity(std::string_view name) {
 }
 
 void PairParser::startTableEntry(std::string_view name) {
-    kind_ = name == "LAYER" ? EntityKind::LayerEntry : EntityKind::Ignored;
+    kind_ = name == "LAYER"      ? EntityKind::LayerEntry
+            : name == "DIMSTYLE" ? EntityKind::DimensionStyleEntry
+                                 : EntityKind::Ignored;
+    if (kind_ == EntityKind::DimensionStyleEntry) {
+        // Each style starts from the header's variables; what it leaves out, they say.
+        DimensionSettings& d = header_.dimensions;
+        d.read = true;
+        if (d.styles.size() < 4096)
+            d.styles.push_back(d.header);
+        else
+            kind_ = EntityKind::Ignored;
+    }
     layer_.name.clear();
     layer_.colour = 7;
     layer_.off = false;
@@ -200,6 +238,7 @@ bool PairParser::startBlockPart(std::string_view name) {
         kind_ = EntityKind::BlockStart;
         blockName_.clear();
         blockBase_ = {};
+        blockRecord_ = 0;
         return true;
     }
     if (name == "ENDBLK") {
@@ -221,6 +260,7 @@ void PairParser::startDrawnEntity(std::string_view name) {
     static const PendingEntity fresh;
     entity_ = fresh;
     const bool vertexOrEnd = name == "VERTEX" || name == "SEQEND";
+    definingAttribute_ = false;
     if (polyline_.open && !vertexOrEnd)
         closePolyline(); // a polyline without its SEQEND ends at the next entity
     if (name == "TEXT") {
@@ -229,9 +269,11 @@ void PairParser::startDrawnEntity(std::string_view name) {
     } else if (name == "MTEXT") {
         kind_ = EntityKind::MText;
         cur_->textBytes.begin();
-    } else if (name == "ATTRIB" || (name == "ATTDEF" && !inBlock_)) {
+    } else if (name == "ATTRIB" || name == "ATTDEF") {
         kind_ = EntityKind::Attrib;
         cur_->textBytes.begin();
+        definingAttribute_ = name == "ATTDEF" && inBlock_;
+        attributeHandle_ = 0;
     } else if (name == "LINE") {
         kind_ = EntityKind::Line;
     } else if (name == "POINT") {
@@ -268,6 +310,7 @@ void PairParser::startDrawnEntity(std::string_view name) {
         kind_ = EntityKind::Insert;
     } else if (name == "DIMENSION") {
         kind_ = EntityKind::Dimension;
+        buffered_.clear();
     } else if (name == "ACAD_TABLE") {
         kind_ = EntityKind::Table;
     } else if (name == "XLINE") {
@@ -279,8 +322,7 @@ void PairParser::startDrawnEntity(std::string_view name) {
         buffered_.clear();
     } else {
         kind_ = EntityKind::Ignored;
-        if (name != "ATTDEF")
-            cur_->countNotDrawn(name);
+        cur_->countNotDrawn(name);
     }
 }
 
@@ -294,6 +336,8 @@ void PairParser::finishEntity() {
         return;
     case EntityKind::LayerEntry:
         finishLayer();
+        return;
+    case EntityKind::DimensionStyleEntry:
         return;
     case EntityKind::BlockStart:
         finishBlockStart();
@@ -322,6 +366,17 @@ void PairParser::finishEntity() {
     case EntityKind::MLeader:
         finishMLeader();
         return;
+    case EntityKind::Dimension:
+        finishDimension();
+        return;
+    case EntityKind::Attrib:
+        finishAttribute();
+        return;
+    case EntityKind::Insert:
+        keepEntity(*cur_, kind, entity_, lists_);
+        attributesFollow_ = true;
+        attributeOwner_ = entity_.look;
+        return;
     default:
         keepEntity(*cur_, kind, entity_, lists_);
         return;
@@ -348,7 +403,11 @@ void PairParser::finishBlockStart() {
         return;
     if (inBlock_)
         out_.blocks.push_back(std::move(pendingBlock_));
-    pendingBlock_ = Block{blockName_, blockBase_, std::make_unique<Entities>()};
+    pendingBlock_ = Block{};
+    pendingBlock_.name = blockName_;
+    pendingBlock_.base = blockBase_;
+    pendingBlock_.entities = std::make_unique<Entities>();
+    pendingBlock_.recordHandle = blockRecord_;
     inBlock_ = true;
     cur_ = pendingBlock_.entities.get();
 }
@@ -442,19 +501,110 @@ void PairParser::finishMLeader() {
     const MultiLeaderShape shape = multiLeaderShape(buffered_);
     for (const std::vector<Point>& line : shape.lines)
         keepPolyline(*cur_, line, 0, entity_.look, nullptr);
-    if (!shape.haveText || shape.text.empty())
+    static thread_local std::vector<Point> corners;
+    for (const auto& arrow : shape.arrows) {
+        corners.assign(arrow.begin(), arrow.end());
+        keepPolyline(*cur_, corners, PolylineRecord::kClosed | PolylineRecord::kFilled,
+                     entity_.look, nullptr);
+    }
+    if (shape.haveText && !shape.text.empty()) {
+        // Its text is an MTEXT at the text's place, attached at its top left, centre or right.
+        cur_->textBytes.begin();
+        cur_->textBytes.append(shape.text);
+        PendingEntity text;
+        text.look = entity_.look;
+        text.look.colour = rawColour(shape.textColour, entity_.look.colour);
+        text.bad = entity_.bad;
+        text.at = shape.at;
+        text.height = shape.height;
+        text.rotation = shape.rotationDegrees;
+        text.attachment = shape.attachment;
+        text.wrapWidth = shape.wrapWidth;
+        text.lineSpacing = shape.lineSpacing;
+        text.haveText = true;
+        keepText(*cur_, EntityKind::MText, text);
+    }
+    if (!shape.haveBlock || entity_.bad || shape.blockHandle == 0)
         return;
-    // Its text is an MTEXT at the text's place, attached at its top left.
-    cur_->textBytes.begin();
-    cur_->textBytes.append(shape.text);
-    PendingEntity text;
-    text.look = entity_.look;
-    text.bad = entity_.bad;
-    text.at = shape.at;
-    text.height = shape.height;
-    text.rotation = shape.rotationDegrees;
-    text.haveText = true;
-    keepText(*cur_, EntityKind::MText, text);
+    // Its block content: a reference to the block its record's handle names, found once every
+    // block is known, with the attribute values to place where the block defines them.
+    InsertRecord r;
+    r.x = shape.blockAt.x;
+    r.y = shape.blockAt.y;
+    r.xScale = shape.blockXScale;
+    r.yScale = shape.blockYScale;
+    r.rotationDegrees = shape.blockRotationDegrees;
+    r.look = entity_.look;
+    r.look.colour = rawColour(shape.blockColour, entity_.look.colour);
+    MultiLeaderContent content;
+    content.insert = static_cast<std::uint32_t>(cur_->inserts.size());
+    content.blockHandle = shape.blockHandle;
+    content.attributes = shape.attributes;
+    cur_->inserts.push_back(r);
+    cur_->leaderContents.push_back(std::move(content));
+}
+
+void PairParser::finishDimension() {
+    const bool named = entity_.haveName && !entity_.bad;
+    const std::size_t inserts = cur_->inserts.size();
+    keepEntity(*cur_, EntityKind::Dimension, entity_, lists_);
+    if (entity_.bad)
+        return;
+    DimensionDefinition d = dimensionDefinition(buffered_);
+    d.look = entity_.look;
+    if (named && cur_->inserts.size() > inserts) {
+        d.insert = static_cast<std::uint32_t>(inserts);
+        // A block drawn for copies of the dimension stands at their insertion point (12).
+        if (d.haveInsertionPoint) {
+            cur_->inserts.back().x = d.insertionPoint.x;
+            cur_->inserts.back().y = d.insertionPoint.y;
+        }
+    }
+    const Ocs o = entity_.ocs();
+    if (!o.isWorld()) {
+        // The text's place and the arc's point are in the dimension's own system.
+        d.textAt = o.toWorld(d.textAt.x, d.textAt.y);
+        d.arcAt = o.toWorld(d.arcAt.x, d.arcAt.y);
+        d.angle = o.isMirror() ? 180 - d.angle : o.angleToWorld(d.angle);
+        if (d.haveTextRotation)
+            d.textRotation = o.isMirror() ? 180 - d.textRotation : o.angleToWorld(d.textRotation);
+    }
+    cur_->dimensions.push_back(std::move(d));
+}
+
+void PairParser::finishAttribute() {
+    Entities& into = *cur_;
+    if (definingAttribute_) {
+        // A block's attribute definition: not drawn, kept for the multileaders that fill it.
+        ByteArena& arena = into.textBytes;
+        const std::size_t length = arena.currentLength();
+        arena.dropFront(length);
+        if (entity_.bad || entity_.invisible || attributeHandle_ == 0 ||
+            pendingBlock_.attributes.size() >= 4096)
+            return;
+        AttributeDefinition a;
+        a.handle = attributeHandle_;
+        a.record = textRecordOf(EntityKind::Attrib, entity_, length, a.extra);
+        pendingBlock_.attributes.push_back(a);
+        return;
+    }
+    if (!attributesFollow_) {
+        keepText(into, EntityKind::Attrib, entity_);
+        return;
+    }
+    // An insert's attribute is drawn as its block's entities are: on layer 0 on the insert's
+    // layer, BYBLOCK in its colour; hidden with the insert.
+    const Look owner = attributeOwner_;
+    Look& look = entity_.look;
+    if (look.colour.kind() == Colour::kByBlock)
+        look.colour = owner.colour;
+    const bool apart = look.layer != 0 && look.layer != owner.layer && (owner.layer != 0 || !inBlock_);
+    if (look.layer == 0)
+        look.layer = owner.layer;
+    const std::size_t before = into.texts.size();
+    keepText(into, EntityKind::Attrib, entity_);
+    if (apart && into.texts.size() > before)
+        into.attributeOwners.push_back({static_cast<std::uint32_t>(before), owner.layer});
 }
 
 bool PairParser::finishFile() {
@@ -477,8 +627,15 @@ void PairParser::entityValue(int code, std::string_view value) {
     case EntityKind::BlockStart:
         blockValue(code, value);
         return;
+    case EntityKind::DimensionStyleEntry:
+        dimensionStyleValue(code, value);
+        return;
     default:
         break;
+    }
+    if (code == 5 && definingAttribute_) {
+        attributeHandle_ = handleOf(value);
+        return;
     }
     // Every entity's own values: layer (8), colour (62, 420), space (67), what is embedded
     // (101) and extrusion (210, 220, 230).
@@ -489,13 +646,19 @@ void PairParser::entityValue(int code, std::string_view value) {
     case EntityKind::MLeader:
         buffered_.add(code, value);
         return;
+    case EntityKind::Dimension:
+        // Its name makes its block reference; the rest defines what it draws without one.
+        if (code == 2)
+            insertValue(code, value);
+        else
+            buffered_.add(code, value);
+        return;
     case EntityKind::LwPolyline:
     case EntityKind::Spline:
     case EntityKind::Leader:
         listValue(code, value);
         return;
     case EntityKind::Insert:
-    case EntityKind::Dimension:
     case EntityKind::Table:
         insertValue(code, value);
         return;
@@ -530,8 +693,21 @@ void PairParser::layerValue(int code, std::string_view value) {
     }
 }
 
+void PairParser::dimensionStyleValue(int code, std::string_view value) {
+    DimensionStyle& s = header_.dimensions.styles.back();
+    if (code == 2) {
+        s.name.assign(trimmed(value).substr(0, 255));
+        return;
+    }
+    const auto v = parseReal(trimmed(value));
+    if (v || code == 3)
+        s.set(code, v.value_or(0), trimmed(value));
+}
+
 void PairParser::blockValue(int code, std::string_view value) {
-    if (code == 2)
+    if (code == 330)
+        blockRecord_ = handleOf(value);
+    else if (code == 2)
         blockName_.assign(trimmed(value).substr(0, 255));
     else if (code == 10)
         blockBase_.x = real(value);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "BufferedPairs.h"
+#include "DimensionStyle.h"
 #include "Entities.h"
 #include "LineLexer.h"
 #include "OwnText.h"
@@ -24,10 +25,11 @@
 
 namespace quillet::drawing {
 
-// What the HEADER section declares.
+// What the HEADER section declares, and the tables' dimension styles.
 struct HeaderInfo {
     std::string acadVersion; // $ACADVER, e.g. "AC1009"
     std::string codePage;    // $DWGCODEPAGE, e.g. "ANSI_932"
+    DimensionSettings dimensions;
 };
 
 class PairParser {
@@ -44,7 +46,7 @@ class PairParser {
     void parse(const char* begin, const char* end);
 
     // Finishes the entity being read as the next entity would, when the next line is a
-    // group code 0 of an entity other than VERTEX or SEQEND; for the end of a piece. Does
+    // group code 0 of an entity other than VERTEX, SEQEND or ATTRIB; for the end of a piece. Does
     // nothing when a value is awaited (the piece did not end where it seemed to).
     void finishBeforeEntity() {
         if (!haveCode_) {
@@ -135,6 +137,10 @@ class PairParser {
     void closeBlock();
     void finishHatch();
     void finishMLeader();
+    void finishDimension();
+    void finishHeader();
+    void finishAttribute();
+    void dimensionStyleValue(int code, std::string_view value);
 
     Entities& out_; // the top level: layers, blocks and the entities section
     Entities* cur_; // where entities go: out_ or the block being read
@@ -157,6 +163,16 @@ class PairParser {
     bool inBlock_ = false;
     Block pendingBlock_;
     OpenPolyline polyline_;
+    std::uint64_t blockRecord_ = 0; // the BLOCK's 330
+    // An ATTDEF inside a block is kept as the block's attribute definition, by its handle.
+    bool definingAttribute_ = false;
+    std::uint64_t attributeHandle_ = 0;
+    // The look of the INSERT whose attributes may follow, while they may.
+    bool attributesFollow_ = false;
+    Look attributeOwner_;
+    // The header's dimension variables as they come: their defaults hang on $MEASUREMENT,
+    // which comes after them.
+    std::vector<std::pair<std::string, std::string>> dimensionVariables_;
 };
 
 } // namespace quillet::drawing

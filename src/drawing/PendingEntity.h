@@ -42,7 +42,8 @@ enum class EntityKind : std::uint8_t {
     MLeader,
     BlockStart,
     LayerEntry,
-    SectionStart
+    SectionStart,
+    DimensionStyleEntry
 };
 
 // The values of one entity that are not repeated.

@@ -152,10 +152,13 @@ TEST(BuildersTest, MultiLeaderGivesItsLinesFromTheLandingAndItsText) {
     const MultiLeaderShape shape = multiLeaderShape(pairs);
     ASSERT_EQ(shape.lines.size(), 2u);
     const std::vector<Point> first = shape.lines[0];
-    ASSERT_EQ(first.size(), 3u); // the landing, then the vertices from the arrowhead's end
-    EXPECT_EQ(first[0].x, 5);
-    EXPECT_EQ(first[1].x, 2);
-    EXPECT_EQ(first[2].y, 0);
+    // The dogleg's end (one unit along X by default), the landing, then the vertices from the
+    // arrowhead's end.
+    ASSERT_EQ(first.size(), 4u);
+    EXPECT_EQ(first[0].x, 6);
+    EXPECT_EQ(first[1].x, 5);
+    EXPECT_EQ(first[2].x, 2);
+    EXPECT_EQ(first[3].y, 0);
     EXPECT_EQ(shape.lines[1].back().x, 9);
     ASSERT_TRUE(shape.haveText);
     EXPECT_EQ(shape.text, "Note\\Pline");
@@ -163,10 +166,12 @@ TEST(BuildersTest, MultiLeaderGivesItsLinesFromTheLandingAndItsText) {
     EXPECT_EQ(shape.at.y, 2);
     EXPECT_EQ(shape.height, 2.5);
     EXPECT_NEAR(shape.rotationDegrees, 90, 1e-9);
-    // Without a direction the text's own angle stands; without a text there is none.
+    // Without a direction the text is level, whatever its 42 (which CAD keeps in radians and
+    // does not draw by); without a text there is none.
     const MultiLeaderShape turned =
-        multiLeaderShape(pairsOf({{300, "CONTEXT_DATA{"}, {304, "T"}, {42, "30"}, {301, "}"}}));
-    EXPECT_EQ(turned.rotationDegrees, 30);
+        multiLeaderShape(pairsOf({{300, "CONTEXT_DATA{"}, {304, "T"}, {42, "0.5"}, {301, "}"}}));
+    EXPECT_TRUE(turned.haveText);
+    EXPECT_EQ(turned.rotationDegrees, 0);
     EXPECT_FALSE(multiLeaderShape(pairsOf({{300, "CONTEXT_DATA{"}, {301, "}"}})).haveText);
 }
 

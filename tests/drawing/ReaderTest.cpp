@@ -160,7 +160,9 @@ TEST(ReaderTest, EncodingFollowsHeader) {
           Case{"AC1015", "ANSI_1252", TextEncoding::Cp1252},
           Case{"AC1021", "ANSI_1252", TextEncoding::Utf8}, Case{"AC1032", "", TextEncoding::Utf8},
           Case{"", "", TextEncoding::Undeclared}}) {
-        HeaderInfo h{c.version, c.page};
+        HeaderInfo h;
+        h.acadVersion = c.version;
+        h.codePage = c.page;
         EXPECT_EQ(encodingOf(h), c.expected) << c.version << " " << c.page;
     }
     EXPECT_EQ(decodeText("caf\xE9", TextEncoding::Cp1252), "café");
@@ -188,7 +190,7 @@ TEST(ReaderTest, TextPlacementAndShapes) {
         pair(0, "INSERT") + pair(0, "DIMENSION") + pair(10, "1");
     const auto d = readBytes(entitiesOnly(entities));
     const Entities& e = d->entities;
-    ASSERT_EQ(e.texts.size(), 3u);
+    ASSERT_EQ(e.texts.size(), 4u);
     EXPECT_EQ(e.texts[0].x, 30);
     EXPECT_EQ(e.texts[0].y, 40);
     EXPECT_EQ(e.texts[0].halign(), HAlign::Center);
@@ -209,13 +211,16 @@ TEST(ReaderTest, TextPlacementAndShapes) {
     EXPECT_EQ(e.polylines[1].count, 2u);
     EXPECT_EQ(e.vertices[e.polylines[1].first + 1].x, 3);
     EXPECT_EQ(e.polylines[2].flags(), PolylineRecord::kPoint);
-    // The insert and the dimension without a block name are no references; named as not drawn.
+    // The insert without a block name is no reference, named as not drawn; the dimension
+    // without one is drawn from its points, all at the origin here: only its text, 0 in the
+    // default style's four decimals.
     ASSERT_EQ(e.inserts.size(), 1u);
     EXPECT_EQ(e.notDrawn.at("INSERT"), 1);
-    EXPECT_EQ(e.notDrawn.at("DIMENSION"), 1);
+    EXPECT_EQ(e.notDrawn.count("DIMENSION"), 0u);
+    EXPECT_EQ(d->decodedText(3), "0.0000");
     EXPECT_EQ(e.insertName(0), "B");
     EXPECT_EQ(d->blockOf(e.inserts[0]), nullptr); // no such block
-    EXPECT_EQ(d->index().size(), 10u);
+    EXPECT_EQ(d->index().size(), 11u);
 }
 
 TEST(ReaderTest, FormsOfLinesAndNumbers) {
