@@ -24,18 +24,32 @@ namespace {
 
 constexpr double kDegrees = 180 / std::numbers::pi;
 
-Point operator+(Point a, Point b) noexcept { return {a.x + b.x, a.y + b.y}; }
-Point operator-(Point a, Point b) noexcept { return {a.x - b.x, a.y - b.y}; }
-Point operator*(Point a, double k) noexcept { return {a.x * k, a.y * k}; }
-double dot(Point a, Point b) noexcept { return a.x * b.x + a.y * b.y; }
-double length(Point a) noexcept { return std::hypot(a.x, a.y); }
+Point operator+(Point a, Point b) noexcept {
+    return {a.x + b.x, a.y + b.y};
+}
+Point operator-(Point a, Point b) noexcept {
+    return {a.x - b.x, a.y - b.y};
+}
+Point operator*(Point a, double k) noexcept {
+    return {a.x * k, a.y * k};
+}
+double dot(Point a, Point b) noexcept {
+    return a.x * b.x + a.y * b.y;
+}
+double length(Point a) noexcept {
+    return std::hypot(a.x, a.y);
+}
 // Turned a quarter counterclockwise.
-Point across(Point a) noexcept { return {-a.y, a.x}; }
+Point across(Point a) noexcept {
+    return {-a.y, a.x};
+}
 Point unit(Point a, Point otherwise) noexcept {
     const double n = length(a);
     return n > 0 && std::isfinite(n) ? a * (1 / n) : otherwise;
 }
-double degreesOf(Point a) noexcept { return std::atan2(a.y, a.x) * kDegrees; }
+double degreesOf(Point a) noexcept {
+    return std::atan2(a.y, a.x) * kDegrees;
+}
 Point towards(double degrees) noexcept {
     return {std::cos(degrees / kDegrees), std::sin(degrees / kDegrees)};
 }
@@ -289,10 +303,9 @@ void ordinate(const DimensionDefinition& d, const DimensionStyle& s, Builder& b,
     // The leader runs across the measured axis: up or down for an X ordinate.
     const Point feature = d.first, end = d.second;
     const Point lead = end - feature;
-    const Point dir = d.xOrdinate ? Point{0, lead.y < 0 ? -1.0 : 1.0}
-                                  : Point{lead.x < 0 ? -1.0 : 1.0, 0};
-    out.measurement =
-        std::fabs(d.xOrdinate ? feature.x - d.defining.x : feature.y - d.defining.y);
+    const Point dir =
+        d.xOrdinate ? Point{0, lead.y < 0 ? -1.0 : 1.0} : Point{lead.x < 0 ? -1.0 : 1.0, 0};
+    out.measurement = std::fabs(d.xOrdinate ? feature.x - d.defining.x : feature.y - d.defining.y);
     out.text = measurementText(out.measurement, s, false);
     const double leg = 2 * b.arrow();
     const double reach = std::fabs(dot(lead, dir));
@@ -311,10 +324,31 @@ void ordinate(const DimensionDefinition& d, const DimensionStyle& s, Builder& b,
 
 DimensionDefinition dimensionDefinition(const BufferedPairs& pairs) {
     DimensionDefinition d;
+    // Extended data: only ACAD's DSTYLE list of overrides, pairs of a style's group code
+    // (1070) and its value, is read.
+    enum { Outside, Acad, Named, Inside } xdata = Outside;
+    int overridden = 0;
     for (PairCursor r(pairs); !r.done(); r.next()) {
         const int c = r.code();
-        if (c >= 1000)
-            break; // extended data: other programs' settings
+        if (c >= 1000) {
+            if (c == 1001) {
+                xdata = trimmed(r.value()) == "ACAD" ? Acad : Outside;
+            } else if (xdata == Acad && c == 1000 && trimmed(r.value()) == "DSTYLE") {
+                xdata = Named;
+            } else if (xdata == Named && c == 1002) {
+                xdata = trimmed(r.value()) == "{" ? Inside : Acad;
+            } else if (xdata == Inside && c == 1002) {
+                xdata = Acad;
+            } else if (xdata == Inside && overridden == 0 && c == 1070) {
+                overridden = r.integer();
+            } else if (xdata == Inside && overridden != 0) {
+                if (d.overrides.size() < 64)
+                    d.overrides.push_back(
+                        {overridden, r.real(), std::string(trimmed(r.value()).substr(0, 64))});
+                overridden = 0;
+            }
+            continue;
+        }
         switch (c) {
         case 1:
             d.text.assign(r.value().substr(0, 4096));

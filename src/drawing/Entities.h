@@ -188,15 +188,23 @@ struct DimensionDefinition {
     bool haveTextAt = false;      // an 11 came
     bool haveTextRotation = false;
     bool haveInsertionPoint = false;
-    Point defining;        // 10
-    Point textAt;          // 11 (its OCS: the world's in plan)
-    Point insertionPoint;  // 12: where the block of a copied dimension stands
-    Point first, second;   // 13, 14
-    Point third, arcAt;    // 15, 16
+    Point defining;          // 10
+    Point textAt;            // 11 (its OCS: the world's in plan)
+    Point insertionPoint;    // 12: where the block of a copied dimension stands
+    Point first, second;     // 13, 14
+    Point third, arcAt;      // 15, 16
     double angle = 0;        // 50: a rotated dimension's line, degrees
     double textRotation = 0; // 53, degrees
     std::string text;        // 1: "" or "<>" the measurement, " " none
     std::string style;       // 3
+    // The dimension's own settings over its style's (extended data ACAD DSTYLE): a style
+    // group code and its value.
+    struct Override {
+        int code = 0;
+        double real = 0;
+        std::string text;
+    };
+    std::vector<Override> overrides;
     static constexpr std::uint32_t kNone = 0xFFFFFFFF;
 };
 

@@ -16,14 +16,15 @@ constexpr double kDegrees = 180 / std::numbers::pi;
 
 // Keeps the text of an attribute of value that definition a of a block places, the block
 // standing where m maps it in an insert of look owner.
-void placeAttribute(const Drawing& d, Entities& into, const AttributeDefinition& a,
-                    const Affine& m, Look owner, std::string_view value) {
+void placeAttribute(const Drawing& d, Entities& into, const AttributeDefinition& a, const Affine& m,
+                    Look owner, std::string_view value) {
     if (value.empty())
         return;
     TextRecord t = a.record;
     TextExtra extra = a.extra;
     const double r = t.rotationDegrees() / kDegrees;
-    const double ux = m.a * std::cos(r) + m.c * std::sin(r), uy = m.b * std::cos(r) + m.d * std::sin(r);
+    const double ux = m.a * std::cos(r) + m.c * std::sin(r),
+                 uy = m.b * std::cos(r) + m.d * std::sin(r);
     const double vx = -m.a * std::sin(r) + m.c * std::cos(r),
                  vy = -m.b * std::sin(r) + m.d * std::cos(r);
     const double along = std::hypot(ux, uy), across = std::hypot(vx, vy);
@@ -100,8 +101,15 @@ class Placer {
                 if (b < blocks.size() && blocks[b].entities->records() > 0)
                     continue;
             }
-            const DimensionStyle& style = settings.style(dim.style);
-            keepDimension(e, dimensionShape(dim, style), dim.look, style);
+            const DimensionStyle* style = &settings.style(dim.style);
+            DimensionStyle own;
+            if (!dim.overrides.empty()) {
+                own = *style;
+                for (const DimensionDefinition::Override& o : dim.overrides)
+                    own.set(o.code, o.real, o.text);
+                style = &own;
+            }
+            keepDimension(e, dimensionShape(dim, *style), dim.look, *style);
         }
         std::vector<DimensionDefinition>().swap(e.dimensions);
     }
