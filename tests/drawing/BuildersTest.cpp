@@ -175,4 +175,60 @@ TEST(BuildersTest, MultiLeaderGivesItsLinesFromTheLandingAndItsText) {
     EXPECT_FALSE(multiLeaderShape(pairsOf({{300, "CONTEXT_DATA{"}, {301, "}"}})).haveText);
 }
 
+TEST(BuildersTest, MultiLeaderContentStandsWhereItsContextSays) {
+    // Written as CAD writes them: the block's turn in radians, the text's in its direction
+    // (13), its attachment (171), the content's scale (40) widening the wrapping width (43).
+    const MultiLeaderShape text = multiLeaderShape(pairsOf({{300, "CONTEXT_DATA{"},
+                                                            {40, "2"},
+                                                            {41, "5"},
+                                                            {290, "1"},
+                                                            {304, "A"},
+                                                            {12, "200"},
+                                                            {22, "50"},
+                                                            {13, "0.8660254037844387"},
+                                                            {23, "0.5"},
+                                                            {42, "0.5235987755982988"},
+                                                            {43, "30"},
+                                                            {171, "3"},
+                                                            {90, "-1073741824"}, // BYLAYER
+                                                            {296, "0"},
+                                                            {301, "}"}}));
+    ASSERT_TRUE(text.haveText);
+    EXPECT_EQ(text.at.x, 200);
+    EXPECT_EQ(text.at.y, 50);
+    EXPECT_EQ(text.height, 5);
+    EXPECT_NEAR(text.rotationDegrees, 30, 1e-9);
+    EXPECT_EQ(text.attachment, 3); // top right
+    EXPECT_EQ(text.wrapWidth, 60);
+    EXPECT_FALSE(text.haveBlock);
+    EXPECT_EQ(rawColour(text.textColour, Colour::index(3)).kind(), Colour::kByLayer);
+
+    const MultiLeaderShape block = multiLeaderShape(pairsOf({{300, "CONTEXT_DATA{"},
+                                                             {290, "0"},
+                                                             {296, "1"},
+                                                             {341, "1F"},
+                                                             {15, "260"},
+                                                             {25, "-50"},
+                                                             {16, "1.5"},
+                                                             {26, "2"},
+                                                             {46, "0.7853981633974483"},
+                                                             {301, "}"},
+                                                             {330, "2a"},
+                                                             {302, "3"},
+                                                             {330, "2B"},
+                                                             {302, "X"}}));
+    EXPECT_FALSE(block.haveText);
+    ASSERT_TRUE(block.haveBlock);
+    EXPECT_EQ(block.blockHandle, 0x1Fu);
+    EXPECT_EQ(block.blockAt.x, 260);
+    EXPECT_EQ(block.blockAt.y, -50);
+    EXPECT_EQ(block.blockXScale, 1.5);
+    EXPECT_EQ(block.blockYScale, 2);
+    EXPECT_NEAR(block.blockRotationDegrees, 45, 1e-9);
+    ASSERT_EQ(block.attributes.size(), 2u);
+    EXPECT_EQ(block.attributes[0].first, 0x2Au);
+    EXPECT_EQ(block.attributes[0].second, "3");
+    EXPECT_EQ(block.attributes[1].second, "X");
+}
+
 } // namespace

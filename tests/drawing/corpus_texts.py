@@ -106,7 +106,7 @@ def peer_texts(entities, depth=0, out=None):
                         out.append(t)
                 for copy in e.multi_insert() if e.mcount > 1 else [e]:
                     peer_texts(copy.virtual_entities(), depth + 1, out)
-            elif depth < 16 and kind == "DIMENSION":
+            elif depth < 16 and kind in ("DIMENSION", "MULTILEADER", "MLEADER"):
                 peer_texts(e.virtual_entities(), depth + 1, out)
         except Exception:
             continue

@@ -443,6 +443,84 @@ TEST(SceneBlockTest, ColoursComeFromTheRecordItsLayerOrItsInsert) {
     EXPECT_EQ(d.painter.polylines.size(), 7u);   // nothing of the layers off or frozen
 }
 
+// A multileader's pairs: its layer, then its context and what follows it.
+std::string multiLeader(const std::string& layerName,
+                        const std::vector<std::pair<int, std::string>>& codes) {
+    std::string out = pair(0, "MULTILEADER") + pair(8, layerName);
+    for (const auto& [code, value] : codes)
+        out += pair(code, value);
+    return out;
+}
+
+// A balloon multileader: the block BALLOON (record 1F) at x, y with its attribute 2A's value.
+std::string balloon(const std::string& layerName, double x, double y, const std::string& value) {
+    return multiLeader(layerName, {{300, "CONTEXT_DATA{"},
+                                   {40, "1"},
+                                   {41, "4"},
+                                   {290, "0"},
+                                   {296, "1"},
+                                   {341, "1F"},
+                                   {15, std::to_string(x)},
+                                   {25, std::to_string(y)},
+                                   {16, "1"},
+                                   {26, "1"},
+                                   {302, "LEADER{"},
+                                   {10, std::to_string(x - 5)},
+                                   {20, std::to_string(y)},
+                                   {304, "LEADER_LINE{"},
+                                   {10, "40"},
+                                   {20, "20"},
+                                   {305, "}"},
+                                   {303, "}"},
+                                   {301, "}"},
+                                   {170, "1"},
+                                   {291, "0"},
+                                   {330, "2A"},
+                                   {302, value}});
+}
+
+TEST(SceneBlockTest, LayersThatAreOffOrFrozenHideMultiLeadersAndAttributesAndTheExtents) {
+    // A detail on a layer that shows; far from it, balloons and a note on a frozen layer
+    // (named in other letters' case than the table's) and on one that is off, and an insert
+    // on the frozen layer whose attribute stands on the detail's layer.
+    const std::string layers = layer("DETAIL", 5) + layer("BALLOONS", 1, 1) + layer("NOTES", -3);
+    const std::string blocks =
+        pair(0, "BLOCK") + pair(330, "1F") + pair(8, "0") + pair(2, "BALLOON") + pair(10, "0") +
+        pair(20, "0") + entity("CIRCLE", {{10, "0"}, {20, "0"}, {40, "5"}}) +
+        entity("ATTDEF", {{5, "2A"}, {10, "0"}, {20, "0"}, {40, "4"}, {1, "?"}, {2, "NUM"}}) +
+        pair(0, "ENDBLK");
+    const std::string note = multiLeader("NOTES", {{300, "CONTEXT_DATA{"},
+                                                   {41, "4"},
+                                                   {290, "1"},
+                                                   {304, "NOTE"},
+                                                   {12, "-250"},
+                                                   {22, "-150"},
+                                                   {301, "}"}});
+    const std::string entities =
+        pair(0, "LINE") + pair(8, "DETAIL") + pair(10, "0") + pair(20, "0") + pair(11, "40") +
+        pair(21, "25") + balloon("DETAIL", 60, 10, "3") + balloon("balloons", 300, 200, "7") +
+        note + pair(0, "INSERT") + pair(8, "BALLOONS") + pair(66, "1") + pair(2, "BALLOON") +
+        pair(10, "-200") + pair(20, "150") + pair(0, "ATTRIB") + pair(8, "DETAIL") +
+        pair(10, "-200") + pair(20, "150") + pair(40, "4") + pair(1, "9") + pair(2, "NUM") +
+        pair(0, "SEQEND") + pair(8, "BALLOONS");
+    const auto drawing = drawingFrom(drawingBytes(layers, blocks, entities));
+    // The fit view takes in the detail and the balloon that shows, nothing of the rest.
+    const quillet::drawing::Box& box = drawing->extents();
+    EXPECT_NEAR(box.minX, 0, 1e-9);
+    EXPECT_NEAR(box.minY, 0, 1e-9);
+    EXPECT_NEAR(box.maxX, 65, 1e-9);
+    EXPECT_NEAR(box.maxY, 25, 1e-9);
+    ViewTransform view; // every part in view, large enough to read
+    view.scale = 4;
+    view.size = {4000, 2000};
+    const Drawn d = drawDrawing(*drawing, view);
+    std::vector<std::u16string> texts;
+    for (const RecordedRun& r : d.painter.runs)
+        texts.insert(texts.end(), r.texts.begin(), r.texts.end());
+    EXPECT_EQ(texts, std::vector<std::u16string>{u"3"});
+    EXPECT_EQ(d.painter.arcs.size(), 1u); // the visible balloon's circle
+}
+
 TEST(SceneBlockTest, AMillionCopiesStayWithinTheBudget) {
     std::string lines;
     for (int k = 0; k < 100; ++k)
