@@ -1,5 +1,5 @@
 """Small drawings of multileaders and dimensions, made with ezdxf, that the reader is checked
-on (leaders_against_ezdxf.py) and that tools/fault-pictures.py draws: layers that hide
+on (leaders_against_ezdxf.py) and that tools/leader_pictures.py draws: layers that hide
 multileaders, dimensions written without their block, and where multileaders' texts and blocks
 stand."""
 import ezdxf

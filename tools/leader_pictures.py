@@ -2,7 +2,7 @@
 three panels side by side, the preview before (an older build), the preview after and ezdxf's
 render. Run with Debian's Python (python3-ezdxf, python3-matplotlib, python3-pil):
 
-    /usr/bin/python3 tools/fault-pictures.py BEFORE/quillet-preview AFTER/quillet-preview OUT
+    /usr/bin/python3 tools/leader_pictures.py BEFORE/quillet-preview AFTER/quillet-preview OUT
 
 OUT gets multileader-layers.png, dimension-points.png and multileader-places.png; the
 drawings go to OUT/drawings (keep them out of the repository: they are remade here)."""
