@@ -22,7 +22,7 @@ using drawing::Look;
 using drawing::PolylineRecord;
 
 constexpr double kRadians = std::numbers::pi / 180.0;
-constexpr int kDeepest = 32; // nested blocks deeper than this are left out
+constexpr int kDeepest = drawing::kDeepestBlocks; // nested blocks deeper than this are left out
 // A colour that stands for the ink of the kind being drawn (colour 7, white, BYBLOCK at the
 // top), not for an RGB value.
 constexpr std::uint32_t kForeground = 0xFF000000u;
