@@ -27,7 +27,12 @@ constexpr int kDeepest = 32; // nested blocks deeper than this are left out
 // top), not for an RGB value.
 constexpr std::uint32_t kForeground = 0xFF000000u;
 
-// Clips the segment a-b to r (Liang-Barsky); false when nothing is left.
+bool finite(const DevicePoint& p) noexcept {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+// Clips the segment a-b to r (Liang-Barsky); false when nothing is left, or when the ends
+// are no finite points (a scale near the largest double puts points past it).
 bool clip(DevicePoint& a, DevicePoint& b, const DeviceRect& r) noexcept {
     double t0 = 0, t1 = 1;
     const double dx = b.x - a.x, dy = b.y - a.y;
@@ -50,7 +55,7 @@ bool clip(DevicePoint& a, DevicePoint& b, const DeviceRect& r) noexcept {
     const DevicePoint start = a;
     a = {start.x + dx * t0, start.y + dy * t0};
     b = {start.x + dx * t1, start.y + dy * t1};
-    return true;
+    return finite(a) && finite(b);
 }
 
 DeviceRect intersected(const DeviceRect& a, const DeviceRect& b) noexcept {
@@ -90,12 +95,15 @@ void clipRing(const std::vector<DevicePoint>& in, std::size_t from, std::size_t 
                 return p.y <= r.bottom;
             }
         };
+        // Where a-b crosses the edge, on it exactly: far points lose more than the view's
+        // size in the sums.
         auto cross = [&](const DevicePoint& a, const DevicePoint& b) {
-            const double t = edge == 0   ? (r.left - a.x) / (b.x - a.x)
-                             : edge == 1 ? (r.right - a.x) / (b.x - a.x)
-                             : edge == 2 ? (r.top - a.y) / (b.y - a.y)
-                                         : (r.bottom - a.y) / (b.y - a.y);
-            return DevicePoint{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+            if (edge < 2) {
+                const double x = edge == 0 ? r.left : r.right;
+                return DevicePoint{x, a.y + (b.y - a.y) * ((x - a.x) / (b.x - a.x))};
+            }
+            const double y = edge == 2 ? r.top : r.bottom;
+            return DevicePoint{a.x + (b.x - a.x) * ((y - a.y) / (b.y - a.y)), y};
         };
         out.clear();
         for (std::size_t k = 0; k < tmp.size(); ++k) {
@@ -310,7 +318,10 @@ struct Scene::Pass {
             // The ring as it shows takes the place of the whole one.
             clipRing(points, from, p.count, screen, scene.clipped_, scene.clipScratch_);
             points.resize(from);
-            if (scene.clipped_.size() >= 3) {
+            // A scale near the largest double puts points past it: no shape left to fill.
+            const bool known = std::all_of(scene.clipped_.begin(), scene.clipped_.end(),
+                                           [](const DevicePoint& q) { return finite(q); });
+            if (known && scene.clipped_.size() >= 3) {
                 points.insert(points.end(), scene.clipped_.begin(), scene.clipped_.end());
                 rings.push_back(static_cast<std::uint32_t>(scene.clipped_.size()));
             }

@@ -533,6 +533,40 @@ TEST(SceneBlockTest, TheBudgetCountsVerticesArcStepsAndCopiesMadeDots) {
     }
 }
 
+TEST(SceneTest, FarPointsReachThePainterClippedToTheDevice) {
+    // Corners 1e20 pixels off, with edges across the view.
+    const std::string farCorners = entity("SOLID", {{10, "-8.6744750755e13"},
+                                                    {20, "-4927405.72"},
+                                                    {11, "535367.52"},
+                                                    {21, "176458.43"},
+                                                    {12, "28816.507"},
+                                                    {22, "-3.0356431765e11"}});
+    const std::string acrossTheView =
+        line(-1e9, -1e9, 1e9, 1e9) + entity("CIRCLE", {{10, "0"}, {20, "0"}, {40, "1e9"}}) +
+        entity("SOLID",
+               {{10, "-1e9"}, {20, "-1e9"}, {11, "1e9"}, {21, "-1e9"}, {12, "0"}, {22, "1e9"}});
+    ViewTransform near = smallView(), nearest = smallView();
+    near.scale = 1e6;      // as far in as zooming goes, past a drawing a thousand units wide
+    nearest.scale = 1e300; // points a billion units off lie past the largest double
+    const struct {
+        const char* what;
+        std::string entities;
+        ViewTransform view;
+    } cases[] = {{"far corners", farCorners, near},
+                 {"past the largest double", acrossTheView, nearest}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Drawn d = drawDrawing(*drawingOf(c.entities), c.view);
+        std::vector<DevicePoint> drawn;
+        for (const auto& line : d.painter.polylines)
+            drawn.insert(drawn.end(), line.begin(), line.end());
+        for (const auto& f : d.painter.fills)
+            drawn.insert(drawn.end(), f.points.begin(), f.points.end());
+        for (DevicePoint p : drawn)
+            EXPECT_TRUE(p.x >= -2 && p.x <= 202 && p.y >= -2 && p.y <= 102) << p.x << ", " << p.y;
+    }
+}
+
 TEST(SceneTest, AViewNoPixelCanBeWorkedOutInShowsNothing) {
     const auto drawing = drawingOf(line(-10, -10, 10, 10) + text(0, 0, 5, "x") +
                                    entity("POINT", {{10, "1"}, {20, "1"}}));
