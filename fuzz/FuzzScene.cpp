@@ -1,6 +1,6 @@
 // Fuzz target: any bytes read as a drawing (text or binary) and drawn through the scene in
-// the fitted view and in views taken from the input: far in on one of its items, far out,
-// panned off, and transforms past what a double holds. Never a crash, a hang or unbounded
+// the fitted view and in two views the input picks: far in on one of its items, that panned
+// off, far out, and transforms past what a double holds. Never a crash, a hang or unbounded
 // memory; the painter holds every call to the promises Painter.h makes, and looks at every
 // argument so that the sanitizers see a bad value where the scene hands it over.
 #include "drawing/DrawingError.h"
@@ -135,7 +135,10 @@ class CheckingPainter final : public scene::Painter {
     std::size_t glyphs_ = 0;
 };
 
-// What the input's last bytes choose of the views: little-endian numbers, zero past its start.
+// What the input's last 18 bytes choose of the views (the reader stops at the drawing's end,
+// so bytes after it choose without changing it): the view's size (0, 1), an item to zoom in
+// on (2-5), a pan (6, 7), a double (8-15) and two views (16, 17). Little-endian numbers,
+// zero past the input's start.
 class Choices {
   public:
     explicit Choices(std::string_view bytes)
@@ -157,7 +160,7 @@ class Choices {
         return v;
     }
 
-    static constexpr std::size_t kBytes = 16;
+    static constexpr std::size_t kBytes = 18;
 
   private:
     std::uint8_t byte(std::size_t at) const noexcept {
@@ -180,49 +183,60 @@ void draw(const drawing::Drawing& d, const scene::ViewTransform& view) {
     check(stats.textsDrawn <= kLimits.texts, "more texts drawn than the budget");
 }
 
+// The view the input's byte at picks, after the fitted one: far in about one of the
+// drawing's items, that panned off by many views, far out, or past what a double holds (a
+// scale, a centre or both from the input's bytes, as no window would make: drawn or refused).
+scene::ViewTransform chosenView(const drawing::Drawing& d, const Choices& choose, std::size_t at,
+                                const scene::ViewTransform& fit) {
+    const scene::DeviceSize size = fit.size;
+    const double wild = choose.anyDouble(8);
+    scene::ViewTransform view = fit;
+    switch (choose.number(at, 1) % 7) {
+    case 0:
+    case 1:
+        if (d.itemCount() > 0) {
+            const auto id = static_cast<std::uint32_t>(choose.number(2, 4) % d.itemCount());
+            const drawing::Point p = d.positionOf(id);
+            view.zoomAbout(view.toScreen(p.x, p.y), 1e300, fit.scale);
+        } else {
+            view.zoomAbout({size.width / 2, size.height / 2}, 1e300, fit.scale);
+        }
+        if (choose.number(at, 1) % 7 == 1)
+            view.pan(size.width * (static_cast<double>(choose.number(6, 1)) - 128),
+                     size.height * (static_cast<double>(choose.number(7, 1)) - 128));
+        return view;
+    case 2:
+        view.zoomAbout({0, size.height}, 0, fit.scale);
+        return view;
+    case 3:
+        view.centerX = wild;
+        view.centerY = -wild;
+        return view;
+    case 4:
+        view.scale = wild;
+        return view;
+    case 5:
+        view.scale = fit.scale * 1e12;
+        view.centerX = fit.centerX + wild;
+        return view;
+    default:
+        view.scale = std::numeric_limits<double>::denorm_min();
+        return view;
+    }
+}
+
 void drawViews(const drawing::Drawing& d, const Choices& choose) {
     const scene::DeviceSize size{1.0 + choose.number(0, 1) % 240, 1.0 + choose.number(1, 1) % 160};
-    // Fit as the preview does, its texts measured (a few thousand of them: enough here).
-    const drawing::Box box = scene::measuredExtents(d, measure, 2000);
+    // Fit as the preview does, its texts measured (a few hundred of them: enough here).
+    const drawing::Box box = scene::measuredExtents(d, measure, 500);
     const scene::ViewTransform fit = scene::ViewTransform::fitting(box, size);
     draw(d, fit);
-
-    // As far in as zooming goes, about one of the drawing's own items.
-    scene::ViewTransform in = fit;
-    if (d.itemCount() > 0) {
-        const auto id = static_cast<std::uint32_t>(choose.number(2, 4) % d.itemCount());
-        const drawing::Point p = d.positionOf(id);
-        in.zoomAbout(in.toScreen(p.x, p.y), 1e300, fit.scale);
-    } else {
-        in.zoomAbout({size.width / 2, size.height / 2}, 1e300, fit.scale);
-    }
-    draw(d, in);
-    // Panned off by many views, in a zoomed view.
-    in.pan(size.width * (static_cast<double>(choose.number(6, 1)) - 128),
-           size.height * (static_cast<double>(choose.number(7, 1)) - 128));
-    draw(d, in);
-
-    // As far out as zooming goes.
-    scene::ViewTransform out = fit;
-    out.zoomAbout({0, size.height}, 0, fit.scale);
-    draw(d, out);
-
-    // Past the range a double holds: a scale, a centre or both from the input's bytes, as no
-    // window would make; each drawn or refused, never a crash.
-    const double wild = choose.anyDouble(8);
-    scene::ViewTransform far = fit;
-    far.centerX = wild;
-    far.centerY = -wild;
-    draw(d, far);
-    far = fit;
-    far.scale = wild;
-    draw(d, far);
-    far.scale = fit.scale * 1e12;
-    far.centerX = fit.centerX + wild;
-    draw(d, far);
-    far.scale = std::numeric_limits<double>::denorm_min();
-    draw(d, far);
+    // Two more views, as the input picks them: every view for every input cost more than
+    // it found.
+    draw(d, chosenView(d, choose, 16, fit));
+    draw(d, chosenView(d, choose, 17, fit));
     // The cursor's place in the status line, wherever it may be.
+    const double wild = choose.anyDouble(8);
     check(!scene::cursorText(wild, -wild, 1 / wild).empty(), "a cursor without its place");
 }
 
