@@ -52,9 +52,12 @@ bool clip(DevicePoint& a, DevicePoint& b, const DeviceRect& r) noexcept {
         if (t0 > t1)
             return false;
     }
+    // The ends lie in r, but ends far off lose more than r's size in the sums.
     const DevicePoint start = a;
-    a = {start.x + dx * t0, start.y + dy * t0};
-    b = {start.x + dx * t1, start.y + dy * t1};
+    a = {std::clamp(start.x + dx * t0, r.left, r.right),
+         std::clamp(start.y + dy * t0, r.top, r.bottom)};
+    b = {std::clamp(start.x + dx * t1, r.left, r.right),
+         std::clamp(start.y + dy * t1, r.top, r.bottom)};
     return finite(a) && finite(b);
 }
 

@@ -545,15 +545,19 @@ TEST(SceneTest, FarPointsReachThePainterClippedToTheDevice) {
         line(-1e9, -1e9, 1e9, 1e9) + entity("CIRCLE", {{10, "0"}, {20, "0"}, {40, "1e9"}}) +
         entity("SOLID",
                {{10, "-1e9"}, {20, "-1e9"}, {11, "1e9"}, {21, "-1e9"}, {12, "0"}, {22, "1e9"}});
-    ViewTransform near = smallView(), nearest = smallView();
+    ViewTransform near = smallView(), nearest = smallView(), pixel;
     near.scale = 1e6;      // as far in as zooming goes, past a drawing a thousand units wide
     nearest.scale = 1e300; // points a billion units off lie past the largest double
+    pixel.scale = 1e24;    // a line's ends 5e24 pixels off a one-pixel view
+    pixel.centerX = 10;
+    pixel.centerY = 4.7;
     const struct {
         const char* what;
         std::string entities;
         ViewTransform view;
     } cases[] = {{"far corners", farCorners, near},
-                 {"past the largest double", acrossTheView, nearest}};
+                 {"past the largest double", acrossTheView, nearest},
+                 {"far ends", line(10, 0, 10, 10), pixel}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const Drawn d = drawDrawing(*drawingOf(c.entities), c.view);
@@ -562,8 +566,10 @@ TEST(SceneTest, FarPointsReachThePainterClippedToTheDevice) {
             drawn.insert(drawn.end(), line.begin(), line.end());
         for (const auto& f : d.painter.fills)
             drawn.insert(drawn.end(), f.points.begin(), f.points.end());
+        const DeviceSize size = c.view.size;
         for (DevicePoint p : drawn)
-            EXPECT_TRUE(p.x >= -2 && p.x <= 202 && p.y >= -2 && p.y <= 102) << p.x << ", " << p.y;
+            EXPECT_TRUE(p.x >= -2 && p.x <= size.width + 2 && p.y >= -2 && p.y <= size.height + 2)
+                << p.x << ", " << p.y;
     }
 }
 
