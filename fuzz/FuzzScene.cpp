@@ -171,7 +171,7 @@ class Choices {
 
 // Budgets far below a screen's: a small drawing goes past them as a large one would, and
 // each view stays quick.
-constexpr scene::Scene::Limits kLimits{64, 4000, 1024};
+constexpr scene::Scene::Limits kLimits{64, 2000, 1024};
 
 void draw(const drawing::Drawing& d, const scene::ViewTransform& view) {
     // A fresh scene and cache for each view: what one view left behind must not be what the
@@ -227,8 +227,8 @@ scene::ViewTransform chosenView(const drawing::Drawing& d, const Choices& choose
 
 void drawViews(const drawing::Drawing& d, const Choices& choose) {
     const scene::DeviceSize size{1.0 + choose.number(0, 1) % 240, 1.0 + choose.number(1, 1) % 160};
-    // Fit as the preview does, its texts measured (a few hundred of them: enough here).
-    const drawing::Box box = scene::measuredExtents(d, measure, 500);
+    // Fit as the preview does, its texts measured (a hundred of them: enough here).
+    const drawing::Box box = scene::measuredExtents(d, measure, 100);
     const scene::ViewTransform fit = scene::ViewTransform::fitting(box, size);
     draw(d, fit);
     // Two more views, as the input picks them: every view for every input cost more than
