@@ -52,7 +52,7 @@ TEST(InputGenerator, ForecastsTheDeclaredDrawing) {
         const std::string input = generate(shape, facts);
         const quillet::testing::MemoryRun result = quillet::testing::convertText(
             input, 1, 64 * 1024,
-            {quillet::conversion::Drawing::Declared, quillet::conversion::InputEncoding::Auto});
+            {quillet::conversion::DrawingKind::Declared, quillet::conversion::InputEncoding::Auto});
         ASSERT_FALSE(result.error) << result.error->what();
         EXPECT_EQ(result.placed, facts.fields);
         EXPECT_EQ(static_cast<std::int64_t>(result.bytes.size()), facts.outputBytes);

@@ -19,10 +19,11 @@ set(src ${PROJECT_SOURCE_DIR}/packaging)
 set(gen ${PROJECT_BINARY_DIR}/packaging)
 configure_file(${src}/${QUILLET_APP_ID}.metainfo.xml.in ${gen}/${QUILLET_APP_ID}.metainfo.xml @ONLY)
 
-# Man pages and the changelog are installed compressed, without a time stamp in the gzip header.
+# Man pages (English, and Japanese in ja/) and the changelog are installed compressed, without a
+# time stamp in the gzip header.
 find_program(QUILLET_GZIP gzip REQUIRED)
 set(compressed)
-foreach(name quillet.1 quillet-convert.1 changelog)
+foreach(name quillet.1 quillet-convert.1 ja/quillet.1 ja/quillet-convert.1 changelog)
     configure_file(${src}/${name}.in ${gen}/${name} @ONLY)
     add_custom_command(OUTPUT ${gen}/${name}.gz
                        COMMAND ${QUILLET_GZIP} -9 -n -k -f ${gen}/${name}
@@ -34,18 +35,27 @@ add_custom_target(quillet_packaging_files ALL DEPENDS ${compressed})
 set(docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillet)
 install(TARGETS quillet-convert RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${gen}/quillet-convert.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${gen}/ja/quillet-convert.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${src}/copyright ${gen}/changelog.gz
         DESTINATION ${docdir})
+# The user's guide in Japanese with its screenshots, and the English documents the README links.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${docdir}/docs
+        FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
 if(TARGET quillet)
-    install(TARGETS quillet RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(FILES ${gen}/quillet.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(TARGETS quillet quillet-preview RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    # quillet(1) describes the preview's program too; man quillet-preview shows it.
+    file(CREATE_LINK quillet.1.gz ${gen}/quillet-preview.1.gz SYMBOLIC)
+    install(FILES ${gen}/quillet.1.gz ${gen}/quillet-preview.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${gen}/ja/quillet.1.gz ${gen}/quillet-preview.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
     # The menu entry handles no file type; the second, hidden entry puts Quillet under "Open with"
-    # for CSV and DXF files without becoming their default program (see README.md).
+    # for CSV and DXF files without becoming their default program (see docs/install.md).
     install(FILES ${src}/${QUILLET_APP_ID}.desktop ${src}/${QUILLET_OPEN_WITH_ID}.desktop
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
     install(FILES ${gen}/${QUILLET_APP_ID}.metainfo.xml
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
-    # The PNG is rendered once from the SVG and kept in the repository (see README.md).
+    # The PNG is rendered once from the SVG and kept in the repository (see README.md, Licence).
     install(FILES ${src}/${QUILLET_APP_ID}.svg
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
     install(FILES ${src}/${QUILLET_APP_ID}.png

@@ -134,8 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t choice = size / kBlockSizes.size();
     const bool declared = choice % 2 == 1;
     const auto encoding = static_cast<model::Encoding>(choice / 2 % 3);
-    const conversion::DrawingOptions options{declared ? conversion::Drawing::Declared
-                                                      : conversion::Drawing::Classic,
+    const conversion::DrawingOptions options{declared ? conversion::DrawingKind::Declared
+                                                      : conversion::DrawingKind::Classic,
                                              static_cast<conversion::InputEncoding>(encoding)};
     const model::Conversion expected =
         declared ? model::convertDeclared(file, height, encoding) : model::convert(file, height);

@@ -40,6 +40,24 @@ crlf() { sed 's/\r$//; s/$/\r/' "$1" >"$2"; }
 crlf LICENSE "$stage/LICENSE.txt"
 crlf packaging/windows/THIRD-PARTY-NOTICES.txt "$stage/THIRD-PARTY-NOTICES.txt"
 
+# The user's guide as a page any browser opens (Windows has no viewer for Markdown), with the
+# pictures it shows. Headings get the ids GitHub gives them, which the guide's links name.
+mkdir -p "$stage/guide/images"
+cmark-gfm --extension table docs/ja/guide.md |
+    perl -CSD -pe 's{<h([1-6])>(.*?)</h\1>}{
+        my ($level, $text) = ($1, $2);
+        (my $id = lc $text) =~ s/<[^>]*>//g;
+        $id =~ s/[^\p{L}\p{N}\p{M} _-]//g;
+        $id =~ s/ /-/g;
+        "<h$level id=\"$id\">$text</h$level>"
+    }ge' >"$build/package/guide-body.html"
+awk -v body="$build/package/guide-body.html" \
+    '/^@GUIDE@$/ { while ((getline line < body) > 0) print line; next } { print }' \
+    packaging/windows/guide.html >"$build/package/guide.html"
+crlf "$build/package/guide.html" "$stage/guide/guide.html"
+grep -o 'src="images/[^"]*"' "$stage/guide/guide.html" | sed 's/^src="//; s/"$//' | sort -u |
+    while read -r image; do cp "docs/ja/$image" "$stage/guide/$image"; done
+
 setup="$out/quillet-$version-x64-setup.exe"
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$PWD/$stage" -DOUTFILE="$setup" \
     "${nsis_flags[@]}" packaging/windows/installer.nsi

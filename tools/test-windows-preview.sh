@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Opens drawings in quillet-preview.exe under wine on Xvfb and checks what a user sees: the
 # window titled with the drawing, ink where the texts are, zoom, pan and 全体表示, Esc, one
-# window per drawing, a missing file's error box, and the PNG, SVG and PDF exports; mirrored
-# texts and fills where the Linux preview puts them, and --texts listing what the Linux one
-# lists.
+# window per drawing, a missing file's error box, and the PNG (WIC), SVG and PDF (texts as text)
+# exports; mirrored texts and fills where the Linux preview puts them, and --texts listing what
+# the Linux one lists.
 # Usage: tools/test-windows-preview.sh [SCREENSHOT.png]   (after tools/test-windows.sh's build
 # and tools/test.sh's, whose quillet-preview is the reference; built here when missing)
 set -euo pipefail
@@ -170,10 +170,11 @@ status=0
 wait "$missing" || status=$?
 check "and ends with status 1" test "$status" -eq 1
 
-# The exports of the whole drawing.
+# The exports of the whole drawing, the PDF by a name in Japanese.
 for format in png svg pdf; do
     wine "$exe" --export "$(winpath "$work/out.$format")" "$(winpath "$drawing")" >/dev/null 2>&1
 done
+wine "$exe" --export "$(winpath "$work/書き出し.pdf")" "$(winpath "$drawing")" >/dev/null 2>&1 || true
 check "PNG written" file "$work/out.png"
 read -r pw ph < <(identify -format '%w %h\n' "$work/out.png")
 check "PNG: ink on the left" inked "$work/out.png" 0 0 $((pw / 4)) "$ph"
@@ -185,6 +186,14 @@ pdftoppm -r 40 -png -singlefile "$work/out.pdf" "$work/pdf"
 read -r qw qh < <(identify -format '%w %h\n' "$work/pdf.png")
 check "PDF: ink on the left" inked "$work/pdf.png" 0 0 $((qw / 4)) "$qh"
 check "PDF: the gap empty" blank "$work/pdf.png" $((qw * 2 / 5)) 0 $((qw / 5)) $((qh / 2))
+# Its texts are text: pdftotext finds them, pdffonts names the Japanese font, and no page is a
+# picture (pdfimages lists nothing under its two lines of heading).
+for text in 配管 東京 Quillet; do
+    check "PDF: pdftotext finds $text" grep -q "$text" <(pdftotext "$work/書き出し.pdf" - 2>/dev/null)
+done
+check "PDF: pdffonts names a Japanese font" grep -q UniJIS-UTF16-H <(pdffonts "$work/書き出し.pdf" 2>/dev/null)
+check "PDF: no picture" test "$(pdfimages -list "$work/書き出し.pdf" 2>/dev/null | wc -l)" -eq 2
+check "PDF: titled with the drawing" grep -q '図面 テスト.dxf' <(pdfinfo "$work/書き出し.pdf" 2>/dev/null)
 
 # Drawn as the Linux preview draws it: texts backwards (with a kanji at one end, so that its
 # glyphs' order shows), slanted and upside down, and a red SOLID, each in its own quarter.

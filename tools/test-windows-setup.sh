@@ -28,6 +28,7 @@ wine_session_begin
 install_dir='C:\Program Files\Quillet'
 install_unix="$WINEPREFIX/drive_c/Program Files/Quillet"
 lnk_unix="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quillet.lnk"
+guide_lnk_unix="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quillet 利用の手引き.lnk"
 uninstall_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillet'
 classes='HKEY_LOCAL_MACHINE\Software\Classes'
 
@@ -109,7 +110,7 @@ end_to_end() { # SCRIPT
 if [[ -d "$install_unix" ]]; then
     [[ -f "$install_unix/uninstall.exe" ]] &&
         wine "$install_unix/uninstall.exe" /S "_?=$install_dir" >/dev/null 2>&1 || true
-    rm -rf "$install_unix" "$lnk_unix"
+    rm -rf "$install_unix" "$lnk_unix" "$guide_lnk_unix"
 fi
 # Another program is the default for .csv, as on most machines; .dxf has none.
 wine reg add 'HKLM\Software\Classes\.csv' /ve /d Excel.CSV /f >/dev/null
@@ -126,6 +127,9 @@ for f in "${expected[@]}"; do
 done
 check "no other file installed" test "$(find "$install_unix" -type f | wc -l)" -eq "${#expected[@]}"
 check "Start-menu entry Quillet.lnk" test -f "$lnk_unix"
+check "Start-menu entry of the guide" test -f "$guide_lnk_unix"
+check "the guide with its pictures" eval 'grep -q "<title>Quillet 利用の手引き</title>" "$install_unix/guide/guide.html" &&
+    test -f "$install_unix/guide/images/window.png"'
 
 r="$work/installed.reg"
 check "uninstall entry: names" eval 'reg_is "$r" "$uninstall_key" DisplayName Quillet &&
@@ -190,6 +194,7 @@ sleep 1
 echo "uninstall took $(($(date +%s) - start)) s"
 check "install folder removed" test ! -e "$install_unix"
 check "Start-menu entry removed" test ! -e "$lnk_unix"
+check "Start-menu entry of the guide removed" test ! -e "$guide_lnk_unix"
 export_registry "$work/after.reg"
 check "registry as before the install" diff -u "$work/before.reg" "$work/after.reg"
 check "uninstall entry removed" eval '! reg_has_key "$work/after.reg" "$uninstall_key"'

@@ -2,7 +2,8 @@
 ; an entry in Apps & features and "Open with" entries for .csv and .dxf, and an uninstaller that
 ; takes all of it away again. Built by tools/package-windows.sh:
 ;   makensis -DVERSION=X.Y.Z -DSTAGE=DIR -DOUTFILE=FILE [-DWITH_WINDOW] [-DWITH_PREVIEW] installer.nsi
-; STAGE holds the programs and the licence texts (CRLF) as they are installed.
+; STAGE holds the programs, the licence texts (CRLF) and the user's guide (guide\guide.html with
+; its pictures) as they are installed.
 
 ; A 64-bit setup program for 64-bit programs: it writes the 64-bit registry and Program Files
 ; without redirection, and runs under a wine that has no 32-bit side.
@@ -27,6 +28,8 @@ SetCompressor /SOLID lzma
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${APP}"
 !define CLASSES "Software\Classes"
 !define UNINSTALLER "uninstall.exe"
+; The Start-menu entry of the user's guide.
+!define GUIDE_LINK "$SMPROGRAMS\${APP} 利用の手引き.lnk"
 ; The program Explorer offers under "Open with" for .csv and .dxf.
 !ifdef WITH_WINDOW
   !define OPENER "quillet.exe"
@@ -105,7 +108,11 @@ Section "Quillet" SecMain
   File "${STAGE}/LICENSE.txt"
   File "${STAGE}/THIRD-PARTY-NOTICES.txt"
   File "../quillet.ico"
+  SetOutPath "$INSTDIR\guide"
+  File /r "${STAGE}/guide/*"
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  CreateShortcut "${GUIDE_LINK}" "$INSTDIR\guide\guide.html"
 
 !ifdef WITH_WINDOW
   CreateShortcut "$SMPROGRAMS\${APP}.lnk" "$INSTDIR\quillet.exe" "" "$INSTDIR\quillet.ico" 0
@@ -140,6 +147,9 @@ SectionEnd
 
 Section "Uninstall"
   Delete "$SMPROGRAMS\${APP}.lnk"
+  Delete "${GUIDE_LINK}"
+  ; The guide's folder holds nothing but what the setup put there.
+  RMDir /r "$INSTDIR\guide"
   Delete "$INSTDIR\quillet-convert.exe"
   Delete "$INSTDIR\quillet.exe"
   Delete "$INSTDIR\quillet-preview.exe"

@@ -2,6 +2,7 @@
 #include "AppOptions.h"
 
 #include "Version.h"
+#include "platform/Localized.h"
 
 namespace quillet::app {
 
@@ -11,7 +12,7 @@ AppOptions parseAppOptions(const std::vector<std::string_view>& args) {
     for (std::string_view arg : args) {
         if (onlyFiles || !arg.starts_with("-")) {
             if (options.file)
-                throw UsageError{"only one FILE can be opened"};
+                throw platform::UsageError{platform::localized("only one FILE can be opened")};
             options.file = std::string(arg);
         } else if (arg == "--") {
             onlyFiles = true;
@@ -20,18 +21,21 @@ AppOptions parseAppOptions(const std::vector<std::string_view>& args) {
         } else if (arg == "--version") {
             options.version = true;
         } else {
-            throw UsageError{"unknown option " + std::string(arg)};
+            throw platform::UsageError{
+                platform::filled(platform::localized("unknown option %s"), {arg})};
         }
     }
     return options;
 }
 
 std::string appUsageText() {
-    return "usage: quillet [--help] [--version] [FILE]\n"
-           "Opens the window that turns comma-delimited text files into DXF drawings.\n"
-           "  FILE        a .csv file to choose, or a .dxf drawing to preview\n"
-           "  --help      show this text\n"
-           "  --version   show the version\n";
+    using platform::localized;
+    return localized("usage: quillet [--help] [--version] [FILE]\n") +
+           localized(
+               "Opens the window that turns comma-delimited text files into DXF drawings.\n") +
+           localized("  FILE        a .csv file to choose, or a .dxf drawing to preview\n") +
+           localized("  --help      show this text\n") +
+           localized("  --version   show the version\n");
 }
 
 StartDecision decideStart(const std::vector<std::string_view>& args, std::ostream& out,
@@ -39,7 +43,7 @@ StartDecision decideStart(const std::vector<std::string_view>& args, std::ostrea
     StartDecision decision;
     try {
         decision.options = parseAppOptions(args);
-    } catch (const UsageError& error) {
+    } catch (const platform::UsageError& error) {
         err << "quillet: " << error.message << "\n" << appUsageText();
         decision.exitStatus = 2;
         return decision;

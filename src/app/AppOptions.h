@@ -1,6 +1,8 @@
 // The window program's command line, read before any window or display exists. No Qt.
 #pragma once
 
+#include "platform/UsageError.h"
+
 #include <optional>
 #include <ostream>
 #include <string>
@@ -16,12 +18,7 @@ struct AppOptions {
     bool version = false;
 };
 
-// Thrown for a command line that cannot be followed; message says why.
-struct UsageError {
-    std::string message;
-};
-
-// Reads the arguments after the program name; throws UsageError.
+// Reads the arguments after the program name; throws platform::UsageError.
 AppOptions parseAppOptions(const std::vector<std::string_view>& args);
 
 // Returns the usage text of the window program.

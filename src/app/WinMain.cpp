@@ -3,6 +3,7 @@
 #include "Form1Window.h"
 #include "form/Listing.h"
 #include "platform/CommandLine.h"
+#include "platform/Localized.h"
 #include "platform/win32/WideText.h"
 #include "preview/PreviewWindows.h"
 
@@ -89,6 +90,7 @@ int previewAlone(const std::string& drawing) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const std::vector<std::string> args = arguments();
+    platform::useUserLanguage();
     std::ostringstream out;
     std::ostringstream err;
     const app::StartDecision start = app::decideStart({args.begin(), args.end()}, out, err);

@@ -2,6 +2,7 @@
 #include "AppOptions.h"
 #include "Version.h"
 #include "form/Listing.h"
+#include "platform/Localized.h"
 #include "platform/TempFileCleanup.h"
 #include "window/qt/Form1.h"
 #include "window/qt/preview/PreviewWindows.h"
@@ -15,7 +16,8 @@
 
 int main(int argc, char** argv) {
     using namespace quillet;
-    // --help and --version answer before Qt looks for a display.
+    // --help and --version answer before Qt looks for a display, in the user's language.
+    platform::useUserLanguage();
     const app::StartDecision start =
         app::decideStart({argv + 1, argv + argc}, std::cout, std::cerr);
     if (start.exitStatus)

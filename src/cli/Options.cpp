@@ -1,5 +1,8 @@
 #include "Options.h"
 
+#include "platform/Localized.h"
+#include "platform/OptionValue.h"
+
 namespace quillet::cli {
 
 Options parseOptions(const std::vector<std::string_view>& args) {
@@ -9,17 +12,8 @@ Options parseOptions(const std::vector<std::string_view>& args) {
     bool encodingGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
-        auto value = [&](std::string_view name) -> std::string {
-            if (auto eq = arg.find('='); eq != std::string_view::npos)
-                return std::string(arg.substr(eq + 1));
-            if (i + 1 >= args.size())
-                throw UsageError{std::string(name) + " needs a value"};
-            return std::string(args[++i]);
-        };
-        auto is = [&](std::string_view name) {
-            return arg == name ||
-                   (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
-        };
+        auto value = [&](std::string_view name) { return platform::optionValue(args, i, name); };
+        auto is = [&](std::string_view name) { return platform::namesOption(arg, name); };
         if (onlyInputs || arg == "-" || !arg.starts_with("-")) {
             options.inputs.emplace_back(arg);
         } else if (arg == "--") {
@@ -38,8 +32,9 @@ Options parseOptions(const std::vector<std::string_view>& args) {
             options.output = value("--output");
         } else if (is("--code-page")) {
             if (value("--code-page") != "932")
-                throw UsageError{"--code-page takes 932, the one code page a drawing declares"};
-            options.drawing.drawing = conversion::Drawing::Declared;
+                throw platform::UsageError{platform::localized(
+                    "--code-page takes 932, the one code page a drawing declares")};
+            options.drawing.drawing = conversion::DrawingKind::Declared;
             codePageGiven = true;
         } else if (is("--encoding")) {
             const std::string encoding = value("--encoding");
@@ -50,50 +45,62 @@ Options parseOptions(const std::vector<std::string_view>& args) {
             else if (encoding == "utf-8")
                 options.drawing.encoding = conversion::InputEncoding::Utf8;
             else
-                throw UsageError{"--encoding takes auto, cp932 or utf-8"};
+                throw platform::UsageError{
+                    platform::localized("--encoding takes auto, cp932 or utf-8")};
             encodingGiven = true;
         } else {
-            throw UsageError{"unknown option " + std::string(arg)};
+            throw platform::UsageError{
+                platform::filled(platform::localized("unknown option %s"), {arg})};
         }
     }
     if (options.help || options.version)
         return options;
     if (options.inputs.empty())
-        throw UsageError{"no input file given"};
+        throw platform::UsageError{platform::localized("no input file given")};
     if (options.output && options.inputs.size() > 1)
-        throw UsageError{"--output takes one input only"};
+        throw platform::UsageError{platform::localized("--output takes one input only")};
     if (!options.output && options.inputs.front() == kStandardStream)
-        throw UsageError{"standard input needs --output"};
+        throw platform::UsageError{platform::localized("standard input needs --output")};
     if (encodingGiven && !codePageGiven)
-        throw UsageError{"--encoding is for the drawing of --code-page 932"};
+        throw platform::UsageError{
+            platform::localized("--encoding is for the drawing of --code-page 932")};
     return options;
 }
 
 std::string usageText(std::string_view program) {
-    std::string p(program);
-    return "usage: " + p +
-           " [--height TEXT] [--output FILE] [--code-page 932] [--encoding auto|cp932|utf-8]"
-           " [--quotes] [--backup] INPUT...\n"
-           "Converts each comma-delimited INPUT into a DXF drawing of TEXT entities.\n"
-           "INPUT - reads standard input.\n"
-           "  --height TEXT      text height, read like the window's height box (default 100)\n"
-           "  --output FILE      the drawing to write (one INPUT only; default INPUT.dxf);\n"
-           "                     - writes it to standard output, the report to standard error\n"
-           "  --code-page 932    the drawing that declares code page 932, as 実行２ writes it:\n"
-           "                     any reader shows its Japanese; without it, 実行1's drawing\n"
-           "  --encoding ENC     how --code-page 932 reads INPUT: auto (default: UTF-8 when it\n"
-           "                     starts with a byte-order mark or its first line with a byte\n"
-           "                     of 0x80 or above is valid UTF-8, UTF-16 by its mark, else\n"
-           "                     code page 932), cp932 or utf-8\n"
-           "  --quotes           read spreadsheet quoting: quoted fields, doubled quotes and\n"
-           "                     line breaks inside quotes (by default quotes are characters)\n"
-           "  --backup           a drawing that is replaced goes to the desktop's trash\n"
-           "  --help             show this text\n"
-           "  --version          show the version\n";
-}
-
-std::string defaultOutputFor(std::string_view input) {
-    return std::string(input) + ".dxf";
+    using platform::localized;
+    // A message an option, so that an option comes and goes with its own translation.
+    return platform::filled(localized("usage: %s [--height TEXT] [--output FILE] [--code-page 932]"
+                                      " [--encoding auto|cp932|utf-8] [--quotes] [--backup]"
+                                      " INPUT...\n"),
+                            {program}) +
+           localized("Converts each comma-delimited INPUT into a DXF drawing of TEXT entities.\n"
+                     "INPUT - reads standard input.\n") +
+           localized("  --height TEXT      text height, read like the window's height box"
+                     " (default 100)\n") +
+           localized("  --output FILE      the drawing to write (one INPUT only; default"
+                     " INPUT.dxf);\n"
+                     "                     - writes it to standard output, the report to standard"
+                     " error\n") +
+           localized("  --code-page 932    the drawing that declares code page 932, as 実行２"
+                     " writes it:\n"
+                     "                     any reader shows its Japanese; without it, 実行1's"
+                     " drawing\n") +
+           localized("  --encoding ENC     how --code-page 932 reads INPUT: auto (default: UTF-8"
+                     " when it\n"
+                     "                     starts with a byte-order mark or its first line with a"
+                     " byte\n"
+                     "                     of 0x80 or above is valid UTF-8, UTF-16 by its mark,"
+                     " else\n"
+                     "                     code page 932), cp932 or utf-8\n") +
+           localized("  --quotes           read spreadsheet quoting: quoted fields, doubled quotes"
+                     " and\n"
+                     "                     line breaks inside quotes (by default quotes are"
+                     " characters)\n") +
+           localized("  --backup           a drawing that is replaced goes to the desktop's"
+                     " trash\n") +
+           localized("  --help             show this text\n") +
+           localized("  --version          show the version\n");
 }
 
 } // namespace quillet::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/DrawingOptions.h"
+#include "platform/UsageError.h"
 
 #include <optional>
 #include <string>
@@ -20,12 +21,7 @@ struct Options {
     bool version = false;
 };
 
-// Thrown for a command line that cannot be followed; what() says why.
-struct UsageError {
-    std::string message;
-};
-
-// Reads the arguments after the program name; throws UsageError.
+// Reads the arguments after the program name; throws platform::UsageError.
 Options parseOptions(const std::vector<std::string_view>& args);
 
 // Returns the usage text for program.
@@ -33,8 +29,5 @@ std::string usageText(std::string_view program);
 
 // The name that stands for standard input as an input, and for standard output as --output.
 inline constexpr std::string_view kStandardStream = "-";
-
-// Returns the output path for input when no --output is given: input with ".dxf" after it.
-std::string defaultOutputFor(std::string_view input);
 
 } // namespace quillet::cli

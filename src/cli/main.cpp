@@ -2,8 +2,10 @@
 #include "Options.h"
 #include "Version.h"
 #include "conversion/Advice.h"
+#include "conversion/OutputName.h"
 #include "conversion/Run.h"
 #include "platform/CommandLine.h"
+#include "platform/Localized.h"
 #include "platform/OsError.h"
 #include "platform/RunError.h"
 #include "platform/TempFileCleanup.h"
@@ -16,6 +18,7 @@ int main(int argc, char** argv) {
     using namespace quillet;
     // Before anything else, so that no signal finds the program without its cleanup.
     platform::installSignalCleanup();
+    platform::useUserLanguage();
     using platform::MessageStream;
     const platform::CommandLine line = platform::readCommandLine(argc, argv);
     const std::string program = line.program.empty() ? "quillet-convert" : line.program;
@@ -23,7 +26,7 @@ int main(int argc, char** argv) {
     cli::Options options;
     try {
         options = cli::parseOptions(args);
-    } catch (const cli::UsageError& error) {
+    } catch (const platform::UsageError& error) {
         platform::writeMessage(MessageStream::Err,
                                program + ": " + error.message + "\n" + cli::usageText(program));
         return 2;
@@ -53,7 +56,7 @@ int main(int argc, char** argv) {
         ends.inPath = ends.standardInput ? input
                                          : conversion::composePath(platform::folderOf(input),
                                                                    platform::baseNameOf(input));
-        ends.outPath = options.output ? *options.output : cli::defaultOutputFor(input);
+        ends.outPath = options.output ? *options.output : conversion::proposedOutput(input);
         ends.standardOutput = ends.outPath == cli::kStandardStream;
         // With the drawing on standard output, the report must not mix into it.
         const MessageStream report = ends.standardOutput ? MessageStream::Err : MessageStream::Out;

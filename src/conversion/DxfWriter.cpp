@@ -17,10 +17,6 @@ void DxfWriter::putInPieces(std::string_view bytes) {
 
 namespace {
 
-constexpr std::string_view kBeforeY = "\r\n 20\r\n";
-constexpr std::string_view kAfterY = " 30\r\n0\r\n 40\r\n";
-constexpr std::string_view kBeforeText = "\r\n  1\r\n";
-
 char* append(char* at, std::string_view bytes) {
     std::memcpy(at, bytes.data(), bytes.size());
     return at + bytes.size();
@@ -49,8 +45,16 @@ char* appendShort(char* at, std::string_view bytes) {
 } // namespace
 
 void DxfWriter::Lines::keep(std::string_view before, std::int32_t number, std::string_view after) {
+    // Both kinds of kept lines hold the longest number.
+    static_assert(layout::kTextStart.size() + platform::kPaddedNumberMax + layout::kLineEnd.size() +
+                      layout::kBeforeY.size() <=
+                  sizeof bytes);
+    static_assert(layout::kBeforeHeight.size() + platform::kPaddedNumberMax +
+                      layout::kLineEnd.size() + layout::kBeforeText.size() <=
+                  sizeof bytes);
     char* end = append(bytes, before);
     end = platform::formatPadded(number, end);
+    end = append(end, layout::kLineEnd);
     end = append(end, after);
     size = static_cast<std::size_t>(end - bytes);
     value = number;
@@ -68,35 +72,34 @@ void DxfWriter::putTextEntity(std::int32_t x, std::int32_t y, std::int32_t heigh
     if (declared_)
         extents_.add(x, y, height, text.size());
     if (!head_.holds(x))
-        head_.keep(kEntityStart, x, kBeforeY);
+        head_.keep(layout::kTextStart, x, layout::kBeforeY);
     if (!middle_.holds(height))
-        middle_.keep(kAfterY, height, kBeforeText);
+        middle_.keep(layout::kBeforeHeight, height, layout::kBeforeText);
     // The kept lines are copied whole (a fixed size copies fastest); the room asked for
     // covers those full copies.
-    const std::size_t need = sizeof head_.bytes + platform::kPaddedNumberMax + 2 +
-                             sizeof middle_.bytes + text.size() + 2 + kDeclaredEntityEnd.size();
+    const std::size_t need = sizeof head_.bytes + platform::kPaddedNumberMax +
+                             layout::kLineEnd.size() + sizeof middle_.bytes + text.size() +
+                             layout::kLineEnd.size() + layout::kStyleLines.size();
     if (room() < need) {
         put({head_.bytes, head_.size});
         PutDxfNumber(y);
         put({middle_.bytes, middle_.size});
         PutDxfLine(text);
         if (declared_)
-            put(kDeclaredEntityEnd);
+            put(layout::kStyleLines);
         return;
     }
     char* at = pos_;
     std::memcpy(at, head_.bytes, sizeof head_.bytes);
     at += head_.size;
     at = platform::formatPadded(y, at);
-    *at++ = '\r';
-    *at++ = '\n';
+    at = append(at, layout::kLineEnd);
     std::memcpy(at, middle_.bytes, sizeof middle_.bytes);
     at += middle_.size;
     at = appendShort(at, text);
-    *at++ = '\r';
-    *at++ = '\n';
+    at = append(at, layout::kLineEnd);
     if (declared_)
-        at = append(at, kDeclaredEntityEnd);
+        at = append(at, layout::kStyleLines);
     pos_ = at;
 }
 

@@ -2,6 +2,7 @@
 
 #include "DrawingOptions.h"
 #include "Extents.h"
+#include "layout/TextLayout.h"
 #include "platform/BlockSink.h"
 #include "platform/PaddedNumber.h"
 
@@ -13,7 +14,7 @@
 namespace quillet::conversion {
 
 // The first five lines of every TEXT entity, up to its X.
-inline constexpr std::string_view kEntityStart = "  0\r\nTEXT\r\n  8\r\n0\r\n 10\r\n";
+inline constexpr std::string_view kEntityStart = layout::kTextStart;
 
 // The opening of the declared drawing: a HEADER naming the code page and the extents, the one
 // text style, and the start of the ENTITIES section. The style is KST32B because LibreCAD takes a
@@ -41,7 +42,7 @@ inline constexpr std::size_t kExtentsOffset = kDeclaredOpening.find("  9\r\n$EXT
 inline constexpr std::size_t kExtentsSize = kDeclaredOpening.find("  0\r\nENDSEC") - kExtentsOffset;
 
 // What follows the text of a declared drawing's entity: the style it is drawn in.
-inline constexpr std::string_view kDeclaredEntityEnd = "  7\r\nKST32B\r\n";
+inline constexpr std::string_view kDeclaredEntityEnd = layout::kStyleLines;
 
 } // namespace quillet::conversion
 
@@ -52,8 +53,8 @@ namespace quillet::conversion {
 class DxfWriter {
   public:
     // Starts writing the given drawing into sink; throws what the sink throws.
-    explicit DxfWriter(platform::BlockSink& sink, Drawing drawing = Drawing::Classic)
-        : sink_(sink), declared_(drawing == Drawing::Declared) {
+    explicit DxfWriter(platform::BlockSink& sink, DrawingKind drawing = DrawingKind::Classic)
+        : sink_(sink), declared_(drawing == DrawingKind::Declared) {
         take(sink_.exchange({}));
     }
 
@@ -92,7 +93,7 @@ class DxfWriter {
     }
 
     // Writes the fourteen lines of one TEXT entity at x, y with the given height, and in the
-    // declared drawing the two that name its style.
+    // declared drawing the two that name its style (layout/TextLayout.h).
     void putTextEntity(std::int32_t x, std::int32_t y, std::int32_t height, std::string_view text);
 
     // Hands every byte written so far to the sink; throws what the sink throws.
@@ -124,7 +125,7 @@ class DxfWriter {
         bool valid = false;
 
         bool holds(std::int32_t number) const { return valid && value == number; }
-        // Formats before, number in the padded form, and after.
+        // Formats before, number in the padded form and its line's end, and after.
         void keep(std::string_view before, std::int32_t number, std::string_view after);
     };
 

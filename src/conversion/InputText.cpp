@@ -29,11 +29,11 @@ InputText::InputText(platform::ByteSource& source, DrawingOptions options)
     : options_(options), peek_(source) {
     const text::ByteOrderMark mark = text::markOf(peek_.start());
     const bool utf16 = mark == text::ByteOrderMark::Utf16Le || mark == text::ByteOrderMark::Utf16Be;
-    if (utf16 && options_.drawing == Drawing::Classic)
+    if (utf16 && options_.drawing == DrawingKind::Classic)
         throw platform::RunError(platform::ErrorNumber::InvalidCall, {}, 0,
                                  "UTF-16 のファイルは 実行２ (quillet-convert --code-page 932) "
                                  "で変換してください");
-    if (options_.drawing == Drawing::Classic)
+    if (options_.drawing == DrawingKind::Classic)
         return;
     if (utf16) {
         utf16_.emplace(peek_, mark == text::ByteOrderMark::Utf16Be);

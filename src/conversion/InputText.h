@@ -34,7 +34,7 @@ class InputText {
     const DrawingOptions& options() const noexcept { return options_; }
 
     // Tells whether lines go through prepare() before they are scanned.
-    bool transcodes() const noexcept { return options_.drawing == Drawing::Declared; }
+    bool transcodes() const noexcept { return options_.drawing == DrawingKind::Declared; }
 
     // Returns line in code page 932 (valid until the next call). Throws RunError 5 for a line
     // that is not valid in the file's encoding, 6 for one of more than 32767 characters.

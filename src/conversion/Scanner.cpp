@@ -1,5 +1,6 @@
 #include "Scanner.h"
 
+#include "layout/TextLayout.h"
 #include "platform/Checked.h"
 #include "platform/Cp932.h"
 
@@ -42,7 +43,7 @@ void PutTextEntity(ConversionState& state, DxfWriter& out, std::string_view text
     } catch (const platform::RunError& error) {
         out.put(kEntityStart);
         out.PutDxfNumber(x);
-        out.put(" 20\r\n");
+        out.put(layout::kBeforeY);
         throw error.withCause(platform::OverflowCause::Row);
     }
     state.textY = y;

@@ -39,7 +39,8 @@ constexpr std::size_t kBlockBytes = std::size_t{8} << 20;
 // A file smaller than this is parsed on the reading thread alone.
 constexpr std::int64_t kParallelFrom = 3 * static_cast<std::int64_t>(kBlockBytes);
 
-std::string_view trimmed(std::string_view s) noexcept {
+// Returns a line without the blanks, tabs and CR around it.
+std::string_view trimmedLine(std::string_view s) noexcept {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
         s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
@@ -190,7 +191,7 @@ LargeArray<char> BlockLoop::freshBuffer() {
         spare_.pop_back();
         return b;
     }
-    return LargeArray<char>(blockBytes_ + 1 + PairParser::kReadAhead);
+    return LargeArray<char>(blockBytes_ + 1 + kReadAhead);
 }
 
 bool BlockLoop::fill(LargeArray<char>& buffer, std::size_t& filled) {
@@ -411,9 +412,10 @@ const char* lastEntityStart(const char* begin, const char* end) noexcept {
             break;
         ++lines;
         if (valueStart) {
-            const std::string_view code = trimmed(std::string_view(lineStart, lineEnd - lineStart));
+            const std::string_view code =
+                trimmedLine(std::string_view(lineStart, lineEnd - lineStart));
             const std::string_view value =
-                trimmed(std::string_view(valueStart, valueEnd - 1 - valueStart));
+                trimmedLine(std::string_view(valueStart, valueEnd - 1 - valueStart));
             if (code == "0" && !value.empty() && value != "VERTEX" && value != "SEQEND" &&
                 !parseReal(value))
                 return lineStart;

@@ -28,6 +28,22 @@ std::size_t ByteArena::memoryBytes() const noexcept {
     return bytes;
 }
 
+void ByteArena::appendAtLimit(std::string_view bytes) {
+    const std::size_t have = used_ - start_;
+    if (have + bytes.size() > kMaxTextBytes) {
+        std::size_t keep = kMaxTextBytes - have;
+        while (keep > 0 && (static_cast<unsigned char>(bytes[keep]) & 0xC0) == 0x80)
+            --keep;
+        bytes = bytes.substr(0, keep);
+    }
+    if (bytes.empty())
+        return;
+    if (used_ + bytes.size() > end_)
+        makeRoom(have, bytes.size());
+    std::memcpy(at(used_), bytes.data(), bytes.size());
+    used_ += bytes.size();
+}
+
 void ByteArena::makeRoom(std::size_t have, std::size_t more) {
     blocks_.reserve(blocks_.size() + 1);
     sizes_.reserve(sizes_.size() + 1);

@@ -128,6 +128,7 @@ void Entities::append(Entities&& other) {
     for (const auto& [kind, count] : other.notDrawn)
         notDrawn[kind] += count;
     skipped += other.skipped;
+    textAnchors.add(other.textAnchors);
     highUtf8 = highUtf8 || other.highUtf8;
     highOther = highOther || other.highOther;
     other.notDrawn.clear();

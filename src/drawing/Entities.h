@@ -3,6 +3,7 @@
 // refers to its block by number.
 #pragma once
 
+#include "Box.h"
 #include "ByteArena.h"
 #include "ChunkedArray.h"
 
@@ -200,10 +201,16 @@ struct Entities {
     }
     // Returns what textHighs holds for a text of bytes.
     static std::uint16_t highsOf(std::string_view bytes, bool mtext) noexcept;
-    // Keeps text t with highs as its textHighs. Throws std::bad_alloc.
+    // The box of every text's anchor (x, y), kept as texts are kept: the index's grid needs
+    // it before it reads the texts.
+    Box textAnchors;
+
+    // Keeps text t with highs as its textHighs, and its anchor in textAnchors; texts are kept
+    // only so. Throws std::bad_alloc.
     void keepText(const TextRecord& t, std::uint16_t highs) {
         texts.push_back(t);
         textHighs.push_back(highs);
+        textAnchors.add(t.x, t.y);
     }
 
     // Returns the number of records kept, vertices included.

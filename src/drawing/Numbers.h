@@ -8,6 +8,10 @@
 
 namespace quillet::drawing {
 
+// Coordinates and sizes beyond this are treated as no number: their squares and sums would
+// overflow, and no real drawing has them.
+inline constexpr double kMaxMagnitude = 1e15;
+
 // Returns the integer that line holds (blanks around allowed), nothing when it holds none or
 // one beyond 32 bits.
 std::optional<std::int32_t> parseInteger(std::string_view line) noexcept;

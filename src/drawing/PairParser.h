@@ -1,14 +1,23 @@
 // The state machine that turns a drawing's group code and value lines into entity records:
-// sections, the header's code page, and the entities this program draws. It is fed runs of
-// whole lines, so one reader can feed it a file block by block, and several can each parse
-// a piece of the entities section that starts at an entity.
+// sections, the header's code page, the layer table, blocks, and the entities this program
+// draws. It is fed runs of whole lines, so one reader can feed it a file block by block, and
+// several can each parse a piece of the entities section that starts at an entity.
+//
+// Its parts: the line lexer (LineLexer.h) cuts the lines, the fast path (OwnText.h) reads our
+// own texts whole, the entity being read collects its values (PendingEntity.h) and becomes
+// records (EntityRecords.h); hatches and multileaders are buffered and built at their end
+// (Hatch.h, MultiLeader.h).
 #pragma once
 
+#include "BufferedPairs.h"
 #include "Entities.h"
-
+#include "LineLexer.h"
+#include "OwnText.h"
+#include "PendingEntity.h"
 #include "Shapes.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,9 +33,6 @@ struct HeaderInfo {
 class PairParser {
   public:
     enum class Section : std::uint8_t { None, Header, Entities, Tables, Blocks, Other };
-
-    // The bytes a run must have readable after its end (the line search reads ahead).
-    static constexpr std::size_t kReadAhead = 64;
 
     // Parses into out, starting in section start (None for a whole file, Entities for a
     // piece that starts at an entity); firstLine is the file's line number of the first line.
@@ -56,7 +62,8 @@ class PairParser {
     // came (the drawing was cut short).
     bool finishFile();
 
-    // Takes one pair whose value is already text (from a binary drawing). Throws as parse().
+    // Takes one pair whose value is already text (from a binary drawing, or lines read
+    // elsewhere). Throws as parse().
     void feedPair(int code, std::string_view value) {
         if (sawEof_)
             return;
@@ -67,7 +74,8 @@ class PairParser {
     // Tells whether the parser stands between two entities of the entities section, with no
     // value awaited: the state a piece starting at an entity assumes.
     bool atEntityStart() const noexcept {
-        return section_ == Section::Entities && !haveCode_ && kind_ == Kind::None && !polylineOpen_;
+        return section_ == Section::Entities && !haveCode_ && kind_ == EntityKind::None &&
+               !polyline_.open;
     }
     bool sawEnd() const noexcept { return sawEof_; }
     // The file's line number of the next line.
@@ -75,60 +83,58 @@ class PairParser {
     const HeaderInfo& header() const noexcept { return header_; }
 
   private:
-    enum class Kind : std::uint8_t {
-        None,
-        Ignored,
-        Text,
-        Attrib, // ATTRIB, and ATTDEF outside blocks
-        MText,
-        Line,
-        Point,
-        Circle,
-        Arc,
-        Ellipse,
-        LwPolyline,
-        Polyline,
-        Vertex,
-        Solid, // SOLID and TRACE
-        Face,  // 3DFACE
-        Spline,
-        Leader,
-        Insert,
-        Dimension,
-        Table,
-        XLine,
-        Ray,
-        Hatch,
-        MLeader,
-        BlockStart,
-        LayerEntry,
-        SectionStart
+    // A POLYLINE whose VERTEX entities are being read, up to its SEQEND.
+    struct OpenPolyline {
+        bool open = false;
+        bool bad = false;    // a vertex with a bad number: the polyline is skipped
+        bool mesh = false;   // a mesh or polyface mesh: its vertices are read and dropped
+        bool closed = false; // 70 bit 1
+        bool world = false;  // a 3D polyline: its vertices are world points
+        Ocs ocs;
+        Look look;
+        std::vector<Point> points;
+        std::vector<double> bulges;
     };
 
-    // Reads a TEXT entity written in exactly this program's own layout, from its "  0" line
-    // up to its text, at p: leaves the parser as the line-by-line way would and returns the
-    // next line's start, or returns null (and changes nothing) when the lines are otherwise.
-    const char* ownText(const char* p, const char* end);
+    // A LAYER entry of the layer table.
+    struct PendingLayer {
+        std::string name;
+        int colour = 7;                // 62: its ACI number, negative for a layer that is off
+        bool off = false;              // a negative 62 came
+        int flags = 0;                 // 70: bit 1 frozen
+        std::optional<int> trueColour; // 420: 0xRRGGBB
+    };
+
+    // Keeps one of our own texts read whole, as the line-by-line way would.
+    void keepOwnText(const OwnText& text);
 
     void onValue(int code, std::string_view value);
     void startEntity(std::string_view name);
-    void entityValue(int code, std::string_view value);
+    void startTableEntry(std::string_view name);
+    bool startBlockPart(std::string_view name);
+    void startDrawnEntity(std::string_view name);
     void headerValue(int code, std::string_view value);
+    void entityValue(int code, std::string_view value);
+    void layerValue(int code, std::string_view value);
+    void blockValue(int code, std::string_view value);
+    bool commonValue(int code, std::string_view value);
+    void pointValue(int code, std::string_view value);
+    void textValue(int code, std::string_view value);
+    void shapeValue(int code, std::string_view value);
+    void insertValue(int code, std::string_view value);
+    void listValue(int code, std::string_view value);
     double real(std::string_view value);
     int integer(std::string_view value);
+
     void finishEntity();
+    void finishLayer();
+    void finishBlockStart();
+    void openPolyline();
+    void addVertex();
     void closePolyline();
-    void finishText(Kind kind);
-    void finishVertexOwner();
-    void finishInsert(Kind kind);
+    void closeBlock();
     void finishHatch();
     void finishMLeader();
-    void finishLayer();
-    // Keeps points (in the entity's OCS when ocs is given) as one polyline of flags.
-    void keepPolyline(const std::vector<Point>& points, std::uint16_t flags, const Ocs* ocs);
-    Look look() const noexcept { return {colour_, layer_, 0}; }
-    Ocs ocs() const noexcept { return Ocs(nx_, ny_, nz_); }
-    void rawPair(int code, std::string_view value);
 
     Entities& out_; // the top level: layers, blocks and the entities section
     Entities* cur_; // where entities go: out_ or the block being read
@@ -137,46 +143,20 @@ class PairParser {
     int code_ = 0;
     bool haveCode_ = false;
     bool sawEof_ = false;
-    Kind kind_ = Kind::None;
+    EntityKind kind_ = EntityKind::None;
     std::string headerVariable_;
     HeaderInfo header_;
 
-    // The entity being read.
-    bool bad_ = false; // a value that is no finite number of sensible size
-    double x_ = 0, y_ = 0, x2_ = 0, y2_ = 0, height_ = 0, rotation_ = 0, widthFactor_ = 1;
-    double start_ = 0, end_ = 360;
-    double x3_ = 0, y3_ = 0, x4_ = 0, y4_ = 0, r41_ = 0, r42_ = 0, r44_ = 0, r45_ = 0;
-    double nx_ = 0, ny_ = 0, nz_ = 1;
-    bool haveSecond_ = false, haveThird_ = false, haveFourth_ = false, have41_ = false;
-    bool have42_ = false, haveName_ = false;
-    bool embedded_ = false; // past "101 Embedded Object": the rest is not this entity's
-    bool paper_ = false;
-    bool haveTrueColour_ = false;
-    int flags_ = 0, halign_ = 0, valign_ = 0, attachment_ = 1, i71_ = 0, i74_ = 0;
-    int degree_ = 3;
-    Colour colour_;
-    std::uint16_t layer_ = 0;
-    bool haveText_ = false;
-    double oblique_ = 0;
-    std::uint64_t name_ = 0; // an insert's block name: offset and length in cur_->textBytes
-    std::string nameText_;   // a block's or layer's name
-    // Repeated points and numbers of one entity.
-    std::vector<Point> points_, fit_;
-    std::vector<double> bulges_, knots_, weights_;
-    // The pairs of a hatch or multileader, read as a whole at its end.
-    std::vector<int> rawCodes_;
-    std::vector<std::uint32_t> rawEnds_;
-    std::string rawValues_;
-    Ocs polylineOcs_;
-    bool polylineWorld_ = false; // a 3D polyline's vertices are world points
-    Look polylineLook_;
+    OwnTextReader ownTexts_; // our own texts, read whole
+    PendingEntity entity_;   // the entity being read
+    PendingLists lists_;     // its repeated values
+    BufferedPairs buffered_; // the pairs of a hatch or multileader, read as a whole at its end
+    PendingLayer layer_;
+    std::string blockName_; // a BLOCK's name and base point, until its first entity
+    Point blockBase_;
     bool inBlock_ = false;
     Block pendingBlock_;
-    // The polyline whose vertices are being read (POLYLINE ... SEQEND, or an LWPOLYLINE).
-    bool polylineOpen_ = false;
-    bool polylineBad_ = false;
-    bool polylineClosed_ = false;
-    bool meshOpen_ = false; // the open polyline is a mesh: its vertices are dropped
+    OpenPolyline polyline_;
 };
 
 } // namespace quillet::drawing

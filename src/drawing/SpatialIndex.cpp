@@ -146,7 +146,8 @@ void SpatialIndex::build(std::uint32_t count, const std::function<Point(std::uin
 }
 
 void SpatialIndex::build(std::uint32_t count, const PositionRun& positions, const BoundsRun& bounds,
-                         const std::atomic<bool>* cancel, unsigned threads) {
+                         const std::atomic<bool>* cancel, unsigned threads,
+                         const Box* knownPlaces) {
     const auto position = [&positions](std::uint32_t id) {
         Point p;
         positions(id, id + 1, &p);
@@ -161,18 +162,22 @@ void SpatialIndex::build(std::uint32_t count, const PositionRun& positions, cons
         threads = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
     // The order comes from each item's position (a text's anchor, a line's middle), which
     // costs a load; the boxes are worked out once, for the leaves.
-    std::vector<Box> sliceBoxes(threads);
-    inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
-        Box c;
-        inRuns<Point>(begin, end, positions, [&c](std::uint32_t, const Point& p) {
-            if (std::isfinite(p.x) && std::isfinite(p.y))
-                c.add(p.x, p.y);
-        });
-        sliceBoxes[slot] = c;
-    });
     Box centres;
-    for (const Box& b : sliceBoxes)
-        centres.add(b);
+    if (knownPlaces) {
+        centres = *knownPlaces;
+    } else {
+        std::vector<Box> sliceBoxes(threads);
+        inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned slot) {
+            Box c;
+            inRuns<Point>(begin, end, positions, [&c](std::uint32_t, const Point& p) {
+                if (std::isfinite(p.x) && std::isfinite(p.y))
+                    c.add(p.x, p.y);
+            });
+            sliceBoxes[slot] = c;
+        });
+        for (const Box& b : sliceBoxes)
+            centres.add(b);
+    }
     checkCancel(cancel);
 
     // About eight items to a cell of the first grid; each item's cell found once.

@@ -28,12 +28,15 @@ class SpatialIndex {
     using BoundsRun = std::function<void(std::uint32_t begin, std::uint32_t end, Box* out)>;
     static constexpr std::uint32_t kRun = 256;
 
-    // Builds the index over count items whose places positions gives (each item asked twice,
+    // Builds the index over count items whose places positions gives (each item asked once,
     // more in crowded places) and whose boxes bounds gives (each asked once), a run of items
     // at a time, on up to threads threads at once (0: one per processor; both functions must
-    // allow that). Throws ReadCancelled when cancel turns true, and std::bad_alloc.
+    // allow that). knownPlaces, when given, is the box of every finite place, which the caller
+    // may know without asking each item; else each item is asked once more for it. Throws
+    // ReadCancelled when cancel turns true, and std::bad_alloc.
     void build(std::uint32_t count, const PositionRun& positions, const BoundsRun& bounds,
-               const std::atomic<bool>* cancel = nullptr, unsigned threads = 1);
+               const std::atomic<bool>* cancel = nullptr, unsigned threads = 1,
+               const Box* knownPlaces = nullptr);
     // The same with the items asked one at a time.
     void build(std::uint32_t count, const std::function<Point(std::uint32_t)>& position,
                const std::function<Box(std::uint32_t)>& bounds,

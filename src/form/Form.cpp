@@ -2,6 +2,7 @@
 #include "Form.h"
 
 #include "DirectoryList.h"
+#include "conversion/OutputName.h"
 #include "platform/Drives.h"
 #include "platform/FolderListing.h"
 #include "platform/OsError.h"
@@ -41,9 +42,10 @@ conversion::RunInputs runInputs(std::string_view folder, std::string_view txtFil
                                 std::string_view txtFileS, std::string_view txtFileR,
                                 const ChosenFile& chosen) {
     const bool chosenAsShown = !chosen.bytes.empty() && txtFileName == chosen.shown;
-    const bool proposedAsShown = !chosen.bytes.empty() && txtFileS == proposedOutput(chosen.shown);
+    const bool proposedAsShown =
+        !chosen.bytes.empty() && txtFileS == conversion::proposedOutput(chosen.shown);
     return {std::string(folder), chosenAsShown ? chosen.bytes : std::string(txtFileName),
-            proposedAsShown ? proposedOutput(chosen.bytes) : std::string(txtFileS),
+            proposedAsShown ? conversion::proposedOutput(chosen.bytes) : std::string(txtFileS),
             std::string(txtFileR)};
 }
 
@@ -73,10 +75,6 @@ std::string progressText(const conversion::RunProgress& progress) {
     if (progress.totalBytes >= 0)
         line += " / " + megabytes(progress.totalBytes);
     return line + "、配置した文字数 : " + std::to_string(progress.placed);
-}
-
-std::string proposedOutput(std::string_view input) {
-    return std::string(input) + ".dxf";
 }
 
 Form::Form(FormView& view, DriveLister drives, platform::OwnedSeparators separators)
@@ -179,7 +177,7 @@ void Form::File1_Click(std::size_t index) {
     file1Selected_ = files_[index].bytes;
     chosen_ = {files_[index].shown, files_[index].bytes};
     view_.setText(ControlId::txtFileName, chosen_.shown);
-    view_.setText(ControlId::txtFileS, proposedOutput(chosen_.shown));
+    view_.setText(ControlId::txtFileS, conversion::proposedOutput(chosen_.shown));
 }
 
 void Form::File2_Click(std::size_t index) {
@@ -191,11 +189,11 @@ void Form::File2_Click(std::size_t index) {
 }
 
 void Form::cmdCul1_Click() {
-    runButton({conversion::Drawing::Classic, conversion::InputEncoding::Auto});
+    runButton({conversion::DrawingKind::Classic, conversion::InputEncoding::Auto});
 }
 
 void Form::cmdCul2_Click() {
-    runButton({conversion::Drawing::Declared, conversion::InputEncoding::Auto});
+    runButton({conversion::DrawingKind::Declared, conversion::InputEncoding::Auto});
 }
 
 void Form::cmdOpen_Click() {

@@ -53,9 +53,6 @@ std::string progressText(const conversion::RunProgress& progress);
 // The report box's line for a 実行 pressed while a run goes: that press is refused.
 inline constexpr std::string_view kBusyNote = "変換中です。終わってからもう一度押してください。";
 
-// Returns the output name proposed for an input name: the name followed by ".dxf".
-std::string proposedOutput(std::string_view input);
-
 class Form {
   public:
     // Returns the drives for Drive1 (platform::listDrives on the machine).

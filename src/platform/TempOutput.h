@@ -14,6 +14,8 @@
 // takes the output's place. posix/TempOutput.cpp and win32/TempOutput.cpp make it.
 namespace quillet::platform {
 
+struct TempOutputSteps; // the system's side, TempOutputSteps.h
+
 class TempOutput {
   public:
     // Checks what path names, with every check OutputFile's constructor lists, and creates
@@ -42,8 +44,7 @@ class TempOutput {
     Trashed commit(bool toTrash = false);
 
   private:
-    struct State;
-    std::unique_ptr<State> state_;
+    std::unique_ptr<TempOutputSteps> state_;
 };
 
 } // namespace quillet::platform

@@ -7,6 +7,8 @@
 #include "StatusText.h"
 
 #include "platform/FolderListing.h"
+#include "platform/InputFile.h"
+#include "platform/RunError.h"
 
 #include <algorithm>
 #include <exception>
@@ -27,6 +29,15 @@ std::string lowerAscii(std::string_view text) {
 std::string_view lastPart(std::string_view path) {
     const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// Tells whether a and b name one file that is there.
+bool sameFile(const std::string& a, const std::string& b) {
+    try {
+        return platform::InputFile(a).identity() == platform::InputFile(b).identity();
+    } catch (const platform::RunError&) {
+        return false; // one of them is not there (yet), or cannot be read
+    }
 }
 
 } // namespace
@@ -61,7 +72,8 @@ bool isOwnApplication(std::string_view id, const std::vector<std::string>& own) 
 }
 
 PreviewSession::PreviewSession(PreviewView& view, std::string path, PreviewEnvironment environment)
-    : view_(view), path_(std::move(path)), environment_(std::move(environment)) {
+    : view_(view), path_(std::move(path)), environment_(std::move(environment)),
+      measure_(environment_.toolkit->textMeasure()) {
     view_.setTitle(previewTitle(path_));
 }
 
@@ -106,7 +118,7 @@ void PreviewSession::finishLoad() {
     view_.hideProgress();
     const std::unique_ptr<DrawingLoad> done = std::move(load_);
     if (std::shared_ptr<drawing::Drawing> read = done->takeDrawing()) {
-        state_.setDrawing(std::move(read), environment_.measure);
+        state_.setDrawing(std::move(read), measure_);
         view_.setMessage("");
         showStatus();
         view_.redraw();
@@ -167,8 +179,13 @@ void PreviewSession::run(PreviewAction action) {
 std::string PreviewSession::exportTo(const std::string& path, bool whole) {
     if (!state_.drawing())
         return std::string(kNothingToExport);
-    return environment_.exporter(*state_.drawing(), state_.transform(), whole, path,
-                                 platform::displayName(lastPart(path_)));
+    // An image written over the drawing itself would lose it.
+    if (sameFile(path, path_))
+        return platform::RunError(platform::ErrorNumber::FileAlreadyOpen,
+                                  platform::displayName(path), 0, platform::kOutputIsInput)
+            .what();
+    return exportDrawing(*state_.drawing(), state_.transform(), whole, path,
+                         platform::displayName(lastPart(path_)), *environment_.toolkit);
 }
 
 void PreviewSession::chooseExport(bool whole) {
@@ -176,7 +193,7 @@ void PreviewSession::chooseExport(bool whole) {
         return;
     SaveRequest request;
     request.title = whole ? "図面全体を書き出し" : "表示範囲を書き出し";
-    request.proposed = proposedExportName(path_, exportFilters().front().suffix).string();
+    request.proposed = proposedExportName(path_, exportFilters().front().suffix);
     request.filters = exportFilters();
     const std::optional<SaveChoice> choice = view_.askSavePath(request);
     if (!choice || choice->path.empty())

@@ -4,6 +4,7 @@
 // viewState().
 #pragma once
 
+#include "ExportFile.h"
 #include "PreviewActions.h"
 #include "PreviewView.h"
 #include "TextLayout.h"
@@ -23,16 +24,10 @@ namespace quillet::scene {
 class DrawingLoad;
 class PreviewRegistry;
 
-// Writes drawing as view shows it (whole: the whole drawing) to path, in the format its name
-// asks for, titled title; returns the error message, empty when it was written.
-using DrawingExporter =
-    std::function<std::string(const drawing::Drawing& drawing, const ViewTransform& view,
-                              bool whole, const std::string& path, const std::string& title)>;
-
 // What a front end gives its sessions.
 struct PreviewEnvironment {
-    TextMeasure measure;      // texts as the window's font draws them
-    DrawingExporter exporter; // the export in every format
+    // The front end's measure of texts and its PNG, which outlive every session.
+    const ExportFrontEnd* toolkit = nullptr;
     // The ids by which the desktop knows Quillet's own programs ("quillet.exe", a desktop
     // entry's name), never offered to open a drawing.
     std::vector<std::string> ownApplications;
@@ -118,6 +113,7 @@ class PreviewSession {
     PreviewView& view_;
     std::string path_;
     PreviewEnvironment environment_;
+    TextMeasure measure_; // the toolkit's, made once
     ViewState state_;
     std::unique_ptr<DrawingLoad> load_;
     std::string statusLine_;

@@ -788,4 +788,10 @@ PaintStats Scene::draw(const drawing::Drawing& drawing, const ViewTransform& vie
     return stats;
 }
 
+PaintStats drawOnce(const drawing::Drawing& drawing, const ViewTransform& view, Painter& painter) {
+    Scene scene;
+    TextCache cache;
+    return scene.draw(drawing, view, cache, painter);
+}
+
 } // namespace quillet::scene

@@ -118,4 +118,8 @@ class Scene {
     std::vector<std::uint32_t> endless_;
 };
 
+// Draws drawing as view shows it onto painter, whose device is view.size large and already
+// cleared, with a scene and a text cache of its own: for a picture made once, as an export is.
+PaintStats drawOnce(const drawing::Drawing& drawing, const ViewTransform& view, Painter& painter);
+
 } // namespace quillet::scene

@@ -19,7 +19,7 @@ constexpr const char* kFontFamilies =
     "'Noto Sans CJK JP', 'Noto Sans JP', 'IPAexGothic', 'IPAGothic', 'VL Gothic', "
     "'TakaoGothic', 'Droid Sans Fallback', 'Yu Gothic', 'Meiryo', 'MS Gothic', sans-serif";
 
-void escaped(std::string& out, std::string_view text) {
+void escaped(SinkWriter& out, std::string_view text) {
     for (const char c : text) {
         switch (c) {
         case '<':
@@ -54,7 +54,7 @@ double estimatedAdvance(std::u16string_view text) noexcept {
     return ems;
 }
 
-SvgPainter::SvgPainter(std::string& out, DeviceSize size, std::string_view title,
+SvgPainter::SvgPainter(SinkWriter& out, DeviceSize size, std::string_view title,
                        TextMeasure measure)
     : out_(out), measure_(std::move(measure)) {
     out_ += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -71,19 +71,8 @@ SvgPainter::SvgPainter(std::string& out, DeviceSize size, std::string_view title
     out_ += "</title>\n<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
 }
 
-SvgPainter::~SvgPainter() {
+void SvgPainter::finish() {
     out_ += "</svg>\n";
-}
-
-void SvgPainter::number(double v) {
-    char text[48];
-    int n = std::snprintf(text, sizeof text, "%.2f", std::isfinite(v) ? v : 0.0);
-    while (n > 0 && text[n - 1] == '0')
-        --n;
-    if (n > 0 && text[n - 1] == '.')
-        --n;
-    std::string_view s(text, static_cast<std::size_t>(n));
-    out_ += s == "-0" ? "0" : s;
 }
 
 void SvgPainter::paint(const char* attribute, Color c) {
@@ -262,16 +251,20 @@ void SvgPainter::glyphRun(const GlyphRun& run) {
     }
 }
 
+void writeSvg(const drawing::Drawing& drawing, const ViewTransform& view, std::string_view title,
+              const TextMeasure& measure, platform::BlockSink& sink) {
+    SinkWriter out(sink);
+    SvgPainter svg(out, view.size, title, measure);
+    drawOnce(drawing, view, svg);
+    svg.finish();
+    out.flush();
+}
+
 std::string svgOf(const drawing::Drawing& drawing, const ViewTransform& view,
                   std::string_view title, const TextMeasure& measure) {
-    std::string out;
-    {
-        SvgPainter svg(out, view.size, title, measure);
-        Scene scene;
-        TextCache cache;
-        scene.draw(drawing, view, cache, svg);
-    }
-    return out;
+    platform::MemorySink sink;
+    writeSvg(drawing, view, title, measure, sink);
+    return sink.bytes();
 }
 
 } // namespace quillet::scene

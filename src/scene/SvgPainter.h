@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Painter.h"
+#include "SinkWriter.h"
 #include "TextLayout.h"
 #include "ViewTransform.h"
 
@@ -20,11 +21,9 @@ double estimatedAdvance(std::u16string_view text) noexcept;
 
 class SvgPainter final : public Painter {
   public:
-    // Writes an SVG document of size, titled title (UTF-8), into out, which it appends to;
-    // measure (estimatedAdvance when empty) is what texts are aligned by.
-    SvgPainter(std::string& out, DeviceSize size, std::string_view title, TextMeasure measure = {});
-    // Closes the document.
-    ~SvgPainter() override;
+    // Starts an SVG document of size, titled title (UTF-8), in out; measure (estimatedAdvance
+    // when empty) is what texts are aligned by. Throws what out throws.
+    SvgPainter(SinkWriter& out, DeviceSize size, std::string_view title, TextMeasure measure = {});
     SvgPainter(const SvgPainter&) = delete;
     SvgPainter& operator=(const SvgPainter&) = delete;
 
@@ -38,16 +37,24 @@ class SvgPainter final : public Painter {
     void dots(const DotMask& mask, Color color) override;
     void glyphRun(const GlyphRun& run) override;
 
+    // Closes the document; throws what out throws.
+    void finish();
+
   private:
-    void number(double v);
+    void number(double v) { out_.number(v); }
     void stroke(const Stroke& s);
     void paint(const char* attribute, Color c);
 
-    std::string& out_;
+    SinkWriter& out_;
     TextMeasure measure_;
 };
 
-// Returns drawing as view shows it as an SVG document titled title, on a white ground.
+// Writes drawing as view shows it as an SVG document titled title, on a white ground, into
+// sink; throws what the sink throws.
+void writeSvg(const drawing::Drawing& drawing, const ViewTransform& view, std::string_view title,
+              const TextMeasure& measure, platform::BlockSink& sink);
+
+// Returns that document.
 std::string svgOf(const drawing::Drawing& drawing, const ViewTransform& view,
                   std::string_view title, const TextMeasure& measure = {});
 

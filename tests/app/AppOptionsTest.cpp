@@ -9,7 +9,7 @@ namespace {
 
 using quillet::app::decideStart;
 using quillet::app::parseAppOptions;
-using quillet::app::UsageError;
+using quillet::platform::UsageError;
 
 TEST(AppOptionsTest, ReadsFileAndFlags) {
     struct Case {

@@ -66,7 +66,7 @@ TEST(AdviceTest, LargestRowCountAtHeight) {
 TEST(AdviceTest, EachCauseGetsItsLine) {
     const std::string tooLong = std::string(32768, 'x');
     const std::string utf8TooLong = "\xEF\xBB\xBF" + std::string(32768, 'y');
-    const conversion::DrawingOptions declared{conversion::Drawing::Declared};
+    const conversion::DrawingOptions declared{conversion::DrawingKind::Declared};
     struct Case {
         const char* name;
         MemoryRun run;

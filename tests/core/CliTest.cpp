@@ -3,6 +3,7 @@
 
 #include "ConverterRun.h"
 #include "cli/Options.h"
+#include "conversion/OutputName.h"
 
 #include <algorithm>
 #include <clocale>
@@ -53,9 +54,9 @@ TEST(ParseOptionsTest, Accepted) {
     }
     const cli::Options declared =
         cli::parseOptions({"--code-page=932", "--encoding", "cp932", "a"});
-    EXPECT_EQ(declared.drawing.drawing, conversion::Drawing::Declared);
+    EXPECT_EQ(declared.drawing.drawing, conversion::DrawingKind::Declared);
     EXPECT_EQ(declared.drawing.encoding, conversion::InputEncoding::Cp932);
-    EXPECT_EQ(cli::parseOptions({"a"}).drawing.drawing, conversion::Drawing::Classic);
+    EXPECT_EQ(cli::parseOptions({"a"}).drawing.drawing, conversion::DrawingKind::Classic);
     EXPECT_TRUE(cli::parseOptions({"--backup", "a"}).backup);
     EXPECT_TRUE(cli::parseOptions({"--quotes", "a"}).drawing.quotes);
     EXPECT_FALSE(cli::parseOptions({"a"}).drawing.quotes);
@@ -81,13 +82,14 @@ TEST(ParseOptionsTest, UsageErrors) {
         {"--encoding", "utf-8", "a"}, // the classic drawing has no encoding to choose
     };
     for (const auto& args : cases) {
-        EXPECT_THROW(cli::parseOptions(args), cli::UsageError) << ::testing::PrintToString(args);
+        EXPECT_THROW(cli::parseOptions(args), platform::UsageError)
+            << ::testing::PrintToString(args);
     }
 }
 
 TEST(ParseOptionsTest, DefaultOutputAppendsDxf) {
-    EXPECT_EQ(cli::defaultOutputFor("data.csv"), "data.csv.dxf");
-    EXPECT_EQ(cli::defaultOutputFor("dir/data"), "dir/data.dxf");
+    EXPECT_EQ(conversion::proposedOutput("data.csv"), "data.csv.dxf");
+    EXPECT_EQ(conversion::proposedOutput("dir/data"), "dir/data.dxf");
 }
 
 const std::string kReport2 = "処理した文字数 : 2\n処理終了\n";

@@ -8,11 +8,11 @@
 namespace quillet::testing {
 namespace {
 
-using conversion::Drawing;
+using conversion::DrawingKind;
 using conversion::DrawingOptions;
 using conversion::InputEncoding;
 
-constexpr DrawingOptions kDeclared{Drawing::Declared, InputEncoding::Auto};
+constexpr DrawingOptions kDeclared{DrawingKind::Declared, InputEncoding::Auto};
 
 // 配管 and 東京 in code page 932.
 const std::string kHaikan = "\x94\x7A\x8A\xC7";
@@ -79,7 +79,8 @@ TEST(DeclaredDrawingTest, EveryInputEncodingEndsInCodePage932) {
     };
     for (const EncodingCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const MemoryRun run = convertText(c.input, 100, 64 * 1024, {Drawing::Declared, c.encoding});
+        const MemoryRun run =
+            convertText(c.input, 100, 64 * 1024, {DrawingKind::Declared, c.encoding});
         ASSERT_FALSE(run.error) << run.error->what();
         EXPECT_EQ(textsOf(run.bytes), c.texts);
         EXPECT_EQ(run.escaped, c.escaped);
@@ -107,7 +108,7 @@ TEST(DeclaredDrawingTest, InputNotValidInItsEncodingIsRefusedWithItsLine) {
         {"a code page 932 line in a UTF-8 file", "配管\r\nok\r\n" + kTokyo + "\r\n", kDeclared, 5,
          3},
         {"a UTF-8 line in a code page 932 file", kHaikan + "\r\n\x82\r\n", kDeclared, 5, 2},
-        {"told UTF-8", kHaikan + "\r\n", {Drawing::Declared, InputEncoding::Utf8}, 5, 1},
+        {"told UTF-8", kHaikan + "\r\n", {DrawingKind::Declared, InputEncoding::Utf8}, 5, 1},
         {"a lone surrogate in UTF-16", utf16(u"a\r\nb\xD800\r\n", false), kDeclared, 5, 2},
         {"32768 characters of UTF-8", longUtf8 + "\r\n", kDeclared, 6, 1},
         {"UTF-16 for the classic drawing", utf16(u"a", false), {}, 5, 0},

@@ -1,6 +1,7 @@
 // The spatial index finds what meets a view and nothing far from it, whatever the spread.
 #include "drawing/SpatialIndex.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
@@ -52,6 +53,29 @@ TEST(IndexTest, QueryFindsExactlyWhatMeetsTheView) {
             // Few items beyond those that meet the view are looked at.
             EXPECT_LE(visited, expected * 3 + 200);
         }
+        // Told the box of the places, it builds the same tree without asking for it.
+        Box places;
+        for (const Box& b : boxes)
+            if (!b.empty())
+                places.add(b.minX, b.minY);
+        SpatialIndex told;
+        told.build(
+            static_cast<std::uint32_t>(boxes.size()),
+            [&](std::uint32_t begin, std::uint32_t end, Point* out) {
+                for (std::uint32_t i = begin; i < end; ++i)
+                    out[i - begin] = {boxes[i].minX, boxes[i].minY};
+            },
+            [&](std::uint32_t begin, std::uint32_t end, Box* out) {
+                std::copy(boxes.begin() + begin, boxes.begin() + end, out);
+            },
+            nullptr, 2, &places);
+        std::vector<std::uint32_t> order[2];
+        for (int k = 0; k < 2; ++k)
+            (k ? told : index)
+                .query(
+                    {-1, -1, 1001, 1001}, 0, [&](std::uint32_t i) { order[k].push_back(i); },
+                    [](const NodeBox&) {});
+        EXPECT_EQ(order[0], order[1]);
         // Asked for dust, a view of everything hands over nodes, not fifty thousand items.
         std::size_t items = 0, nodes = 0;
         index.query(

@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using conversion::Drawing;
+using conversion::DrawingKind;
 using conversion::InputEncoding;
 
 // Holds the engine to the model for the classic drawing and for the declared one read each
@@ -27,7 +27,7 @@ void expectAgreement(std::string_view file, std::int16_t height) {
         SCOPED_TRACE("declared drawing, encoding " +
                      std::to_string(static_cast<int>(modelEncoding)));
         const testing::MemoryRun engine =
-            testing::convertText(file, height, 64 * 1024, {Drawing::Declared, engineEncoding});
+            testing::convertText(file, height, 64 * 1024, {DrawingKind::Declared, engineEncoding});
         const Conversion expected = convertDeclared(file, height, modelEncoding);
         EXPECT_EQ(engine.error ? engine.error->code() : 0, expected.error);
         EXPECT_TRUE(engine.bytes == expected.bytes) << "the drawings differ";

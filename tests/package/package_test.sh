@@ -35,10 +35,17 @@ fi
 root=$tmp/root
 dpkg-deb -x "$deb" "$root"
 files=(usr/bin/quillet-convert usr/share/man/man1/quillet-convert.1.gz
+       usr/share/man/ja/man1/quillet-convert.1.gz usr/share/locale/ja/LC_MESSAGES/quillet.mo
        usr/share/doc/quillet/README.md usr/share/doc/quillet/copyright
-       usr/share/doc/quillet/changelog.gz)
+       usr/share/doc/quillet/changelog.gz usr/share/doc/quillet/docs/ja/guide.md)
+# Every picture the guide shows is in the package.
+while read -r image; do
+    files+=("usr/share/doc/quillet/docs/ja/$image")
+done < <(grep -o '](images/[^)]*\.png)' "$(dirname "$0")/../../docs/ja/guide.md" | sed 's/^](//; s/)$//')
 if [[ $window == ON ]]; then
-    files+=(usr/bin/quillet usr/share/man/man1/quillet.1.gz
+    files+=(usr/bin/quillet usr/bin/quillet-preview usr/share/man/man1/quillet.1.gz
+            usr/share/man/ja/man1/quillet.1.gz usr/share/man/man1/quillet-preview.1.gz
+            usr/share/man/ja/man1/quillet-preview.1.gz
             "usr/share/applications/$id.desktop" "usr/share/applications/$open_with.desktop"
             "usr/share/metainfo/$id.metainfo.xml"
             "usr/share/icons/hicolor/scalable/apps/$id.svg"
@@ -57,6 +64,9 @@ cmp "$tmp/packaged.dxf" "$tmp/built.dxf" || fail "the packaged converter wrote a
 cmp "$tmp/packaged.txt" "$tmp/built.txt" || fail "the packaged converter reported otherwise"
 [[ $("$root/usr/bin/quillet-convert" --version) == "quillet-convert $version" ]] ||
     fail "the packaged converter names another version"
+# Its catalogue is found from where it is installed, here as in /usr.
+LC_ALL=C.UTF-8 LANGUAGE=ja "$root/usr/bin/quillet-convert" --help | grep -q '^使い方: quillet-convert ' ||
+    fail "the packaged converter's --help is not in Japanese for LANGUAGE=ja"
 if [[ $window == ON ]]; then
     [[ $(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$root/usr/bin/quillet" --version) \
         == "quillet $version" ]] || fail "the packaged window program names another version"

@@ -1,5 +1,6 @@
 // The scene's other parts a front end leans on: the status line's texts, the export's
 // choices, the text conversions and the reading thread.
+#include "DrawingOf.h"
 #include "TestSupport.h"
 
 #include "drawing/Reader.h"
@@ -19,14 +20,9 @@
 namespace {
 
 using namespace quillet::scene;
+using quillet::testing::drawingOf;
 using quillet::testing::dxfOf;
 using quillet::testing::textEntity;
-
-std::unique_ptr<quillet::drawing::Drawing> drawingOf(const std::string& entities) {
-    const std::string bytes = dxfOf(entities);
-    quillet::platform::MemorySource source(bytes);
-    return quillet::drawing::readDrawing(source, static_cast<std::int64_t>(bytes.size()));
-}
 
 TEST(StatusTextTest, NumbersAreWrittenAsTheStatusLineShowsThem) {
     struct Case {
@@ -131,19 +127,22 @@ TEST(ExportTest, FormatNameAndWholeView) {
         const char* name;
         ExportFormat format;
     };
-    for (const Case c : {Case{"a.svg", ExportFormat::Svg}, Case{"a.PDF", ExportFormat::Pdf},
-                         Case{"a.png", ExportFormat::Png}, Case{"a", ExportFormat::Png},
-                         Case{"a.svg.txt", ExportFormat::Png}})
+    for (const Case c :
+         {Case{"a.svg", ExportFormat::Svg}, Case{"a.PDF", ExportFormat::Pdf},
+          Case{"a.png", ExportFormat::Png}, Case{"a", ExportFormat::Png},
+          Case{"a.svg.txt", ExportFormat::Png}, Case{"d.svg/plan", ExportFormat::Png},
+          Case{"C:\\d.pdf\\plan", ExportFormat::Png}, Case{"C:\\d\\図面.Pdf", ExportFormat::Pdf},
+          Case{".svg", ExportFormat::Png}})
         EXPECT_EQ(formatOf(c.name), c.format) << c.name;
     struct Name {
         const char* drawing;
         const char* proposed;
     };
-    for (const Name n : {Name{"/d/図面.dxf", "/d/図面.png"}, Name{"/d/a.b.DXF", "/d/a.b.png"},
-                         Name{"/d.x/plan", "/d.x/plan.png"}})
-        EXPECT_EQ(quillet::testing::utf8Of(
-                      proposedExportName(quillet::testing::pathOf(n.drawing), "png")),
-                  n.proposed);
+    for (const Name n :
+         {Name{"/d/図面.dxf", "/d/図面.png"}, Name{"/d/a.b.DXF", "/d/a.b.png"},
+          Name{"/d.x/plan", "/d.x/plan.png"}, Name{"C:\\d.x\\.plan", "C:\\d.x\\.plan.png"},
+          Name{"図面.dxf", "図面.png"}})
+        EXPECT_EQ(proposedExportName(n.drawing, "png"), n.proposed);
 
     const ViewTransform wide = wholeDrawingView({0, 0, 400, 100}, 1600);
     EXPECT_DOUBLE_EQ(wide.size.width, 1600);

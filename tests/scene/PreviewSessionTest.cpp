@@ -3,6 +3,7 @@
 #include "FakePreviewView.h"
 #include "TestSupport.h"
 
+#include "platform/FolderListing.h"
 #include "scene/PreviewRegistry.h"
 #include "scene/PreviewSession.h"
 
@@ -37,26 +38,28 @@ const std::string& largeDrawing() {
     return bytes;
 }
 
-struct Exported {
-    std::string path;
-    bool whole;
-    std::string title;
+// A toolkit whose PNG is its view's size in a line of text.
+class FakeToolkit final : public ExportFrontEnd {
+  public:
+    TextMeasure textMeasure() const override {
+        return [](std::u16string_view text) { return 0.6 * double(text.size()); };
+    }
+    std::string png(const quillet::drawing::Drawing&, const ViewTransform& view) const override {
+        return "PNG " + std::to_string(int(view.size.width)) + "x" +
+               std::to_string(int(view.size.height));
+    }
 };
+
+const FakeToolkit toolkit;
 
 // A window with its session, as a front end makes them.
 struct Window {
     FakePreviewView view;
-    std::vector<Exported> exported;
     std::unique_ptr<PreviewSession> session;
 
     explicit Window(const std::string& path, std::vector<std::string> own = {}) {
         PreviewEnvironment environment;
-        environment.measure = [](std::u16string_view text) { return 0.6 * double(text.size()); };
-        environment.exporter = [this](const quillet::drawing::Drawing&, const ViewTransform&,
-                                      bool whole, const std::string& to, const std::string& title) {
-            exported.push_back({to, whole, title});
-            return std::string();
-        };
+        environment.toolkit = &toolkit;
         environment.ownApplications = std::move(own);
         session = std::make_unique<PreviewSession>(view, path, std::move(environment));
     }
@@ -149,25 +152,30 @@ TEST(PreviewSessionTest, ExportsUnderTheNameAndKindChosen) {
     window.session->load();
     window.finishRead();
 
+    std::filesystem::create_directory(quillet::testing::pathOf(dir / "v1.0"));
     struct Case {
         PreviewAction action;
         std::optional<SaveChoice> choice;
         std::string written; // "" when nothing is
         bool whole;
+        const char* starts; // what the file starts with
     };
     const Case cases[] = {
-        {PreviewAction::ExportView, SaveChoice{dir / "out", 0}, dir / "out.png", false},
-        {PreviewAction::Export, SaveChoice{dir / "out", 1}, dir / "out.svg", false},
-        {PreviewAction::ExportWhole, SaveChoice{dir / "out", 2}, dir / "out.pdf", true},
+        {PreviewAction::ExportView, SaveChoice{dir / "out", 0}, dir / "out.png", false, "PNG "},
+        {PreviewAction::Export, SaveChoice{dir / "out", 1}, dir / "out.svg", false, "<?xml"},
+        {PreviewAction::ExportWhole, SaveChoice{dir / "out", 2}, dir / "out.pdf", true, "%PDF"},
         // The name's own extension stands, whichever kind was chosen.
-        {PreviewAction::ExportWhole, SaveChoice{dir / "out.svg", 0}, dir / "out.svg", true},
+        {PreviewAction::ExportWhole, SaveChoice{dir / "whole.svg", 0}, dir / "whole.svg", true,
+         "<?xml"},
         {PreviewAction::ExportView, SaveChoice{dir / "v1.0/.plan", 0}, dir / "v1.0/.plan.png",
-         false},
-        {PreviewAction::ExportView, std::nullopt, "", false},
+         false, "PNG "},
+        {PreviewAction::ExportView, std::nullopt, "", false, ""},
+        // Never over the drawing itself, by whatever name.
+        {PreviewAction::ExportView, SaveChoice{dir / "図面.dxf", 0}, "", false, ""},
     };
     for (const Case& c : cases) {
         window.view.saveChoice = c.choice;
-        window.exported.clear();
+        const std::vector<std::string> before = dir.entries();
         window.session->run(c.action);
         const SaveRequest& asked = window.view.saveRequests.back();
         EXPECT_EQ(asked.title, c.whole ? "図面全体を書き出し" : "表示範囲を書き出し");
@@ -175,15 +183,26 @@ TEST(PreviewSessionTest, ExportsUnderTheNameAndKindChosen) {
         ASSERT_EQ(asked.filters.size(), 3u);
         EXPECT_EQ(asked.filters[0].suffix, "png");
         if (c.written.empty()) {
-            EXPECT_TRUE(window.exported.empty());
+            EXPECT_EQ(dir.entries(), before);
             continue;
         }
-        ASSERT_EQ(window.exported.size(), 1u);
-        EXPECT_EQ(window.exported[0].path, c.written);
-        EXPECT_EQ(window.exported[0].whole, c.whole);
-        EXPECT_EQ(window.exported[0].title, "図面.dxf");
+        const std::string bytes = quillet::testing::readFile(c.written);
+        EXPECT_EQ(bytes.rfind(c.starts, 0), 0u) << c.written;
+        const std::string_view starts = c.starts;
+        if (starts == "PNG ") {
+            // The view as shown.
+            const DeviceSize shown = window.session->viewState().transform().size;
+            EXPECT_EQ(bytes, "PNG " + std::to_string(int(shown.width)) + "x" +
+                                 std::to_string(int(shown.height)));
+        } else {
+            // Titled with the drawing's name (in UTF-16 in a PDF's information).
+            EXPECT_NE(bytes.find(starts == "%PDF" ? "FEFF56F39762" : "図面.dxf"),
+                      std::string::npos);
+        }
     }
-    EXPECT_TRUE(window.view.errors.empty());
+    ASSERT_EQ(window.view.errors.size(), 1u);
+    EXPECT_NE(window.view.errors[0].find("実行時エラー 55"), std::string::npos);
+    EXPECT_EQ(quillet::testing::readFile(path), twoTexts());
 }
 
 TEST(PreviewSessionTest, NeverHandsTheDrawingBackToQuillet) {
@@ -239,7 +258,8 @@ TEST(PreviewSessionTest, NeverHandsTheDrawingBackToQuillet) {
         EXPECT_EQ(offered, c.offered);
         window.session->run(PreviewAction::OpenDefault);
         EXPECT_EQ(window.view.started.empty() ? "" : window.view.started[0],
-                  c.started.empty() ? "" : c.started + " " + path);
+                  c.started.empty() ? ""
+                                    : c.started + " " + quillet::platform::absoluteFolder(path));
         EXPECT_EQ(window.view.choosers, c.chooserAsked ? 1 : 0);
         EXPECT_EQ(window.view.errors,
                   c.error ? std::vector<std::string>{std::string(kNoOtherApplication)}

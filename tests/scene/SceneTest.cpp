@@ -2,6 +2,7 @@
 // texts, lines and arcs land on the device, at which size and turn, and what is left out or
 // drawn as a dot or a box.
 #include "AllocationCount.h"
+#include "DrawingOf.h"
 #include "TestSupport.h"
 
 #include "drawing/Reader.h"
@@ -19,6 +20,8 @@
 namespace {
 
 using namespace quillet::scene;
+using quillet::testing::drawingFrom;
+using quillet::testing::drawingOf;
 using quillet::testing::dxfOf;
 
 std::string pair(int code, const std::string& value) {
@@ -73,17 +76,6 @@ std::string insert(const std::string& name, double x, double y,
         {2, name}, {10, std::to_string(x)}, {20, std::to_string(y)}};
     codes.insert(codes.end(), more.begin(), more.end());
     return entity("INSERT", codes);
-}
-
-std::unique_ptr<quillet::drawing::Drawing> drawingFrom(const std::string& bytes) {
-    quillet::platform::MemorySource source(bytes);
-    return quillet::drawing::readDrawing(source, static_cast<std::int64_t>(bytes.size()));
-}
-
-std::unique_ptr<quillet::drawing::Drawing> drawingOf(const std::string& entities) {
-    const std::string bytes = dxfOf(entities);
-    quillet::platform::MemorySource source(bytes);
-    return quillet::drawing::readDrawing(source, static_cast<std::int64_t>(bytes.size()));
 }
 
 // Records every call. Each character is half an em wide.

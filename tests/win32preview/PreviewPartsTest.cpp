@@ -1,10 +1,14 @@
-// The Windows preview's parts: PNG files Windows reads back pixel for pixel, ink where the
-// GDI painter is told to put it, a PDF whose cross references point at its objects, and the
+// The Windows preview's parts: PNG files from WIC that Windows reads back pixel for pixel, an
+// export with ink where its texts are, ink where the GDI painter is told to put it, and the
 // programs that must not be handed a drawing.
-#include "window/win32/preview/GdiPainter.h"
-#include "window/win32/preview/PdfImage.h"
-#include "window/win32/preview/PngFile.h"
+#include "TestSupport.h"
 
+#include "window/win32/preview/GdiPainter.h"
+#include "window/win32/preview/PreviewExport.h"
+#include "window/win32/preview/WicPng.h"
+
+#include "drawing/Reader.h"
+#include "platform/LineReader.h"
 #include "scene/DotMask.h"
 
 #include <gtest/gtest.h>
@@ -26,11 +30,12 @@ using namespace quillet::window::win32::preview;
 namespace scene = quillet::scene;
 
 // Returns the pixels (0x00RRGGBB) Windows' PNG decoder reads from png, or nothing.
-std::vector<std::uint32_t> decodedByWindows(const std::vector<std::uint8_t>& png, int& w, int& h) {
+std::vector<std::uint32_t> decodedByWindows(const std::string& png, int& w, int& h) {
     std::vector<std::uint32_t> pixels;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IWICImagingFactory* factory = nullptr;
-    IStream* stream = SHCreateMemStream(png.data(), static_cast<UINT>(png.size()));
+    IStream* stream =
+        SHCreateMemStream(reinterpret_cast<const BYTE*>(png.data()), static_cast<UINT>(png.size()));
     IWICBitmapDecoder* decoder = nullptr;
     IWICBitmapFrameDecode* frame = nullptr;
     IWICFormatConverter* converter = nullptr;
@@ -59,7 +64,7 @@ std::vector<std::uint32_t> decodedByWindows(const std::vector<std::uint8_t>& png
     return pixels;
 }
 
-TEST(PngFileTest, WindowsReadsBackEveryPixel) {
+TEST(WicPngTest, WindowsReadsBackEveryPixel) {
     struct Case {
         const char* what;
         int width, height;
@@ -68,9 +73,9 @@ TEST(PngFileTest, WindowsReadsBackEveryPixel) {
     const Case cases[] = {
         {"one pixel", 1, 1, [](int, int) { return 0x123456u; }},
         {"white paper", 640, 3, [](int, int) { return 0xffffffu; }},
-        // Matches farther back than a row, and runs longer than the longest match.
-        {"a wide image with long runs", 5000, 4,
-         [](int x, int y) { return x < 4000 ? 0xffffffu : static_cast<std::uint32_t>(y * 40); }},
+        // More rows than one band of the encoder's, and a last band cut short.
+        {"a tall image", 70, 130,
+         [](int x, int y) { return static_cast<std::uint32_t>((x * 3) << 16 | y); }},
         // Nothing repeats: every byte a literal.
         {"noise", 301, 67,
          [](int x, int y) {
@@ -86,7 +91,8 @@ TEST(PngFileTest, WindowsReadsBackEveryPixel) {
         for (int y = 0; y < c.height; ++y)
             for (int x = 0; x < c.width; ++x)
                 pixels[static_cast<std::size_t>(y) * c.width + x] = c.pixel(x, y);
-        const std::vector<std::uint8_t> png = encodePng(pixels, c.width, c.height);
+        const std::string png = encodePng(pixels, c.width, c.height);
+        ASSERT_EQ(png.compare(0, 8, "\x89PNG\r\n\x1a\n"), 0) << c.what;
         int w = 0, h = 0;
         const std::vector<std::uint32_t> back = decodedByWindows(png, w, h);
         ASSERT_FALSE(back.empty()) << c.what;
@@ -97,12 +103,39 @@ TEST(PngFileTest, WindowsReadsBackEveryPixel) {
     // White space costs almost nothing: an export of a sparse drawing stays small.
     const std::vector<std::uint32_t> white(3000 * 2000, 0xffffff);
     EXPECT_LT(encodePng(white, 3000, 2000).size(), 400000u);
+    EXPECT_TRUE(encodePng(white, 0, 10).empty());
 }
 
-TEST(PngFileTest, CrcIsPngs) {
-    const std::string check = "123456789"; // the CRC-32 check value of its definition
-    EXPECT_EQ(crc32(std::span(reinterpret_cast<const std::uint8_t*>(check.data()), check.size())),
-              0xcbf43926u);
+// Two texts far apart: the whole drawing's export, by a name in Japanese, has ink at both
+// ends and none between them; a folder that is not there is an error naming the file.
+TEST(PreviewExportTest, WholeDrawingAsPngHasInkWhereTheTextsAre) {
+    using quillet::testing::textEntity;
+    const std::string bytes =
+        quillet::testing::dxfOf(textEntity(0, 0, 100, "配管") + textEntity(3000, 0, 100, "Tokyo"));
+    quillet::platform::MemorySource source(bytes);
+    const auto drawing =
+        quillet::drawing::readDrawing(source, static_cast<std::int64_t>(bytes.size()));
+    const quillet::testing::TempDir folder;
+    const std::string path = folder / "書き出し.png";
+    ASSERT_EQ(quillet::scene::exportDrawing(*drawing, {}, true, path, "t.dxf", gdiExport()), "");
+    int w = 0, h = 0;
+    const std::vector<std::uint32_t> pixels =
+        decodedByWindows(quillet::testing::readFile(path), w, h);
+    ASSERT_FALSE(pixels.empty());
+    EXPECT_EQ(w, 3000);
+    const auto inkIn = [&](int left, int right) {
+        int dark = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = left; x < right; ++x)
+                dark += (pixels[static_cast<std::size_t>(y) * w + x] & 0xff) < 0x80;
+        return dark;
+    };
+    EXPECT_GT(inkIn(0, w / 10), 50);
+    EXPECT_GT(inkIn(w * 9 / 10, w), 50);
+    EXPECT_EQ(inkIn(w * 3 / 10, w * 6 / 10), 0);
+    const std::string missing = folder / "none\\x.png";
+    EXPECT_EQ(quillet::scene::exportDrawing(*drawing, {}, true, missing, "t.dxf", gdiExport()),
+              "書き出せませんでした: " + missing);
 }
 
 // The box around the pixels darker than the paper, in a surface.
@@ -316,29 +349,6 @@ TEST(GdiPainterTest, LinesAndArcsPassThroughTheirPoints) {
     EXPECT_TRUE(dark(71, 29)); // at 45 degrees
     EXPECT_FALSE(dark(29, 71)) << "the opposite quarter is not drawn";
     EXPECT_FALSE(dark(50, 80));
-}
-
-TEST(PdfImageTest, CrossReferencesPointAtTheirObjects) {
-    const std::vector<std::uint32_t> pixels(64 * 32, 0x336699);
-    const std::vector<std::uint8_t> pdf = pdfOfImage(pixels, 64, 32, 48, 24, "図面 (1).dxf");
-    const std::string text(pdf.begin(), pdf.end());
-    ASSERT_EQ(text.rfind("%PDF-1.4\n", 0), 0u);
-    const std::size_t start = text.rfind("startxref\n");
-    ASSERT_NE(start, std::string::npos);
-    const std::size_t xref = std::stoul(text.substr(start + 10));
-    ASSERT_EQ(text.compare(xref, 5, "xref\n"), 0);
-    // "0 N" then the free entry, then one 20-byte line per object, numbered from 1.
-    const std::size_t count = std::stoul(text.substr(xref + 7));
-    ASSERT_EQ(count, 7u);
-    for (std::size_t n = 1; n < count; ++n) {
-        const std::size_t line = text.find('\n', xref + 5) + 1 + 20 * n;
-        const std::size_t at = std::stoul(text.substr(line, 10));
-        EXPECT_EQ(text.compare(at, std::to_string(n).size() + 6, std::to_string(n) + " 0 obj"), 0)
-            << "object " << n;
-    }
-    // The title in UTF-16 with its mark: 図 is U+56F3.
-    EXPECT_NE(text.find("/Title <FEFF56F3"), std::string::npos);
-    EXPECT_NE(text.find("/MediaBox [0 0 48.00 24.00]"), std::string::npos);
 }
 
 } // namespace

@@ -548,7 +548,7 @@ class Form1Test : public QObject {
         auto* file1 = window.control<QListView>("File1");
         auto* report = window.control<QPlainTextEdit>("txtDis");
         const quillet::conversion::DrawingOptions declared{
-            quillet::conversion::Drawing::Declared, quillet::conversion::InputEncoding::Auto};
+            quillet::conversion::DrawingKind::Declared, quillet::conversion::InputEncoding::Auto};
         clickFile(file1, "jp.csv");
         QTest::mouseClick(window.control<QPushButton>("cmdCul2"), Qt::LeftButton);
         QTRY_VERIFY(!window.form().running());

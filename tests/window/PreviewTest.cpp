@@ -54,6 +54,32 @@ double inkIn(const QImage& image, const QRect& r) {
     return all ? double(dark) / all : 0;
 }
 
+// Returns what a poppler tool prints for its arguments.
+QString poppler(const QString& tool, const QStringList& arguments) {
+    QProcess p;
+    p.start(tool, arguments);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// Returns why a reader would not find texts as text in the PDF at path (empty when it does):
+// pdftotext finds each, pdffonts names a font, pdfimages finds no picture.
+QString notTextIn(const QString& path, const QStringList& texts) {
+    const QString extracted = poppler(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    for (const QString& text : texts)
+        if (!extracted.contains(text))
+            return QStringLiteral("pdftotext does not find %1 in: %2").arg(text, extracted);
+    const QStringList fonts =
+        poppler(QStringLiteral("pdffonts"), {path}).split('\n', Qt::SkipEmptyParts);
+    if (fonts.size() < 3 || !fonts[2].contains(QStringLiteral("UniJIS-UTF16-H")))
+        return QStringLiteral("pdffonts names no Japanese font: ") + fonts.join('\n');
+    const QStringList images = poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path})
+                                   .split('\n', Qt::SkipEmptyParts);
+    if (images.size() != 2) // the two lines of its heading
+        return QStringLiteral("pdfimages finds pictures: ") + images.join('\n');
+    return {};
+}
+
 } // namespace
 
 class PreviewTest : public QObject {
@@ -122,6 +148,16 @@ class PreviewTest : public QObject {
         QFile svg(path(QStringLiteral("out-0.svg")));
         QVERIFY(svg.open(QIODevice::ReadOnly));
         QVERIFY(svg.readAll().contains("<svg"));
+        // The PDF, of the view or the whole drawing: its texts are text.
+        for (const char* name : {"out-0.pdf", "out-1.pdf"}) {
+            const QString reason = notTextIn(path(QLatin1String(name)),
+                                             {QStringLiteral("配管"), QStringLiteral("東京")});
+            QVERIFY2(reason.isEmpty(), qPrintable(reason));
+        }
+        // One that cannot be written says so, naming the file.
+        const QString nowhere = path(QStringLiteral("ない/out.pdf"));
+        QCOMPARE(window->exportTo(nowhere, true),
+                 QStringLiteral("書き出せませんでした: ") + nowhere);
     }
 
     void missingFileReportsErrorAndOpensNothing() {
@@ -187,6 +223,9 @@ class PreviewTest : public QObject {
             QCOMPARE(std::get<0>(run({QStringLiteral("--export"), file, drawing})), 0);
             QVERIFY(QFileInfo(file).size() > 500);
         }
+        const QString reason = notTextIn(path(QStringLiteral("cli.pdf")),
+                                         {QStringLiteral("配管"), QStringLiteral("東京")});
+        QVERIFY2(reason.isEmpty(), qPrintable(reason));
         std::tie(code, out, err) = run({QStringLiteral("--texts"), drawing});
         QCOMPARE(code, 0);
         QCOMPARE(QString::fromUtf8(out),

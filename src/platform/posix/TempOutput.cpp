@@ -1,7 +1,7 @@
 // The temporary file on POSIX: an O_TMPFILE file in the output's folder (a named
 // ".quillet-*.tmp" one where the file system has no unnamed files), linked or renamed over
 // the output; the owner and mode of a replaced file kept.
-#include "platform/TempOutput.h"
+#include "platform/TempOutputSteps.h"
 
 #include "ErrnoError.h"
 #include "Trash.h"
@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,14 +49,6 @@ std::string finalTarget(const std::string& path) {
     throw errorFromErrno(ELOOP, path, OsAction::Open);
 }
 
-std::string randomTempName() {
-    static std::mt19937_64 random{std::random_device{}()};
-    char name[32];
-    std::snprintf(name, sizeof name, ".quillet-%012llx.tmp",
-                  static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
-    return name;
-}
-
 FileIdentity identityOf(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
@@ -67,18 +58,21 @@ bool canNameUnnamedFiles() {
     return ::access("/proc/self/fd", X_OK) == 0;
 }
 
-} // namespace
-
 // What the temporary file and the replacement need to know.
-struct TempOutput::State {
-    explicit State(const std::string& output) : path(output) {}
-    ~State() { discard(); }
+struct PosixOutput final : TempOutputSteps {
+    explicit PosixOutput(const std::string& output) : path(output) {}
+    ~PosixOutput() override { discard(); }
 
     void prepareTarget(std::optional<FileIdentity> input);
     void createFile();
-    void keepOwnerAndMode();
-    void giveName();
     void discard() noexcept;
+
+    bool replacing() const noexcept override { return replacingFile; }
+    void keepWhatTheUserSet() override;
+    void flush() override;
+    std::optional<TrashedCopy> trashReplaced() noexcept override;
+    void giveName() override;
+    void finish() noexcept override;
 
     std::string path;   // as the caller named it
     std::string folder; // of the file replaced: the link's target when path is a link
@@ -87,21 +81,27 @@ struct TempOutput::State {
     int fd = -1;
     std::string tempName;
     bool tempNamed = false;
-    bool replacing = false;
+    bool replacingFile = false;
     uid_t keepUid = 0;
     gid_t keepGid = 0;
     mode_t keepMode = 0; // the replaced file's permissions, without setuid, setgid or sticky
 };
 
-TempOutput::TempOutput(const std::string& path, std::optional<FileIdentity> input)
-    : state_(std::make_unique<State>(path)) {
-    state_->prepareTarget(input);
-    state_->createFile();
+PosixOutput& posix(const std::unique_ptr<TempOutputSteps>& state) {
+    return static_cast<PosixOutput&>(*state);
 }
 
-TempOutput::~TempOutput() = default;
+} // namespace
 
-void TempOutput::State::prepareTarget(std::optional<FileIdentity> input) {
+std::unique_ptr<TempOutputSteps> makeTempOutput(const std::string& path,
+                                                std::optional<FileIdentity> input) {
+    auto state = std::make_unique<PosixOutput>(path);
+    state->prepareTarget(input);
+    state->createFile();
+    return state;
+}
+
+void PosixOutput::prepareTarget(std::optional<FileIdentity> input) {
     // What the name leads to in the end decides first: a link to a pipe or a terminal
     // (/dev/stdout) names no file that a finished drawing could take the place of.
     struct stat seen {};
@@ -146,13 +146,13 @@ void TempOutput::State::prepareTarget(std::optional<FileIdentity> input) {
     if (::fstat(dirFd, &holder) == 0 && (holder.st_mode & S_ISVTX) && self != 0 &&
         st.st_uid != self && holder.st_uid != self)
         throw RunError(ErrorNumber::PermissionDenied, path);
-    replacing = true;
+    replacingFile = true;
     keepUid = st.st_uid;
     keepGid = st.st_gid;
     keepMode = st.st_mode & 0777;
 }
 
-void TempOutput::State::createFile() {
+void PosixOutput::createFile() {
     // 0666 lets the umask decide the mode, as for any newly created file.
     if (canNameUnnamedFiles()) {
         fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
@@ -183,7 +183,7 @@ void TempOutput::State::createFile() {
 
 std::uint32_t TempOutput::write(const char* data, std::size_t left) noexcept {
     while (left > 0) {
-        const ssize_t done = ::write(state_->fd, data, left);
+        const ssize_t done = ::write(posix(state_).fd, data, left);
         if (done < 0) {
             if (errno == EINTR)
                 continue;
@@ -198,7 +198,7 @@ std::uint32_t TempOutput::write(const char* data, std::size_t left) noexcept {
 std::uint32_t TempOutput::writeAt(std::uint64_t offset, const char* data,
                                   std::size_t left) noexcept {
     while (left > 0) {
-        const ssize_t done = ::pwrite(state_->fd, data, left, static_cast<off_t>(offset));
+        const ssize_t done = ::pwrite(posix(state_).fd, data, left, static_cast<off_t>(offset));
         if (done < 0) {
             if (errno == EINTR)
                 continue;
@@ -212,10 +212,12 @@ std::uint32_t TempOutput::writeAt(std::uint64_t offset, const char* data,
 }
 
 RunError TempOutput::writeError(std::uint32_t failure) const {
-    return errorFromErrno(static_cast<int>(failure), state_->path, OsAction::Write);
+    return errorFromErrno(static_cast<int>(failure), posix(state_).path, OsAction::Write);
 }
 
-void TempOutput::State::keepOwnerAndMode() {
+void PosixOutput::keepWhatTheUserSet() {
+    if (!replacingFile)
+        return; // a new file's owner and mode are the process's
     // The owner and group where this process may set them (root, or a group of the user's);
     // the mode never keeps setuid, setgid or sticky bits. Owner first: chown clears them.
     if (::fchown(fd, keepUid, keepGid) != 0) {
@@ -227,7 +229,7 @@ void TempOutput::State::keepOwnerAndMode() {
         throw errorFromErrno(errno, path, OsAction::Write);
 }
 
-void TempOutput::State::giveName() {
+void PosixOutput::giveName() {
     auto link = [this](const std::string& as) {
         if (::linkat(fd, "", dirFd, as.c_str(), AT_EMPTY_PATH) == 0)
             return 0;
@@ -237,7 +239,7 @@ void TempOutput::State::giveName() {
     };
     if (!tempNamed) {
         // With no file at the name, the finished drawing takes the name in one step.
-        if (!replacing) {
+        if (!replacingFile) {
             const int err = link(name);
             if (err == 0)
                 return;
@@ -269,36 +271,31 @@ void TempOutput::State::giveName() {
     step.finish(false);
 }
 
-Trashed TempOutput::commit(bool toTrash) {
-    State& s = *state_;
-    if (s.replacing)
-        s.keepOwnerAndMode();
-    if (::fsync(s.fd) != 0 && errno != EINVAL && errno != EROFS)
-        throw errorFromErrno(errno, s.path, OsAction::Write);
-    // The old file is linked into the trash while it still has its name; the rename then
-    // takes the name from it in one step, and a rename that fails takes the link back.
-    std::optional<TrashEntry> trash;
-    if (toTrash && s.replacing)
-        trash = TrashEntry::link(s.dirFd, s.folder, s.name);
-    try {
-        s.giveName();
-    } catch (...) {
-        if (trash)
-            trash->undo();
-        throw;
-    }
-    ::close(s.fd);
-    s.fd = -1;
+void PosixOutput::flush() {
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        throw errorFromErrno(errno, path, OsAction::Write);
+}
+
+std::optional<TrashedCopy> PosixOutput::trashReplaced() noexcept {
+    std::optional<TrashEntry> entry = TrashEntry::link(dirFd, folder, name);
+    if (!entry)
+        return std::nullopt;
+    auto shared = std::make_shared<TrashEntry>(std::move(*entry));
+    return TrashedCopy{[shared] { shared->undo(); }, [shared] { return shared->trashed(); }};
+}
+
+void PosixOutput::finish() noexcept {
+    ::close(fd);
+    fd = -1;
     // Make the new name itself durable; a failure here loses nothing already in place.
-    const int dir = ::openat(s.dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
-    return trash ? trash->trashed() : Trashed{};
 }
 
-void TempOutput::State::discard() noexcept {
+void PosixOutput::discard() noexcept {
     if (fd >= 0)
         ::close(fd);
     fd = -1;

@@ -6,7 +6,7 @@
 // POSIX. ReplaceFileW would keep more of the old file (its creation time, short name, object
 // id) but works in several steps and can fail half-way with the old file under another name;
 // the attributes and the access list, what a user sets, are kept here by hand instead.
-#include "platform/TempOutput.h"
+#include "platform/TempOutputSteps.h"
 
 #include "FileInfo.h"
 #include "Trash.h"
@@ -16,7 +16,6 @@
 
 #include <aclapi.h>
 #include <cwchar>
-#include <random>
 
 namespace quillet::platform {
 
@@ -27,14 +26,6 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM 
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-std::wstring randomTempName() {
-    static std::mt19937_64 random{std::random_device{}()};
-    wchar_t name[32];
-    std::swprintf(name, std::size(name), L".quillet-%012llx.tmp",
-                  static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
-    return name;
-}
 
 std::wstring folderPart(const std::wstring& path) {
     const auto slash = path.find_last_of(L"/\\");
@@ -78,18 +69,21 @@ bool markForDeletion(HANDLE file, bool deleteIt) {
                                         sizeof disposition);
 }
 
-} // namespace
-
 // What the temporary file and the replacement need to know.
-struct TempOutput::State {
-    explicit State(const std::string& output) : path(output) {}
-    ~State() { discard(); }
+struct WindowsOutput final : TempOutputSteps {
+    explicit WindowsOutput(const std::string& output) : path(output) {}
+    ~WindowsOutput() override { discard(); }
 
     void prepareTarget(std::optional<FileIdentity> input);
     void createFile();
-    void keepAttributesAndAccess();
-    void giveName();
     void discard() noexcept;
+
+    bool replacing() const noexcept override { return replacingFile; }
+    void keepWhatTheUserSet() override;
+    void flush() override;
+    std::optional<TrashedCopy> trashReplaced() noexcept override;
+    void giveName() override;
+    void finish() noexcept override;
 
     std::string path;    // as the caller named it
     std::wstring target; // the file replaced: what a link at the name leads to
@@ -98,22 +92,28 @@ struct TempOutput::State {
     HANDLE file = INVALID_HANDLE_VALUE;
     bool tempNamed = false;
     bool deletePending = false;
-    bool replacing = false;
+    bool replacingFile = false;
     DWORD keepAttributes = 0;
     PSECURITY_DESCRIPTOR keepSecurity = nullptr; // the replaced file's, from GetSecurityInfo
     PACL keepAccess = nullptr;                   // inside keepSecurity
     bool accessProtected = false;
 };
 
-TempOutput::TempOutput(const std::string& path, std::optional<FileIdentity> input)
-    : state_(std::make_unique<State>(path)) {
-    state_->prepareTarget(input);
-    state_->createFile();
+WindowsOutput& windows(const std::unique_ptr<TempOutputSteps>& state) {
+    return static_cast<WindowsOutput&>(*state);
 }
 
-TempOutput::~TempOutput() = default;
+} // namespace
 
-void TempOutput::State::prepareTarget(std::optional<FileIdentity> input) {
+std::unique_ptr<TempOutputSteps> makeTempOutput(const std::string& path,
+                                                std::optional<FileIdentity> input) {
+    auto state = std::make_unique<WindowsOutput>(path);
+    state->prepareTarget(input);
+    state->createFile();
+    return state;
+}
+
+void WindowsOutput::prepareTarget(std::optional<FileIdentity> input) {
     target = win32::systemPath(path);
     // What the name leads to in the end decides first. Backup semantics open a folder too,
     // and follow a symbolic link or junction to its target.
@@ -158,7 +158,7 @@ void TempOutput::State::prepareTarget(std::optional<FileIdentity> input) {
                                          FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
         if (replaceable.h == INVALID_HANDLE_VALUE)
             throw errorFromWin32(::GetLastError(), path, OsAction::Open);
-        replacing = true;
+        replacingFile = true;
         keepAttributes = info.dwFileAttributes & kKeptAttributes;
         if (::GetSecurityInfo(existing.h, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
                               nullptr, &keepAccess, nullptr, &keepSecurity) != ERROR_SUCCESS) {
@@ -192,12 +192,12 @@ void TempOutput::State::prepareTarget(std::optional<FileIdentity> input) {
         throw RunError(ErrorNumber::BadFileName, path);
 }
 
-void TempOutput::State::createFile() {
+void WindowsOutput::createFile() {
     std::wstring prefix = folder;
     if (!prefix.empty() && prefix.back() != L'\\' && prefix.back() != L'/')
         prefix += L'\\';
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = prefix + randomTempName();
+        tempPath = prefix + win32::toWide(randomTempName());
         TempNameStep step(tempPath.c_str());
         // Others may not write it or read it; the handler and the move may remove and rename.
         file = ::CreateFileW(tempPath.c_str(), GENERIC_WRITE | DELETE | WRITE_DAC,
@@ -223,7 +223,7 @@ std::uint32_t TempOutput::write(const char* data, std::size_t left) noexcept {
     while (left > 0) {
         DWORD done = 0;
         const DWORD chunk = static_cast<DWORD>(left < (1u << 30) ? left : (1u << 30));
-        if (!::WriteFile(state_->file, data, chunk, &done, nullptr))
+        if (!::WriteFile(windows(state_).file, data, chunk, &done, nullptr))
             return ::GetLastError();
         data += done;
         left -= done;
@@ -240,7 +240,7 @@ std::uint32_t TempOutput::writeAt(std::uint64_t offset, const char* data,
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD done = 0;
         const DWORD chunk = static_cast<DWORD>(left < (1u << 30) ? left : (1u << 30));
-        if (!::WriteFile(state_->file, data, chunk, &done, &at))
+        if (!::WriteFile(windows(state_).file, data, chunk, &done, &at))
             return ::GetLastError();
         data += done;
         offset += done;
@@ -250,16 +250,17 @@ std::uint32_t TempOutput::writeAt(std::uint64_t offset, const char* data,
 }
 
 RunError TempOutput::writeError(std::uint32_t failure) const {
-    return errorFromWin32(failure, state_->path, OsAction::Write);
+    return errorFromWin32(failure, windows(state_).path, OsAction::Write);
 }
 
-void TempOutput::State::keepAttributesAndAccess() {
+void WindowsOutput::keepWhatTheUserSet() {
     // A new drawing looks like any new file: not hidden, ready for backup.
     FILE_BASIC_INFO basic{};
-    basic.FileAttributes = replacing && keepAttributes ? keepAttributes : FILE_ATTRIBUTE_ARCHIVE;
+    basic.FileAttributes =
+        replacingFile && keepAttributes ? keepAttributes : FILE_ATTRIBUTE_ARCHIVE;
     if (!::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic))
         throw errorFromWin32(::GetLastError(), path, OsAction::Write);
-    if (replacing && keepAccess) {
+    if (replacingFile && keepAccess) {
         const SECURITY_INFORMATION which =
             DACL_SECURITY_INFORMATION | (accessProtected ? PROTECTED_DACL_SECURITY_INFORMATION
                                                          : UNPROTECTED_DACL_SECURITY_INFORMATION);
@@ -270,7 +271,7 @@ void TempOutput::State::keepAttributesAndAccess() {
     }
 }
 
-void TempOutput::State::giveName() {
+void WindowsOutput::giveName() {
     TempNameStep step(tempPath.c_str());
     // From here to the move the file would outlive a process ended by force: the one instant.
     if (deletePending && !markForDeletion(file, false)) {
@@ -290,29 +291,25 @@ void TempOutput::State::giveName() {
     step.finish(false);
 }
 
-Trashed TempOutput::commit(bool toTrash) {
-    State& s = *state_;
-    s.keepAttributesAndAccess();
-    if (!::FlushFileBuffers(s.file))
-        throw errorFromWin32(::GetLastError(), s.path, OsAction::Write);
-    // The old file gets a second name while it still has its own; only once the move has
-    // put the new file in its place does that second name go to the Recycle Bin.
-    std::optional<RecycleCopy> copy;
-    if (toTrash && s.replacing)
-        copy = RecycleCopy::make(s.folder, s.target, namePart(s.target));
-    try {
-        s.giveName();
-    } catch (...) {
-        if (copy)
-            copy->undo();
-        throw;
-    }
-    ::CloseHandle(s.file);
-    s.file = INVALID_HANDLE_VALUE;
-    return copy ? copy->recycle() : Trashed{};
+void WindowsOutput::flush() {
+    if (!::FlushFileBuffers(file))
+        throw errorFromWin32(::GetLastError(), path, OsAction::Write);
 }
 
-void TempOutput::State::discard() noexcept {
+std::optional<TrashedCopy> WindowsOutput::trashReplaced() noexcept {
+    std::optional<RecycleCopy> copy = RecycleCopy::make(folder, target, namePart(target));
+    if (!copy)
+        return std::nullopt;
+    auto shared = std::make_shared<RecycleCopy>(std::move(*copy));
+    return TrashedCopy{[shared] { shared->undo(); }, [shared] { return shared->recycle(); }};
+}
+
+void WindowsOutput::finish() noexcept {
+    ::CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+}
+
+void WindowsOutput::discard() noexcept {
     // Closing a file marked for deletion removes it; one that is not marked is removed by name.
     if (file != INVALID_HANDLE_VALUE)
         ::CloseHandle(file);

@@ -1,24 +1,16 @@
-// Writing what the preview shows, or the whole drawing, as PNG or PDF with Qt's own writers,
-// and as SVG with the scene's.
+// The Qt side of the preview's export: the scene writes the file, Qt paints and encodes PNG.
 #pragma once
 
 #include "drawing/Drawing.h"
-#include "scene/Export.h"
+#include "scene/ExportFile.h"
 #include "scene/ViewTransform.h"
 
-#include <QString>
+#include <string>
 
 namespace quillet::window::qt::preview {
 
-using scene::ExportFormat;
-
-// Returns the format a file name's extension names (PNG when it names none known).
-ExportFormat formatOf(const QString& path);
-
-// Writes drawing as view shows it to path in format; with whole, the whole drawing fitted
-// into a page of its proportions instead. Returns an empty string, or what went wrong
-// (Japanese).
-QString exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransform& view, bool whole,
-                      const QString& path, ExportFormat format, const QString& title);
+// Returns what Qt does for every export (scene::exportDrawing): the measure of texts in the
+// view's font, and the PNG.
+const scene::ExportFrontEnd& qtExport();
 
 } // namespace quillet::window::qt::preview

@@ -13,14 +13,7 @@ namespace quillet::window::qt::preview {
 
 scene::PreviewEnvironment previewEnvironment() {
     scene::PreviewEnvironment environment;
-    environment.measure = textMeasure();
-    environment.exporter = [](const drawing::Drawing& drawing, const scene::ViewTransform& view,
-                              bool whole, const std::string& path, const std::string& title) {
-        const QString target = QFile::decodeName(QByteArray::fromStdString(path));
-        return exportDrawing(drawing, view, whole, target, formatOf(target),
-                             QString::fromStdString(title))
-            .toStdString();
-    };
+    environment.toolkit = &qtExport();
     // Both of this program's entries: the menu's and the hidden one under "Open with".
     for (const std::string_view id : {kAppId, kOpenWithId})
         environment.ownApplications.push_back(std::string(id) + ".desktop");

@@ -1,18 +1,17 @@
-// Writing what the preview shows, or the whole drawing, as PNG (the GDI painter on a DIB),
-// SVG or PDF.
+// The Win32 side of the preview's export: the scene writes the file, GDI paints the PNG's
+// image and WIC encodes it.
 #pragma once
 
 #include "drawing/Drawing.h"
+#include "scene/ExportFile.h"
 #include "scene/ViewTransform.h"
 
 #include <string>
 
 namespace quillet::window::win32::preview {
 
-// Writes drawing as view shows it to path (UTF-8), in the format its extension names; with
-// whole, the whole drawing in a frame of its proportions instead. title names the drawing in
-// the file. Returns an empty string, or what went wrong (Japanese).
-std::string exportDrawing(const drawing::Drawing& drawing, const scene::ViewTransform& view,
-                          bool whole, const std::string& path, const std::string& title);
+// Returns what the Win32 program does for every export (scene::exportDrawing): the measure
+// of texts in the GDI font, and the PNG.
+const scene::ExportFrontEnd& gdiExport();
 
 } // namespace quillet::window::win32::preview

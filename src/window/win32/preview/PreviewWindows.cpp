@@ -18,11 +18,7 @@ HWND refusalOwner = nullptr;
 
 scene::PreviewEnvironment previewEnvironment() {
     scene::PreviewEnvironment environment;
-    environment.measure = textMeasure();
-    environment.exporter = [](const drawing::Drawing& drawing, const scene::ViewTransform& view,
-                              bool whole, const std::string& path, const std::string& title) {
-        return exportDrawing(drawing, view, whole, path, title);
-    };
+    environment.toolkit = &gdiExport();
     environment.ownApplications = {"quillet.exe", "quillet-preview.exe"};
     return environment;
 }

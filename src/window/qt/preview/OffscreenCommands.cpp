@@ -1,12 +1,12 @@
 // The commands: the export read on this thread and written with the export the window uses
 // (texts measured in its font), or the text listing.
-#include "PreviewCommand.h"
+#include "OffscreenCommands.h"
 
 #include "DrawingExport.h"
 #include "DrawingPainter.h"
 
 #include "drawing/TextsCommand.h"
-#include "scene/PreviewCommand.h"
+#include "scene/PreviewCommandLine.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -31,20 +31,18 @@ int runCommand(int argc, char** argv) {
     case scene::PreviewCommand::Kind::Export:
         break;
     default:
-        return scene::previewUsage(stderr);
+        return scene::answerUsage(command, stdout, stderr);
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
-    const QString target = QString::fromLocal8Bit(command.output.c_str());
-    const QString title = QFileInfo(QString::fromLocal8Bit(command.drawing.c_str())).fileName();
+    const std::string title =
+        QFileInfo(QString::fromLocal8Bit(command.drawing.c_str())).fileName().toStdString();
     return scene::runExport(
         command, textMeasure, stderr,
         [&](const drawing::Drawing& d, const scene::ViewTransform& view, bool whole) {
-            return exportDrawing(d, view, whole, target, formatOf(target), title)
-                .toLocal8Bit()
-                .toStdString();
+            return scene::exportDrawing(d, view, whole, command.output, title, qtExport());
         });
 }
 

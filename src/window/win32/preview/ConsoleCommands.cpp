@@ -1,14 +1,14 @@
 // The commands. A GUI program has standard handles only when they were redirected; typed in a
 // console, it borrows the console; the listing is written as bytes, so that a file gets what
 // the Linux program writes, and a console is switched to UTF-8 for it.
-#include "PreviewCommand.h"
+#include "ConsoleCommands.h"
 
 #include "GdiPainter.h"
 #include "PreviewExport.h"
 #include "WinText.h"
 
 #include "drawing/TextsCommand.h"
-#include "scene/PreviewCommand.h"
+#include "scene/PreviewCommandLine.h"
 
 #include <windows.h>
 
@@ -95,11 +95,11 @@ int runCommand(const std::vector<std::string>& args) {
             status = scene::runExport(
                 command, textMeasure, streams.err(),
                 [&](const drawing::Drawing& d, const scene::ViewTransform& view, bool whole) {
-                    return exportDrawing(d, view, whole, command.output,
-                                         fileNameOf(command.drawing));
+                    return scene::exportDrawing(d, view, whole, command.output,
+                                                fileNameOf(command.drawing), gdiExport());
                 });
         else if (command.kind != scene::PreviewCommand::Kind::Texts)
-            status = scene::previewUsage(streams.err());
+            status = scene::answerUsage(command, streams.out(), streams.err());
         else if (streams.out())
             status =
                 drawing::printTexts(command.drawing.c_str(), false, streams.out(), streams.err());

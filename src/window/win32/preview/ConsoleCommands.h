@@ -1,5 +1,6 @@
-// quillet-preview.exe's commands that open no window: writing a drawing fitted into an image
-// or a document, and listing its texts, as the Linux program does.
+// quillet-preview.exe's commands that open no window, on the console or the streams it was
+// given: writing a drawing fitted into an image or a document, and listing its texts, as the
+// Linux program does.
 #pragma once
 
 #include <string>

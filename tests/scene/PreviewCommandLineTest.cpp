@@ -1,7 +1,7 @@
 // The preview's command line, as both front ends read it, and its export's messages.
 #include "TestSupport.h"
 
-#include "scene/PreviewCommand.h"
+#include "scene/PreviewCommandLine.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +23,17 @@ TEST(PreviewCommandTest, ArgumentsGiveTheirCommand) {
         int width, height;
     };
     const Case cases[] = {
-        {{}, Kind::Windows, "", "", 0, 0},
+        {{}, Kind::Usage, "", "", 0, 0},
         {{"a.dxf", "b.dxf"}, Kind::Windows, "", "", 0, 0},
+        {{"--help"}, Kind::Help, "", "", 0, 0},
+        {{"a.dxf", "-h"}, Kind::Help, "", "", 0, 0},
+        {{"--no-such-option"}, Kind::Usage, "", "", 0, 0},
+        {{"-platform", "xcb", "a.dxf"}, Kind::Usage, "", "", 0, 0},
+        {{"--", "--help"}, Kind::Windows, "", "", 0, 0},
+        {{"--texts", "--", "-odd.dxf"}, Kind::Texts, "", "-odd.dxf", 0, 0},
+        {{"--export=o.png", "a.dxf", "--size=20x30"}, Kind::Export, "o.png", "a.dxf", 20, 30},
+        {{"--export", "o.png", "--texts", "a.dxf"}, Kind::Usage, "", "", 0, 0},
+        {{"--size", "800x600", "a.dxf"}, Kind::Usage, "", "", 0, 0},
         {{"--texts", "a.dxf"}, Kind::Texts, "", "a.dxf", 0, 0},
         {{"--texts"}, Kind::Usage, "", "", 0, 0},
         {{"--texts", ""}, Kind::Usage, "", "", 0, 0},
@@ -57,7 +66,13 @@ TEST(PreviewCommandTest, ArgumentsGiveTheirCommand) {
         SCOPED_TRACE(line);
         const PreviewCommand got = parsePreviewCommand(c.args);
         EXPECT_EQ(got.kind, c.kind);
-        if (c.kind == Kind::Usage || c.kind == Kind::Windows)
+        // A command line that cannot be followed says why.
+        EXPECT_EQ(got.problem.empty(), c.kind != Kind::Usage) << got.problem;
+        if (c.kind == Kind::Windows) {
+            EXPECT_EQ(got.drawings.size(), c.args.size() - (c.args.front() == "--"));
+            EXPECT_EQ(got.drawings.back(), c.args.back());
+        }
+        if (c.kind == Kind::Usage || c.kind == Kind::Windows || c.kind == Kind::Help)
             continue;
         EXPECT_EQ(got.output, c.output);
         EXPECT_EQ(got.drawing, c.drawing);
@@ -119,12 +134,46 @@ TEST(PreviewCommandTest, ExportSaysWhatWentWrongAndFitsWhenASizeIsAsked) {
             EXPECT_EQ(wholeAsked, c.width == 0);
         }
     }
-    std::FILE* err = std::tmpfile();
-    EXPECT_EQ(previewUsage(err), 2);
-    EXPECT_EQ(contentOf(err), previewUsageText());
-    EXPECT_TRUE(std::string(previewUsageText()).starts_with("使い方: quillet-preview"));
-    std::fclose(err);
-    EXPECT_EQ(previewUsage(nullptr), 2);
+}
+
+// --help answers on standard output with 0; a wrong command line says why on standard error,
+// with the usage, and 2.
+TEST(PreviewCommandTest, UsageAnswersHelpAndWrongCommandLines) {
+    const std::string usage = previewUsageText();
+    EXPECT_TRUE(usage.starts_with("usage: quillet-preview [DRAWING.dxf...]\n")) << usage;
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out, err;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, usage, ""},
+        {{"--bogus"}, 2, "", "quillet-preview: unknown option --bogus\n" + usage},
+        {{"--texts"}, 2, "", "quillet-preview: --texts takes one drawing\n" + usage},
+        {{"--export", "o.png", "--size", "8x8", "a.dxf"},
+         2,
+         "",
+         "quillet-preview: --size takes WxH, each from 16 to 20000 pixels\n" + usage},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        ASSERT_TRUE(out && err);
+        EXPECT_EQ(answerUsage(parsePreviewCommand(c.args), out, err), c.status);
+        EXPECT_EQ(contentOf(out), c.out);
+        EXPECT_EQ(contentOf(err), c.err);
+        std::fclose(out);
+        // With nowhere to write, the status is the same.
+        EXPECT_EQ(answerUsage(parsePreviewCommand(c.args), nullptr, nullptr), c.status);
+        // Help with no standard output goes where messages go (a box on Windows).
+        if (c.status == 0) {
+            std::rewind(err);
+            EXPECT_EQ(answerUsage(parsePreviewCommand(c.args), nullptr, err), 0);
+            EXPECT_EQ(contentOf(err), usage);
+        }
+        std::fclose(err);
+    }
 }
 
 } // namespace

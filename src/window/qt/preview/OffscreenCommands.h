@@ -1,5 +1,5 @@
-// quillet-preview's commands that need no display: writing a drawing fitted into an image or a
-// document, and listing its texts.
+// quillet-preview's commands that need no display, run on Qt's offscreen platform: writing a
+// drawing fitted into an image or a document, and listing its texts.
 #pragma once
 
 namespace quillet::window::qt::preview {

@@ -1,0 +1,61 @@
+# Reads a gettext catalogue (.po) in CMake, for the Windows string tables and the catalogue's
+# checks, which must not need gettext's tools on Windows.
+#
+# quillet_read_po(FILE PREFIX) sets PREFIX_COUNT and, for each entry i from 0 but the header,
+# PREFIX_ID_i and PREFIX_STR_i (C-escaped, as the .po writes them; STR empty when the entry is
+# untranslated or fuzzy).
+
+# CMake lists split at ";" and keep what stands in "[...]" whole: both kinds of character are
+# swapped for control characters while the file is a list of lines.
+string(ASCII 1 quillet_po_semicolon)
+string(ASCII 2 quillet_po_open)
+string(ASCII 3 quillet_po_close)
+
+function(quillet_read_po file prefix)
+    file(READ "${file}" text)
+    string(REPLACE ";" "${quillet_po_semicolon}" text "${text}")
+    string(REPLACE "[" "${quillet_po_open}" text "${text}")
+    string(REPLACE "]" "${quillet_po_close}" text "${text}")
+    string(REPLACE "\r" "" text "${text}")
+    string(REPLACE "\n" ";" lines "${text}")
+    list(APPEND lines "") # the last entry ends like the others
+    set(count 0)
+    set(id "")
+    set(str "")
+    set(part "")
+    set(fuzzy OFF)
+    foreach(line IN LISTS lines)
+        if(line MATCHES "^msgid \"(.*)\"$")
+            set(id "${CMAKE_MATCH_1}")
+            set(part id)
+        elseif(line MATCHES "^msgstr \"(.*)\"$")
+            set(str "${CMAKE_MATCH_1}")
+            set(part str)
+        elseif(line MATCHES "^\"(.*)\"$" AND part)
+            string(APPEND ${part} "${CMAKE_MATCH_1}")
+        elseif(line MATCHES "^#,.*fuzzy")
+            set(fuzzy ON)
+        elseif(line STREQUAL "" AND part)
+            if(NOT id STREQUAL "")
+                foreach(name id str)
+                    string(REPLACE "${quillet_po_semicolon}" ";" ${name} "${${name}}")
+                    string(REPLACE "${quillet_po_open}" "[" ${name} "${${name}}")
+                    string(REPLACE "${quillet_po_close}" "]" ${name} "${${name}}")
+                endforeach()
+                if(fuzzy)
+                    set(str "")
+                endif()
+                set(${prefix}_ID_${count} "${id}" PARENT_SCOPE)
+                set(${prefix}_STR_${count} "${str}" PARENT_SCOPE)
+                math(EXPR count "${count} + 1")
+            endif()
+            set(id "")
+            set(str "")
+            set(part "")
+            set(fuzzy OFF)
+        elseif(line MATCHES "^msg")
+            message(FATAL_ERROR "${file}: cannot read the line: ${line}")
+        endif()
+    endforeach()
+    set(${prefix}_COUNT ${count} PARENT_SCOPE)
+endfunction()

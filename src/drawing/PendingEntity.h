@@ -1,0 +1,128 @@
+// The entity being read: what its pairs have said so far, each value under what it means. A
+// group code means different things for different kinds (40 is a text's height, a circle's
+// radius and an ellipse's axis ratio), so the parser puts each value where the entity's kind
+// says it belongs, and the records are made from these fields alone (EntityRecords.h).
+#pragma once
+
+#include "Entities.h"
+#include "Shapes.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace quillet::drawing {
+
+// What the parser stands in: the kind of the entity being read, or a table entry, a block's
+// start, a section's start, or nothing that is kept.
+enum class EntityKind : std::uint8_t {
+    None,
+    Ignored,
+    Text,
+    Attrib, // ATTRIB, and ATTDEF outside blocks
+    MText,
+    Line,
+    Point,
+    Circle,
+    Arc,
+    Ellipse,
+    LwPolyline,
+    Polyline,
+    Vertex,
+    Solid, // SOLID and TRACE
+    Face,  // 3DFACE
+    Spline,
+    Leader,
+    Insert,
+    Dimension,
+    Table,
+    XLine,
+    Ray,
+    Hatch,
+    MLeader,
+    BlockStart,
+    LayerEntry,
+    SectionStart
+};
+
+// The values of one entity that are not repeated.
+struct PendingEntity {
+    // Every kind.
+    Look look;               // colour (62, or 420, which wins) and layer (8)
+    bool trueColour = false; // a 420 came: a 62 after it changes nothing
+    bool paperSpace = false; // 67 = 1
+    bool bad = false;        // a value that is no finite number of sensible size
+    bool embedded = false;   // past "101 Embedded Object": the rest is not this entity's
+    Point extrusion2D{0, 0}; // 210, 220: the extrusion's X and Y
+    double extrusionZ = 1;   // 230
+
+    // Points, by code: 10/20, 11/21, 12/22, 13/23.
+    Point at;     // an insertion or base point, a centre, a line's start, a first corner
+    Point second; // a text's alignment point, an MTEXT's direction, a line's end, an
+                  // ellipse's major axis, an XLINE's or RAY's direction, a second corner
+    Point third;  // a solid's or face's third corner
+    Point fourth; // a solid's or face's fourth corner
+    bool haveSecond = false;
+    bool haveFourth = false;
+
+    // Texts (TEXT, ATTRIB, MTEXT).
+    bool haveText = false;  // a 1 came
+    double height = 0;      // 40
+    double rotation = 0;    // 50, degrees; an insert's too
+    double widthFactor = 1; // 41 of TEXT and ATTRIB
+    double oblique = 0;     // 51 of TEXT and ATTRIB, degrees
+    int generation = 0;     // 71 of TEXT and ATTRIB: 2 backwards, 4 upside down
+    int halign = 0;         // 72
+    int valign = 0;         // 73 of TEXT, 74 of ATTRIB
+    bool invisible = false; // 70 bit 1 of ATTRIB
+    int attachment = 1;     // 71 of MTEXT: 1 to 9, top left to bottom right
+    double wrapWidth = 0;   // 41 of MTEXT
+    double lineSpacing = 0; // 44 of MTEXT, a factor
+
+    // Circles and arcs.
+    double radius = 0;     // 40
+    double startAngle = 0; // 50 of ARC, degrees
+    double endAngle = 360; // 51 of ARC, degrees
+
+    // Ellipses.
+    double axisRatio = 0;                 // 40: the minor axis over the major one
+    std::optional<double> startParameter; // 41, radians
+    std::optional<double> endParameter;   // 42, radians
+
+    // Block references (INSERT, DIMENSION, ACAD_TABLE).
+    bool haveName = false;
+    std::uint64_t name = 0;       // offset and length of the block's name in the owner's textBytes
+    std::optional<double> xScale; // 41
+    std::optional<double> yScale; // 42
+    int columns = 1;              // 70
+    int rows = 1;                 // 71
+    double columnSpacing = 0;     // 44
+    double rowSpacing = 0;        // 45
+
+    // Polylines, vertices and splines.
+    int flags = 0;               // 70
+    std::optional<double> bulge; // 42 of a VERTEX
+    int degree = 3;              // 71 of SPLINE
+
+    // Returns the entity's object coordinate system.
+    Ocs ocs() const noexcept { return Ocs(extrusion2D.x, extrusion2D.y, extrusionZ); }
+};
+
+// The repeated values of one entity: an LWPOLYLINE's vertices and bulges, a SPLINE's control
+// and fit points, knots and weights, a LEADER's vertices. Kept apart from the rest, which is
+// set afresh for every entity, so that their memory is used again.
+struct PendingLists {
+    std::vector<Point> points; // vertices, control points (10/20)
+    std::vector<Point> fit;    // a spline's fit points (11/21)
+    std::vector<double> bulges, knots, weights;
+
+    void clear() noexcept {
+        points.clear();
+        fit.clear();
+        bulges.clear();
+        knots.clear();
+        weights.clear();
+    }
+};
+
+} // namespace quillet::drawing
