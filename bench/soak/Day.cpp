@@ -1,6 +1,7 @@
 // The soak's frame: options, the loop and its figures, the end.
 #include "Day.h"
 
+#include "Folder.h"
 #include "ProcessFigures.h"
 
 #include <cstdio>
@@ -99,7 +100,8 @@ std::vector<Sample> runDay(int steps, const std::function<void(const Step&)>& do
     return samples;
 }
 
-int finishDay(const std::vector<Sample>& samples, const Tally& tally, const Options& options) {
+int finishDay(const std::vector<Sample>& samples, const Tally& tally, const Options& options,
+              const std::filesystem::path& folder) {
     const std::string table = tableOf(samples, figureNames(), kWarmUpSteps);
     std::cout << "\n" << table << "\n" << tallyText(tally);
     if (!options.csv.empty())
@@ -110,11 +112,15 @@ int finishDay(const std::vector<Sample>& samples, const Tally& tally, const Opti
     flat.warmUp = kWarmUpSteps;
     if (!options.checkMemory)
         flat.memoryGrowth = -1;
-    const std::vector<std::string> faults = unflatFigures(samples, flat);
+    std::vector<std::string> faults = unflatFigures(samples, flat);
     for (const std::string& fault : faults)
         std::cout << "not flat: " << fault << "\n";
     if (faults.empty())
         std::cout << "flat after the warm-up of " << kWarmUpSteps << " steps\n";
+    for (const std::string& name : leftoversIn(folder)) {
+        std::cout << "left in the folder: " << name << "\n";
+        faults.push_back(name);
+    }
     std::cout.flush();
     return options.check && !faults.empty() ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include "Figures.h"
 #include "Plan.h"
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -49,7 +50,9 @@ std::string tallyText(const Tally& tally);
 std::vector<Sample> runDay(int steps, const std::function<void(const Step&)>& doStep);
 
 // Prints the table, the tally and the verdict, writes the files options name; returns the
-// program's exit status (1 when options.check and a figure was not flat).
-int finishDay(const std::vector<Sample>& samples, const Tally& tally, const Options& options);
+// program's exit status: 1 when options.check and a figure was not flat or the day left hidden
+// files in folder, the folder the window showed.
+int finishDay(const std::vector<Sample>& samples, const Tally& tally, const Options& options,
+              const std::filesystem::path& folder);
 
 } // namespace quillet::bench::soak

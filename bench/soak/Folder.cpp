@@ -53,4 +53,15 @@ void prepareFolder(const std::filesystem::path& folder, int bigTexts) {
     write(sub / "inner.csv", "S,T,U\r\n");
 }
 
+std::vector<std::string> leftoversIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const std::filesystem::directory_entry& entry :
+         std::filesystem::directory_iterator(folder)) {
+        const std::u8string name = entry.path().filename().u8string();
+        if (!name.empty() && name.front() == u8'.')
+            names.emplace_back(name.begin(), name.end());
+    }
+    return names;
+}
+
 } // namespace quillet::bench::soak

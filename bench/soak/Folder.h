@@ -2,7 +2,9 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillet::bench::soak {
 
@@ -13,5 +15,9 @@ std::filesystem::path fileIn(const std::filesystem::path& folder, std::string_vi
 // input with a line too long, the big drawing (bigTexts texts) and the folder below. Throws
 // std::runtime_error when a file cannot be written.
 void prepareFolder(const std::filesystem::path& folder, int bigTexts);
+
+// Returns the names in folder that no step of the day leaves there: hidden ones, such as a
+// run's unfinished output or the folder a replaced drawing waited in for the trash.
+std::vector<std::string> leftoversIn(const std::filesystem::path& folder);
 
 } // namespace quillet::bench::soak

@@ -63,5 +63,5 @@ int main(int argc, char** argv) {
                   << tallyText(user.tally());
         return 1;
     }
-    return finishDay(samples, user.tally(), options);
+    return finishDay(samples, user.tally(), options, QFile::encodeName(folder).toStdString());
 }

@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
             Win32User user(window, folder);
             try {
                 samples = runDay(options.steps, [&](const Step& step) { user.doStep(step); });
-                status = finishDay(samples, user.tally(), options);
+                status = finishDay(samples, user.tally(), options, folder);
             } catch (const std::exception& error) {
                 std::cerr << "quillet-soak-win32: the day stopped: " << error.what() << "\n"
                           << tallyText(user.tally());

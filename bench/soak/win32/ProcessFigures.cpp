@@ -63,6 +63,23 @@ int probedUserObjects() {
     return count;
 }
 
+// Wine's kernel handles are multiples of four, handed out lowest free first: past a long run
+// of free ones there are no more.
+int probedHandles() {
+    int count = 0;
+    int freeRun = 0;
+    for (ULONG_PTR handle = 4; freeRun < 4096; handle += 4) {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(handle), &flags)) {
+            ++count;
+            freeRun = 0;
+        } else {
+            ++freeRun;
+        }
+    }
+    return count;
+}
+
 // Whether GetGuiResources answers: this process has windows, so USER objects at least.
 bool guiResourcesAnswer() {
     static const bool answers = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS) > 0;
@@ -79,9 +96,11 @@ Sample sampleNow(int step) {
     if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory))
         sample.residentBytes = static_cast<std::int64_t>(memory.WorkingSetSize);
     sample.threads = threadCount();
+    // Wine answers GetProcessHandleCount with 0.
     DWORD handles = 0;
-    sample.handles =
-        GetProcessHandleCount(GetCurrentProcess(), &handles) ? static_cast<int>(handles) : -1;
+    sample.handles = GetProcessHandleCount(GetCurrentProcess(), &handles) && handles > 0
+                         ? static_cast<int>(handles)
+                         : probedHandles();
     if (guiResourcesAnswer()) {
         sample.gdiObjects = static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
         sample.userObjects = static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
