@@ -116,7 +116,8 @@ int finishDay(const std::vector<Sample>& samples, const Tally& tally, const Opti
     for (const std::string& fault : faults)
         std::cout << "not flat: " << fault << "\n";
     if (faults.empty())
-        std::cout << "flat after the warm-up of " << kWarmUpSteps << " steps\n";
+        std::cout << "flat after the warm-up of " << kWarmUpSteps << " steps"
+                  << (options.checkMemory ? "" : " (memory not checked)") << "\n";
     for (const std::string& name : leftoversIn(folder)) {
         std::cout << "left in the folder: " << name << "\n";
         faults.push_back(name);
