@@ -3,13 +3,19 @@
 // started), and its verdict must tell a leak from a flat line.
 #include "Day.h"
 #include "Figures.h"
+#include "Folder.h"
 #include "Plan.h"
+#include "TestSupport.h"
+#include "conversion/Run.h"
+#include "drawing/Reader.h"
+#include "platform/RunError.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 
 namespace quillet::bench::soak {
 namespace {
@@ -88,6 +94,42 @@ TEST(SoakPlan, TheShortDayTakesEveryPathOnce) {
         if (stepAt(number).failure == Failure::BadHeight)
             heights.insert(stepAt(number).height);
     EXPECT_EQ(heights.size(), 3u);
+}
+
+// The day's files must make its runs end as the plan says, whatever the converter's rules: a
+// good step's input and height convert (at every height the day uses, the columns fit), a
+// failing one ends in its error, and the big drawing holds its texts.
+TEST(SoakFolder, EveryRunOfTheDayEndsAsPlanned) {
+    const testing::TempDir scratch;
+    const std::filesystem::path folder = scratch.path() / "day";
+    prepareFolder(folder, 2000);
+    std::set<std::tuple<std::string, std::string, int>> runs;
+    for (int number = 1; number <= kDaySteps; ++number) {
+        const Step step = stepAt(number);
+        runs.insert({step.input, step.height, step.expectedError});
+    }
+    EXPECT_GE(runs.size(), 8u);
+    for (const auto& [input, height, error] : runs) {
+        SCOPED_TRACE(input + " at height '" + height + "'");
+        conversion::ConversionState state;
+        const std::string output = testing::utf8Of(folder / "out.dxf");
+        const std::string path = testing::utf8Of(fileIn(folder, input));
+        if (error) {
+            EXPECT_RUN_ERROR(conversion::convertFile(path, output, height, {".", ","}, state),
+                             error);
+        } else {
+            try {
+                EXPECT_GT(conversion::convertFile(path, output, height, {".", ","}, state).placed,
+                          0);
+            } catch (const platform::RunError& failed) {
+                ADD_FAILURE() << failed.what();
+            }
+        }
+    }
+    EXPECT_EQ(
+        drawing::readDrawing(testing::utf8Of(fileIn(folder, kBigDrawing)))->entities.texts.size(),
+        2000u);
+    EXPECT_TRUE(leftoversIn(folder).empty());
 }
 
 Sample sample(int step, double megabytes, int threads, int handles, int gdi = -1, int user = -1) {

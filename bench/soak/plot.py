@@ -33,6 +33,11 @@ def main():
     for axis, (name, values) in zip(axes, panels):
         axis.plot(steps, values, marker="o", markersize=3)
         axis.axvline(WARM_UP, color="grey", linestyle=":", linewidth=1)
+        if name.startswith("resident") and WARM_UP in steps:
+            # The most the memory may reach after the warm-up: 5 MB above its value there.
+            limit = values[steps.index(WARM_UP)] + 5
+            axis.axhline(limit, color="red", linestyle="--", linewidth=0.8)
+            values = values + [limit]
         axis.set_ylabel(name, rotation=0, ha="right", va="center")
         low, high = min(values), max(values)
         # A flat count gets some room, so that it shows as the line it is.
@@ -41,7 +46,7 @@ def main():
         else:
             axis.set_ylim(0 if name.startswith("resident") else low - 1, high * 1.1 + 1)
         axis.grid(True, linewidth=0.3)
-    axes[-1].set_xlabel("step (the dotted line: the end of the warm-up)")
+    axes[-1].set_xlabel("step (dotted: the end of the warm-up; dashed: the memory's limit)")
     axes[0].set_title(title)
     figure.tight_layout()
     figure.savefig(target, dpi=90)
