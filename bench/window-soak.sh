@@ -39,4 +39,4 @@ wine build/windows-cross/bin/quillet-soak-win32.exe --steps "$steps" \
     --csv "$(winepath -w "$out/soak-win32.csv")" --table "$(winepath -w "$out/soak-win32.md")"
 echo "=== the Win32 window took $((SECONDS - start)) s (load average: $(cut -d' ' -f1-3 /proc/loadavg))"
 /usr/bin/python3 bench/soak/plot.py "$out/soak-win32.csv" docs/soak-win32.png \
-    "Quillet's Win32 window, $steps steps (wine $(wine --version | sed 's/^wine-//'), Xvfb)"
+    "Quillet's Win32 window, $steps steps (wine $(wine --version 2>/dev/null | sed 's/^wine-//; s/ .*//'), Xvfb)"

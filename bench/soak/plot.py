@@ -42,7 +42,7 @@ def main():
         low, high = min(values), max(values)
         # A flat count gets some room, so that it shows as the line it is.
         if high - low < 2:
-            axis.set_ylim(low - 2, high + 2)
+            axis.set_ylim(max(low - 2, 0), high + 2)
         else:
             axis.set_ylim(0 if name.startswith("resident") else low - 1, high * 1.1 + 1)
         axis.grid(True, linewidth=0.3)
