@@ -4,7 +4,7 @@ render. Run with Debian's Python (python3-ezdxf, python3-matplotlib, python3-pil
 
     /usr/bin/python3 tools/leader_pictures.py BEFORE/quillet-preview AFTER/quillet-preview OUT
 
-OUT gets multileader-layers.png, dimension-points.png and multileader-places.png; the
+OUT gets 1-multileader-layers.png, 2-dimension-points.png and 6-multileader-places.png; the
 drawings go to OUT/drawings (keep them out of the repository: they are remade here)."""
 import os
 import subprocess
@@ -64,10 +64,10 @@ def main(before, after, out):
     os.makedirs(work, exist_ok=True)
     j = lambda name: os.path.join(work, name)  # noqa: E731
     cases = [
-        ("multileader-layers", multileader_layers(j("multileader-layers.dxf")), None),
-        ("dimension-points", dimension_points(j("dimension-points.dxf"), True),
+        ("1-multileader-layers", multileader_layers(j("multileader-layers.dxf")), None),
+        ("2-dimension-points", dimension_points(j("dimension-points.dxf"), True),
          dimension_points(j("dimension-points-blocks.dxf"), False)),
-        ("multileader-places", multileader_places(j("multileader-places.dxf")), None),
+        ("6-multileader-places", multileader_places(j("multileader-places.dxf")), None),
     ]
     for name, drawing, peer in cases:
         images = [preview(before, drawing, j(name + "-before.png")),
