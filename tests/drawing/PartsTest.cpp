@@ -93,6 +93,7 @@ TEST(PartsTest, WherePiecesMayStart) {
         {"last entity", text + text, static_cast<long>(text.size())},
         {"not a vertex", text + "  0\r\nVERTEX\r\n 10\r\n1\r\n", 0},
         {"not a seqend", text + "  0\r\nSEQEND\r\n", 0},
+        {"not an insert's attribute", text + "  0\r\nATTRIB\r\n 10\r\n1\r\n", 0},
         {"value 0 then number", "  1\r\n0\r\n 10\r\n5\r\n", -1},
         {"value of the last line unfinished", "  0\r\nTEXT", -1},
         {"nothing", "", -1},
