@@ -13,8 +13,8 @@ void readEntities(platform::ByteSource& source, std::int64_t total, const ReadOp
                   Drawing& drawing);
 
 // Returns the end of the last line in [begin, end) that starts an entity other than VERTEX,
-// SEQEND and ATTRIB (which belong to the entity before), judged from the lines alone: a line "0" followed by a whole line that is no
-// number; begin when there is none. A piece may start there.
+// SEQEND and ATTRIB (which belong to the entity before), judged from the lines alone: a line "0"
+// followed by a whole line that is no number; begin when there is none. A piece may start there.
 const char* lastEntityStart(const char* begin, const char* end) noexcept;
 
 } // namespace quillet::drawing

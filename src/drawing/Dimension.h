@@ -52,7 +52,6 @@ std::string dimensionText(std::string_view own, const std::string& measured);
 
 // Keeps shape as records of into, in look with the style's colours (BYBLOCK: look's own).
 // Throws std::bad_alloc.
-void keepDimension(Entities& into, const DimensionShape& shape, Look look,
-                   const DimensionStyle& s);
+void keepDimension(Entities& into, const DimensionShape& shape, Look look, const DimensionStyle& s);
 
 } // namespace quillet::drawing

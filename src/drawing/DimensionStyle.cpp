@@ -13,9 +13,9 @@ namespace {
 
 // The header variables kept, by the group code a DIMSTYLE entry gives each.
 constexpr std::array<std::pair<std::string_view, int>, 24> kVariables{{
-    {"$DIMPOST", 3},   {"$DIMSCALE", 40}, {"$DIMASZ", 41},  {"$DIMEXO", 42},  {"$DIMEXE", 44},
-    {"$DIMRND", 45},   {"$DIMDLE", 46},   {"$DIMTIH", 73},  {"$DIMTOH", 74},  {"$DIMSE1", 75},
-    {"$DIMSE2", 76},   {"$DIMTAD", 77},   {"$DIMZIN", 78},  {"$DIMAZIN", 79}, {"$DIMTXT", 140},
+    {"$DIMPOST", 3},   {"$DIMSCALE", 40}, {"$DIMASZ", 41},  {"$DIMEXO", 42},   {"$DIMEXE", 44},
+    {"$DIMRND", 45},   {"$DIMDLE", 46},   {"$DIMTIH", 73},  {"$DIMTOH", 74},   {"$DIMSE1", 75},
+    {"$DIMSE2", 76},   {"$DIMTAD", 77},   {"$DIMZIN", 78},  {"$DIMAZIN", 79},  {"$DIMTXT", 140},
     {"$DIMTSZ", 142},  {"$DIMLFAC", 144}, {"$DIMGAP", 147}, {"$DIMCLRD", 176}, {"$DIMCLRE", 177},
     {"$DIMCLRT", 178}, {"$DIMADEC", 179}, {"$DIMDEC", 271}, {"$DIMDSEP", 278},
 }};

@@ -10,30 +10,30 @@ namespace quillet::drawing {
 
 struct DimensionStyle {
     std::string name;
-    double scale = 1;              // DIMSCALE (40); 0 is taken as 1
-    double arrowSize = 0.18;       // DIMASZ (41)
+    double scale = 1;                // DIMSCALE (40); 0 is taken as 1
+    double arrowSize = 0.18;         // DIMASZ (41)
     double extensionOffset = 0.0625; // DIMEXO (42)
-    double extensionBeyond = 0.18; // DIMEXE (44)
-    double rounding = 0;           // DIMRND (45)
-    double lineBeyond = 0;         // DIMDLE (46)
-    double textHeight = 0.18;      // DIMTXT (140)
-    double tickSize = 0;           // DIMTSZ (142): ticks instead of arrowheads when above 0
-    double lengthFactor = 1;       // DIMLFAC (144)
-    double gap = 0.09;             // DIMGAP (147)
-    int insideHorizontal = 1;      // DIMTIH (73)
-    int outsideHorizontal = 1;     // DIMTOH (74)
-    int suppressFirst = 0;         // DIMSE1 (75)
-    int suppressSecond = 0;        // DIMSE2 (76)
-    int textAbove = 0;             // DIMTAD (77)
-    int zeros = 0;                 // DIMZIN (78): 4 no leading, 8 no trailing zeros
-    int angleZeros = 0;            // DIMAZIN (79): 1 no leading, 2 no trailing zeros
-    int angleDecimals = 0;         // DIMADEC (179)
-    int decimals = 4;              // DIMDEC (271)
-    int separator = '.';           // DIMDSEP (278)
-    int lineColour = 0;            // DIMCLRD (176), ACI: 0 BYBLOCK, 256 BYLAYER
-    int extensionColour = 0;       // DIMCLRE (177)
-    int textColour = 0;            // DIMCLRT (178)
-    std::string suffix;            // DIMPOST (3): "<>" stands for the number
+    double extensionBeyond = 0.18;   // DIMEXE (44)
+    double rounding = 0;             // DIMRND (45)
+    double lineBeyond = 0;           // DIMDLE (46)
+    double textHeight = 0.18;        // DIMTXT (140)
+    double tickSize = 0;             // DIMTSZ (142): ticks instead of arrowheads when above 0
+    double lengthFactor = 1;         // DIMLFAC (144)
+    double gap = 0.09;               // DIMGAP (147)
+    int insideHorizontal = 1;        // DIMTIH (73)
+    int outsideHorizontal = 1;       // DIMTOH (74)
+    int suppressFirst = 0;           // DIMSE1 (75)
+    int suppressSecond = 0;          // DIMSE2 (76)
+    int textAbove = 0;               // DIMTAD (77)
+    int zeros = 0;                   // DIMZIN (78): 4 no leading, 8 no trailing zeros
+    int angleZeros = 0;              // DIMAZIN (79): 1 no leading, 2 no trailing zeros
+    int angleDecimals = 0;           // DIMADEC (179)
+    int decimals = 4;                // DIMDEC (271)
+    int separator = '.';             // DIMDSEP (278)
+    int lineColour = 0;              // DIMCLRD (176), ACI: 0 BYBLOCK, 256 BYLAYER
+    int extensionColour = 0;         // DIMCLRE (177)
+    int textColour = 0;              // DIMCLRT (178)
+    std::string suffix;              // DIMPOST (3): "<>" stands for the number
 
     // Returns the style with the metric defaults a drawing of $MEASUREMENT 1 starts from.
     static DimensionStyle metric();

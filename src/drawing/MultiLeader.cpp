@@ -17,10 +17,10 @@ namespace {
 constexpr double kDegrees = 180 / std::numbers::pi;
 
 struct Leader {
-    Point landing;             // 10: where the leader lines end, at the content
-    Point dogleg{1, 0};        // 11
-    double doglegLength = 1;   // 40
-    bool horizontal = true;    // 271 = 0: the leader lands on the content's side
+    Point landing;                         // 10: where the leader lines end, at the content
+    Point dogleg{1, 0};                    // 11
+    double doglegLength = 1;               // 40
+    bool horizontal = true;                // 271 = 0: the leader lands on the content's side
     std::vector<std::vector<Point>> lines; // each from its arrowhead
 };
 
@@ -49,8 +49,9 @@ Colour rawColour(std::uint32_t raw, Colour own) noexcept {
     case 0xC2:
         return Colour::rgb(raw & 0xFFFFFF);
     case 0xC3:
-        return (raw & 0xFF) >= 1 && (raw & 0xFF) <= 255 ? Colour::index(static_cast<int>(raw & 0xFF))
-                                                          : own;
+        return (raw & 0xFF) >= 1 && (raw & 0xFF) <= 255
+                   ? Colour::index(static_cast<int>(raw & 0xFF))
+                   : own;
     default: // BYBLOCK, the window's colour, or no kind known
         return own;
     }
@@ -194,15 +195,16 @@ MultiLeaderShape multiLeaderShape(const BufferedPairs& pairs) {
     }
     shape.haveText = mtext && haveTextValue;
     // The direction (13) gives the text's angle; without one it is level, as CAD draws it.
-    shape.rotationDegrees = haveDirection && (dx != 0 || dy != 0) ? std::atan2(dy, dx) * kDegrees
-                                                                  : 0;
+    shape.rotationDegrees =
+        haveDirection && (dx != 0 || dy != 0) ? std::atan2(dy, dx) * kDegrees : 0;
     shape.wrapWidth = width > 0 ? width * (scale > 0 ? scale : 1) : 0;
     if (leaderKind == 0)
         return shape; // invisible leaders
     for (const Leader& l : leaders) {
         const double n = std::hypot(l.dogleg.x, l.dogleg.y);
-        const Point step = n > 0 ? Point{l.dogleg.x / n * l.doglegLength, l.dogleg.y / n * l.doglegLength}
-                                 : Point{l.doglegLength, 0};
+        const Point step =
+            n > 0 ? Point{l.dogleg.x / n * l.doglegLength, l.dogleg.y / n * l.doglegLength}
+                  : Point{l.doglegLength, 0};
         for (const std::vector<Point>& vertices : l.lines) {
             // From the content to the arrowhead: the dogleg's end, the landing, the vertices
             // in reverse.
@@ -220,8 +222,8 @@ MultiLeaderShape multiLeaderShape(const BufferedPairs& pairs) {
                 const Point u{(tip.x - before.x) / d, (tip.y - before.y) / d};
                 const Point back{tip.x - u.x * arrowSize, tip.y - u.y * arrowSize};
                 const Point side{-u.y * arrowSize / 6, u.x * arrowSize / 6};
-                shape.arrows.push_back(
-                    {tip, Point{back.x + side.x, back.y + side.y}, Point{back.x - side.x, back.y - side.y}});
+                shape.arrows.push_back({tip, Point{back.x + side.x, back.y + side.y},
+                                        Point{back.x - side.x, back.y - side.y}});
             }
             shape.lines.push_back(std::move(out));
         }

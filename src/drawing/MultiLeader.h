@@ -27,9 +27,9 @@ struct MultiLeaderShape {
     Point at;         // where the text stands: its top left, centre or right (attachment)
     double height = 0;
     double rotationDegrees = 0;
-    int attachment = 1;     // MTEXT's 71: 1 top left, 2 top centre, 3 top right
-    double wrapWidth = 0;   // 0: no wrapping
-    double lineSpacing = 0; // a factor; 0 the usual
+    int attachment = 1;           // MTEXT's 71: 1 top left, 2 top centre, 3 top right
+    double wrapWidth = 0;         // 0: no wrapping
+    double lineSpacing = 0;       // a factor; 0 the usual
     std::uint32_t textColour = 0; // raw colour (90): 0 or BYBLOCK is the multileader's
 
     bool haveBlock = false;

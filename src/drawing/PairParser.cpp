@@ -598,7 +598,8 @@ void PairParser::finishAttribute() {
     Look& look = entity_.look;
     if (look.colour.kind() == Colour::kByBlock)
         look.colour = owner.colour;
-    const bool apart = look.layer != 0 && look.layer != owner.layer && (owner.layer != 0 || !inBlock_);
+    const bool apart =
+        look.layer != 0 && look.layer != owner.layer && (owner.layer != 0 || !inBlock_);
     if (look.layer == 0)
         look.layer = owner.layer;
     const std::size_t before = into.texts.size();
