@@ -578,7 +578,8 @@ void PairParser::finishAttribute() {
         // A block's attribute definition: not drawn, kept for the multileaders that fill it.
         ByteArena& arena = into.textBytes;
         const std::size_t length = arena.currentLength();
-        arena.dropFront(length);
+        if (length > 0) // an arena with no block yet has nowhere to drop from
+            arena.dropFront(length);
         if (entity_.bad || entity_.invisible || attributeHandle_ == 0 ||
             pendingBlock_.attributes.size() >= 4096)
             return;

@@ -489,7 +489,8 @@ TEST(SceneBlockTest, LayersThatAreOffOrFrozenHideMultiLeadersAndAttributesAndThe
     const std::string blocks =
         pair(0, "BLOCK") + pair(330, "1F") + pair(8, "0") + pair(2, "BALLOON") + pair(10, "0") +
         pair(20, "0") + entity("CIRCLE", {{10, "0"}, {20, "0"}, {40, "5"}}) +
-        entity("ATTDEF", {{5, "2A"}, {10, "0"}, {20, "0"}, {40, "4"}, {1, "?"}, {2, "NUM"}}) +
+        // No default value: the block's first text is empty.
+        entity("ATTDEF", {{5, "2A"}, {10, "0"}, {20, "0"}, {40, "4"}, {1, ""}, {2, "NUM"}}) +
         pair(0, "ENDBLK");
     const std::string note = multiLeader("NOTES", {{300, "CONTEXT_DATA{"},
                                                    {41, "4"},
