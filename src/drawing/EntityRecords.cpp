@@ -2,6 +2,8 @@
 // reference in the world's plan.
 #include "EntityRecords.h"
 
+#include "Numbers.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -185,7 +187,31 @@ void keepPolyline(Entities& into, const std::vector<Point>& points, std::uint16_
     into.polylines.push_back(p);
 }
 
-void keepText(Entities& into, EntityKind kind, const PendingEntity& e) {
+bool columnsOf(const PendingColumns& p, std::size_t linkedColumns, TextColumns& out) {
+    if ((p.type != 1 && p.type != 2) || !(p.width > 0) || !(p.width < kMaxMagnitude))
+        return false;
+    out = TextColumns{};
+    out.width = static_cast<float>(p.width);
+    const double gutter = std::clamp(p.gutter, 0.0, kMaxMagnitude);
+    out.gutter = static_cast<float>(gutter);
+    int count = p.count;
+    if (count <= 0 && p.totalWidth > 0) // R2018 leaves it out for dynamic columns of one height
+        count = static_cast<int>(
+            std::lround(std::min((p.totalWidth + gutter) / (p.width + gutter), 1e4)));
+    count = std::max<int>(count, linkedColumns ? static_cast<int>(linkedColumns) + 1 : 0);
+    out.count = static_cast<std::uint16_t>(std::clamp(count, 0, 0xFFFF));
+    if (!p.heights.empty()) {
+        out.heightCount = static_cast<std::uint16_t>(
+            std::min<std::size_t>(p.heights.size(), TextColumns::kMostHeights));
+        for (std::size_t k = 0; k < out.heightCount; ++k)
+            out.heights[k] = static_cast<float>(std::clamp(p.heights[k], 0.0, kMaxMagnitude));
+    } else {
+        out.height = static_cast<float>(std::clamp(p.definedHeight, 0.0, kMaxMagnitude));
+    }
+    return true;
+}
+
+void keepText(Entities& into, EntityKind kind, const PendingEntity& e, const TextColumns* columns) {
     if (e.bad || !e.haveText) {
         if (e.bad)
             ++into.skipped;
@@ -224,6 +250,10 @@ void keepText(Entities& into, EntityKind kind, const PendingEntity& e) {
         extra.wrapWidth = static_cast<float>(std::max(0.0, e.wrapWidth));
         extra.lineSpacing =
             e.lineSpacing > 0 && e.lineSpacing != 1 ? static_cast<float>(e.lineSpacing) : 0.0f;
+        if (columns) {
+            extra.columns = 1;
+            extra.wrapWidth = columns->width; // what wraps it without its columns in mind
+        }
     } else {
         extra.obliqueDegrees = static_cast<float>(e.oblique);
         extra.mirror = static_cast<std::uint8_t>(e.generation & 6);
@@ -267,10 +297,14 @@ void keepText(Entities& into, EntityKind kind, const PendingEntity& e) {
     t.angle = turnOf(rotation);
     const bool needExtra = extra.length > 0xFFFF || extra.look.colour.value != 0 ||
                            extra.look.layer != 0 || extra.obliqueDegrees != 0 ||
-                           extra.wrapWidth != 0 || extra.lineSpacing != 0 || extra.mirror != 0;
+                           extra.wrapWidth != 0 || extra.lineSpacing != 0 || extra.mirror != 0 ||
+                           extra.columns != 0;
     if (needExtra) {
-        arena.prependRoom(sizeof extra);
+        const std::size_t columnBytes = extra.columns ? sizeof(TextColumns) : 0;
+        arena.prependRoom(sizeof extra + columnBytes);
         arena.overwrite(arena.currentOffset(), &extra, sizeof extra);
+        if (columnBytes)
+            arena.overwrite(arena.currentOffset() + sizeof extra, columns, columnBytes);
         flags |= TextRecord::kExtra;
     }
     t.packed = arena.currentOffset() |

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace quillet::scene {
 
@@ -646,7 +647,10 @@ struct Scene::Pass {
         const drawing::TextExtra extra = owner.textExtra(c.text);
         const std::u16string& decoded = cache.text(d, c.block, c.text);
         auto& lines = scene.lines_;
-        layOutText(t, extra, decoded, measure, lines);
+        std::optional<drawing::TextColumns> columns;
+        if (extra.columns)
+            columns = owner.textColumns(c.text);
+        layOutText(t, extra, decoded, measure, lines, columns ? &*columns : nullptr);
         const Affine& m = c.map;
         const double r = t.rotationDegrees() * kRadians;
         const double ux = m.a * std::cos(r) + m.c * std::sin(r),

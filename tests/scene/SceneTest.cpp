@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -559,6 +560,39 @@ TEST(SceneTextTest, MTextWrapsAtItsWidthByThePaintersMeasure) {
     EXPECT_NEAR(r.offsets[1].y - r.offsets[0].y, 5.0 / 3.0 * 3 * 2 * 2, 1e-9); // spacing 2
     // Middle: the block of lines is centred on the anchor.
     EXPECT_NEAR(r.offsets[0].y + r.offsets[3].y, 3 * 2, 1e-9);
+}
+
+TEST(SceneTextTest, MTextColumnsStandSideBySideAndFlowByTheirHeights) {
+    // The sample's columns are 20 units wide, 1 apart; its texts 1 unit tall, 5/3 apart.
+    const auto drawing = quillet::drawing::readDrawing(
+        (std::filesystem::path(QUILLET_SAMPLES_DIR) / "mtext_columns_r2007.dxf").string());
+    ViewTransform view;
+    view.scale = 6; // texts 6 pixels tall: readable
+    view.size = {400, 400};
+    view.centerX = 30;
+    view.centerY = -20;
+    const Drawn d = drawDrawing(*drawing, view);
+    ASSERT_EQ(d.painter.runs.size(), 3u);
+    struct Case {
+        std::size_t run;
+        std::vector<int> columns, rows; // of each line
+    };
+    const Case cases[] = {
+        // Column breaks: each MTEXT's column in its own.
+        {0, {0, 0, 0, 1, 1, 2, 2, 2, 2}, {0, 1, 2, 0, 1, 0, 1, 2, 3}},
+        // Heights 5 and 8, the last column takes the rest: 3, 5 and 1 lines.
+        {1, {0, 0, 0, 1, 1, 1, 1, 1, 2}, {0, 1, 2, 0, 1, 2, 3, 4, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.run);
+        const RecordedRun& r = d.painter.runs[c.run];
+        ASSERT_EQ(r.offsets.size(), c.columns.size());
+        for (std::size_t j = 0; j < c.columns.size(); ++j) {
+            EXPECT_NEAR(r.offsets[j].x, c.columns[j] * 21 * 6, 1e-9) << j;
+            EXPECT_NEAR(r.offsets[j].y - r.offsets[0].y, c.rows[j] * 5.0 / 3.0 * 6, 1e-9) << j;
+        }
+    }
+    EXPECT_EQ(d.painter.runs[1].texts.back(), u"flow 9");
 }
 
 TEST(SceneTest, EndlessLinesCrossTheWholeView) {
