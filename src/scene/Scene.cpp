@@ -59,6 +59,21 @@ DeviceRect intersected(const DeviceRect& a, const DeviceRect& b) noexcept {
             std::min(a.bottom, b.bottom)};
 }
 
+// Returns r grown about its centre to at least one pixel each way.
+DeviceRect atLeastAPixel(DeviceRect r) noexcept {
+    if (r.width() < 1) {
+        const double middle = (r.left + r.right) / 2;
+        r.left = middle - 0.5;
+        r.right = middle + 0.5;
+    }
+    if (r.height() < 1) {
+        const double middle = (r.top + r.bottom) / 2;
+        r.top = middle - 0.5;
+        r.bottom = middle + 0.5;
+    }
+    return r;
+}
+
 // Returns the box of box mapped by m.
 Box mapped(const Affine& m, const Box& box) noexcept {
     Box out;
@@ -709,6 +724,10 @@ struct Scene::Pass {
                 r = intersected(r, screen);
             std::erase_if(*list,
                           [](const DeviceRect& r) { return !(r.width() > 0 && r.height() > 0); });
+            // A box thinner than a pixel (a long line of small text) is one pixel thick, so
+            // that every painter shows it.
+            for (DeviceRect& r : *list)
+                r = atLeastAPixel(r);
             if (!list->empty())
                 painter.fillRects(*list, scene.style_.box);
         }

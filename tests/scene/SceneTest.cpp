@@ -595,6 +595,23 @@ TEST(SceneTextTest, MTextColumnsStandSideBySideAndFlowByTheirHeights) {
     EXPECT_EQ(d.painter.runs[1].texts.back(), u"flow 9");
 }
 
+TEST(ViewStateTest, ALongLineOfSmallTextShowsAsItsBoxAtTheFitView) {
+    // 36,000 characters one unit tall: fitted into 800 pixels, far below a pixel high.
+    ViewState state;
+    state.resize({800, 600});
+    state.setDrawing(
+        quillet::drawing::readDrawing(
+            (std::filesystem::path(QUILLET_SAMPLES_DIR) / "long_small_text.dxf").string()),
+        [](std::u16string_view t) { return 0.5 * static_cast<double>(t.size()); });
+    RecordingPainter painter;
+    state.draw(painter);
+    ASSERT_EQ(painter.rects.size(), 1u);
+    const DeviceRect& r = painter.rects[0];
+    EXPECT_GE(r.height(), 1);
+    EXPECT_GT(r.width(), 700);
+    EXPECT_TRUE(painter.runs.empty());
+}
+
 TEST(SceneTest, EndlessLinesCrossTheWholeView) {
     // Their base far off the view: still drawn, clipped to the screen.
     const Drawn d = draw(entity("XLINE", {{10, "1000"}, {20, "1000"}, {11, "1"}, {21, "1"}}) +
