@@ -122,6 +122,67 @@ void keepSpline(Entities& into, const PendingEntity& e, const PendingLists& list
     keepPolyline(into, points, (e.flags & 1) ? PolylineRecord::kClosed : 0, e.look, nullptr);
 }
 
+// A clipping boundary of two points is the rectangle they span.
+void boundaryOutline(const std::vector<Point>& boundary, std::vector<Point>& out) {
+    if (boundary.size() == 2) {
+        const Point a = boundary[0], b = boundary[1];
+        out.insert(out.end(), {a, {b.x, a.y}, b, {a.x, b.y}});
+        return;
+    }
+    out = boundary;
+    if (out.size() > 2 && out.front().x == out.back().x && out.front().y == out.back().y)
+        out.pop_back(); // closing draws that side
+}
+
+// An IMAGE's frame, whatever its file holds (the file is never opened): its clipping boundary
+// when clipping is on, else the rectangle its U and V vectors (one pixel's sides) span by its
+// size in pixels. Boundary points are pixels from the top left corner, V pointing down.
+void keepImageFrame(Entities& into, const PendingEntity& e, const PendingLists& lists) {
+    if (e.bad)
+        return void(++into.skipped);
+    const Point u = e.second, v = e.third;
+    const double width = e.fourth.x, height = e.fourth.y;
+    std::vector<Point>& points = scratch();
+    if ((e.flags & 1) && lists.points.size() >= 2) {
+        static thread_local std::vector<Point> pixels;
+        pixels.clear();
+        boundaryOutline(lists.points, pixels);
+        for (const Point& p : pixels) {
+            const double across = p.x + 0.5, up = height - p.y - 0.5;
+            points.push_back({e.at.x + u.x * across + v.x * up, e.at.y + u.y * across + v.y * up});
+        }
+    } else {
+        const Point a = e.at;
+        const Point b{a.x + u.x * width, a.y + u.y * width};
+        const Point d{a.x + v.x * height, a.y + v.y * height};
+        points.insert(points.end(), {a, b, {b.x + d.x - a.x, b.y + d.y - a.y}, d});
+    }
+    const double area = std::fabs((u.x * v.y - u.y * v.x) * width * height);
+    if (!(area > 0))
+        return into.countNotDrawn("IMAGE");
+    keepPolyline(into, points, PolylineRecord::kClosed, e.look, nullptr);
+}
+
+// An underlay's frame: its clipping boundary, scaled, turned and placed at its insertion point
+// in its OCS. Without one its size is only in the file, which is never opened: it shows
+// nothing, and is named among the kinds not drawn.
+void keepUnderlayFrame(Entities& into, const PendingEntity& e, const PendingLists& lists) {
+    if (e.bad)
+        return void(++into.skipped);
+    if (lists.points.size() < 2)
+        return into.countNotDrawn(e.kindName ? e.kindName : "UNDERLAY");
+    std::vector<Point>& points = scratch();
+    boundaryOutline(lists.points, points);
+    const double sx = e.xScale.value_or(1), sy = e.yScale.value_or(1);
+    const double t = e.rotation / kDegrees, c = std::cos(t), s = std::sin(t);
+    for (Point& p : points) {
+        const double x = p.x * sx, y = p.y * sy;
+        p = {e.at.x + x * c - y * s, e.at.y + x * s + y * c};
+    }
+    const Ocs o = e.ocs();
+    keepPolyline(into, points, PolylineRecord::kClosed, e.look, &o);
+}
+
 void keepInsert(Entities& into, EntityKind kind, const PendingEntity& e) {
     if (e.bad)
         return void(++into.skipped);
@@ -374,6 +435,12 @@ void keepEntity(Entities& into, EntityKind kind, const PendingEntity& e,
     case EntityKind::Dimension:
     case EntityKind::Table:
         keepInsert(into, kind, e);
+        return;
+    case EntityKind::Image:
+        keepImageFrame(into, e, lists);
+        return;
+    case EntityKind::Underlay:
+        keepUnderlayFrame(into, e, lists);
         return;
     default:
         return;

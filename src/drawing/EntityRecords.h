@@ -28,8 +28,9 @@ void keepText(Entities& into, EntityKind kind, const PendingEntity& e,
 bool columnsOf(const PendingColumns& p, std::size_t linkedColumns, TextColumns& out);
 
 // Keeps what a finished entity of kind draws, for every kind read whole: texts, lines, points,
-// circles, arcs, ellipses, LWPOLYLINEs, solids, faces, splines, leaders, XLINEs, RAYs and
-// block references (not POLYLINE's vertices, hatches or multileaders, which come in parts).
+// circles, arcs, ellipses, LWPOLYLINEs, solids, faces, splines (helixes too), leaders, XLINEs,
+// RAYs, block references and the frames of images and underlays (not POLYLINE's vertices,
+// hatches or multileaders, which come in parts).
 // An entity with a bad number is counted as skipped. Throws std::bad_alloc.
 void keepEntity(Entities& into, EntityKind kind, const PendingEntity& e, const PendingLists& lists);
 

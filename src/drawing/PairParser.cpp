@@ -51,6 +51,8 @@ std::uint64_t handleOf(std::string_view value) noexcept {
 
 // The most further columns and column heights an MTEXT's settings are read for.
 constexpr std::size_t kMostLinkedColumns = 256;
+// The most points of a clipping boundary kept.
+constexpr std::size_t kMostBoundaryPoints = 1 << 16;
 
 } // namespace
 
@@ -292,8 +294,8 @@ void PairParser::startDrawnEntity(std::string_view name) {
         kind_ = EntityKind::Solid;
     } else if (name == "3DFACE") {
         kind_ = EntityKind::Face;
-    } else if (name == "SPLINE") {
-        kind_ = EntityKind::Spline;
+    } else if (name == "SPLINE" || name == "HELIX") {
+        kind_ = EntityKind::Spline; // a helix is the spline it holds, seen in plan
         lists_.clear();
     } else if (name == "LEADER") {
         kind_ = EntityKind::Leader;
@@ -308,6 +310,15 @@ void PairParser::startDrawnEntity(std::string_view name) {
         kind_ = EntityKind::XLine;
     } else if (name == "RAY") {
         kind_ = EntityKind::Ray;
+    } else if (name == "IMAGE") {
+        kind_ = EntityKind::Image;
+        lists_.clear();
+    } else if (name == "PDFUNDERLAY" || name == "DWFUNDERLAY" || name == "DGNUNDERLAY") {
+        kind_ = EntityKind::Underlay;
+        entity_.kindName = name == "PDFUNDERLAY"   ? "PDFUNDERLAY"
+                           : name == "DWFUNDERLAY" ? "DWFUNDERLAY"
+                                                   : "DGNUNDERLAY";
+        lists_.clear();
     } else if (name == "HATCH" || name == "MULTILEADER" || name == "MLEADER") {
         kind_ = name == "HATCH" ? EntityKind::Hatch : EntityKind::MLeader;
         buffered_.clear();
@@ -592,6 +603,10 @@ void PairParser::entityValue(int code, std::string_view value) {
     case EntityKind::Leader:
         listValue(code, value);
         return;
+    case EntityKind::Image:
+    case EntityKind::Underlay:
+        frameValue(code, value);
+        return;
     case EntityKind::Insert:
     case EntityKind::Dimension:
     case EntityKind::Table:
@@ -661,6 +676,13 @@ bool PairParser::commonValue(int code, std::string_view value) {
         e.paperSpace = integer(value) == 1;
         return true;
     case 101:
+        e.embedded = true;
+        return true;
+    case 100:
+        // A helix's own values (its axis, radius, turns) follow its spline's, some under the
+        // spline's codes (10, 40).
+        if (kind_ != EntityKind::Spline || trimmed(value) != "AcDbHelix")
+            return false;
         e.embedded = true;
         return true;
     case 210:
@@ -1058,6 +1080,68 @@ void PairParser::insertValue(int code, std::string_view value) {
         if (realCode(code))
             (void)real(value);
         return;
+    }
+}
+
+// What the frame of an IMAGE or an underlay is made of. The file it shows is never looked at.
+void PairParser::frameValue(int code, std::string_view value) {
+    PendingEntity& e = entity_;
+    const bool image = kind_ == EntityKind::Image;
+    switch (code) {
+    case 10:
+    case 20:
+        pointValue(code, value); // the insertion point
+        return;
+    case 11: // an image's U vector, an underlay's boundary
+    case 21:
+        if (image)
+            pointValue(code, value);
+        else
+            boundaryValue(code, value);
+        return;
+    case 12: // an image's V vector, and its size in pixels
+    case 22:
+    case 13:
+    case 23:
+        if (image)
+            pointValue(code, value);
+        return;
+    case 14: // an image's boundary, in pixels
+    case 24:
+        if (image)
+            boundaryValue(code - 3, value);
+        return;
+    case 41:
+        if (!image)
+            e.xScale = real(value);
+        return;
+    case 42:
+        if (!image)
+            e.yScale = real(value);
+        return;
+    case 50:
+        if (!image)
+            e.rotation = real(value);
+        return;
+    case 280: // an image's clipping state, an underlay's flags
+        e.flags = integer(value);
+        return;
+    default:
+        if (realCode(code))
+            (void)real(value);
+        return;
+    }
+}
+
+// A point of a clipping boundary, by code 11 or 21.
+void PairParser::boundaryValue(int code, std::string_view value) {
+    std::vector<Point>& points = lists_.points;
+    if (code == 11) {
+        boundaryFull_ = points.size() >= kMostBoundaryPoints; // the rest are left out
+        if (!boundaryFull_)
+            points.push_back({real(value), 0});
+    } else if (!points.empty() && !boundaryFull_) {
+        points.back().y = real(value);
     }
 }
 

@@ -140,6 +140,8 @@ class PairParser {
     void shapeValue(int code, std::string_view value);
     void insertValue(int code, std::string_view value);
     void listValue(int code, std::string_view value);
+    void frameValue(int code, std::string_view value);
+    void boundaryValue(int code, std::string_view value);
     double real(std::string_view value);
     int integer(std::string_view value);
 
@@ -173,8 +175,9 @@ class PairParser {
     PendingColumns columns_; // an MTEXT's columns
     HeldColumns held_;
     Link link_ = Link::None;
-    std::size_t linkMark_ = 0; // where a joined column's bytes start in the held text
-    BufferedPairs buffered_;   // the pairs of a hatch or multileader, read as a whole at its end
+    std::size_t linkMark_ = 0;  // where a joined column's bytes start in the held text
+    bool boundaryFull_ = false; // a clipping boundary has all the points it keeps
+    BufferedPairs buffered_;    // the pairs of a hatch or multileader, read as a whole at its end
     PendingLayer layer_;
     std::string blockName_; // a BLOCK's name and base point, until its first entity
     Point blockBase_;

@@ -42,7 +42,9 @@ enum class EntityKind : std::uint8_t {
     MLeader,
     BlockStart,
     LayerEntry,
-    SectionStart
+    SectionStart,
+    Image,   // IMAGE: its frame
+    Underlay // PDF, DWF and DGN UNDERLAY: its clipping boundary
 };
 
 // The values of one entity that are not repeated.
@@ -52,7 +54,8 @@ struct PendingEntity {
     bool trueColour = false; // a 420 came: a 62 after it changes nothing
     bool paperSpace = false; // 67 = 1
     bool bad = false;        // a value that is no finite number of sensible size
-    bool embedded = false;   // past "101 Embedded Object": the rest is not this entity's
+    bool embedded = false;   // past "101 Embedded Object" or a helix's "100 AcDbHelix": the
+                             // rest is not what this entity draws
     Point extrusion2D{0, 0}; // 210, 220: the extrusion's X and Y
     double extrusionZ = 1;   // 230
 
@@ -107,11 +110,13 @@ struct PendingEntity {
     // Returns the entity's object coordinate system.
     Ocs ocs() const noexcept { return Ocs(extrusion2D.x, extrusion2D.y, extrusionZ); }
 
-    std::uint64_t handle = 0; // 5 of an MTEXT, which the columns of another may name
+    std::uint64_t handle = 0;       // 5 of an MTEXT, which the columns of another may name
+    const char* kindName = nullptr; // an underlay's kind, named when it shows no frame
 };
 
 // The repeated values of one entity: an LWPOLYLINE's vertices and bulges, a SPLINE's control
-// and fit points, knots and weights, a LEADER's vertices. Kept apart from the rest, which is
+// and fit points, knots and weights, a LEADER's vertices, the clipping boundary of an IMAGE or
+// an underlay. Kept apart from the rest, which is
 // set afresh for every entity, so that their memory is used again.
 struct PendingLists {
     std::vector<Point> points; // vertices, control points (10/20)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -134,6 +135,91 @@ TEST(SamplesTest, CodesWithoutTheirSemicolonLoseNothingAfterThem) {
     ASSERT_EQ(got.size(), expected.size());
     for (std::size_t i = 0; i < got.size(); ++i)
         EXPECT_EQ(got[i].text, expected[i]);
+}
+
+TEST(SamplesTest, AHelixIsTheSplineItHolds) {
+    // Radius 10 about (0, 0), three turns; radius 4 about (30, 0), one and a half; each a
+    // spline of quarter turns whose joints are on the circle, the first at angle 0.
+    struct Helix {
+        double cx, cy, radius;
+        int quarters;
+    };
+    const Helix helixes[] = {{0, 0, 10, 12}, {30, 0, 4, 6}};
+    const auto d = sample("helix.dxf");
+    const Entities& e = d->entities;
+    EXPECT_EQ(e.notDrawn.count("HELIX"), 0u);
+    EXPECT_EQ(e.skipped, 0);
+    ASSERT_EQ(e.polylines.size(), 2u);
+    const double pi = std::acos(-1.0);
+    for (std::size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        const Helix& h = helixes[i];
+        const PolylineRecord& p = e.polylines[i];
+        ASSERT_GT(p.count, 4u * h.quarters);
+        std::vector<Point> points;
+        for (std::uint32_t k = 0; k < p.count; ++k)
+            points.push_back(e.vertices[p.first + k]);
+        // Seen from above it is its circle: no axis point, radius or turns read as the
+        // spline's control points, knots or weights.
+        for (const Point& v : points)
+            EXPECT_NEAR(std::hypot(v.x - h.cx, v.y - h.cy), h.radius, h.radius * 1e-3);
+        // It winds about its axis as many quarter turns as it holds, through every joint
+        // (within half a step of its polyline), from its first control point to its last.
+        double turned = 0, step = 0;
+        for (std::size_t k = 1; k < points.size(); ++k) {
+            const Point &a = points[k - 1], &b = points[k];
+            turned += std::remainder(
+                std::atan2(b.y - h.cy, b.x - h.cx) - std::atan2(a.y - h.cy, a.x - h.cx), 2 * pi);
+            step = std::max(step, std::hypot(b.x - a.x, b.y - a.y));
+        }
+        EXPECT_NEAR(turned, h.quarters * pi / 2, 1e-9);
+        for (int q = 0; q <= h.quarters; ++q) {
+            const Point joint{h.cx + h.radius * std::cos(q * pi / 2),
+                              h.cy + h.radius * std::sin(q * pi / 2)};
+            double nearest = 1e300;
+            for (const Point& v : points)
+                nearest = std::min(nearest, std::hypot(v.x - joint.x, v.y - joint.y));
+            EXPECT_LE(nearest, step / 2 + 1e-9) << q;
+        }
+        EXPECT_NEAR(points.front().x, h.cx + h.radius, 1e-9);
+        EXPECT_NEAR(points.back().x, h.cx + (h.quarters % 4 ? -h.radius : h.radius), 1e-9);
+    }
+}
+
+TEST(SamplesTest, ImagesAndUnderlaysShowTheirFramesWithoutTheirFiles) {
+    // What make_samples.py writes: the files named are nowhere (one on a network share), and
+    // the frames come from the entities alone.
+    const double c = std::cos(std::acos(-1.0) / 6), s = std::sin(std::acos(-1.0) / 6);
+    const auto turned = [&](double x, double y) {
+        return Point{30 + x * c - y * s, x * s + y * c};
+    };
+    const std::vector<std::vector<Point>> expected = {
+        // 200 by 100 pixels of 0.1 units: its own rectangle (its boundary is the same).
+        {{0, 0}, {20, 0}, {20, 10}, {0, 10}},
+        // Turned 30 degrees, clipped by the triangle (-0.5, 99.5), (199.5, 99.5), (99.5, -0.5)
+        // of pixels counted from the top left: the bottom corners and the top middle.
+        {turned(0, 0), turned(20, 0), turned(10, 10)},
+        // PDF: a rectangle of (0, 0) and (10, 5), scaled 2, at (0, 20).
+        {{0, 20}, {20, 20}, {20, 30}, {0, 30}},
+        // DWF: a polygon turned 90 degrees at (30, 20).
+        {{30, 20}, {30, 30}, {20, 30}, {15, 25}, {20, 20}},
+    };
+    const auto d = sample("image_underlay_frames.dxf");
+    const Entities& e = d->entities;
+    ASSERT_EQ(e.polylines.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        const PolylineRecord& p = e.polylines[i];
+        EXPECT_TRUE(p.closed);
+        ASSERT_EQ(p.count, expected[i].size());
+        for (std::uint32_t k = 0; k < p.count; ++k) {
+            EXPECT_NEAR(e.vertices[p.first + k].x, expected[i][k].x, 1e-9) << k;
+            EXPECT_NEAR(e.vertices[p.first + k].y, expected[i][k].y, 1e-9) << k;
+        }
+    }
+    // The DGN underlay has no boundary: its size is in its file alone, so it is named.
+    EXPECT_EQ(e.notDrawn.count("DGNUNDERLAY"), 1u);
+    EXPECT_EQ(e.skipped, 0);
 }
 
 } // namespace

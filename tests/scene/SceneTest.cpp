@@ -269,6 +269,8 @@ TEST(SceneTest, SmallThingsBecomeDotsAndSmallTextsTranslucentBoxes) {
         {"a text 4 pixels tall", text(0, 0, 2, "small"), 0, 1, 0, 0},
         {"a text 5 pixels tall", text(0, 0, 2.5, "read"), 0, 0, 1, 0},
         {"a text many views tall", text(0, 0, 1000, "huge"), 0, 0, 0, 0},
+        {"a long line of text a tenth of a pixel tall", text(-50, 0, 0.05, std::string(1000, 'x')),
+         0, 1, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -280,6 +282,11 @@ TEST(SceneTest, SmallThingsBecomeDotsAndSmallTextsTranslucentBoxes) {
         EXPECT_EQ(d.painter.runs.size(), c.runs);
         EXPECT_EQ(d.painter.polylines.size(), c.polylines);
     }
+    // A box thinner than a pixel is a pixel thick, or it would not show.
+    const Drawn thin = draw(text(-50, 0, 0.05, std::string(1000, 'x')));
+    ASSERT_EQ(thin.painter.rects.size(), 1u);
+    EXPECT_NEAR(thin.painter.rects[0].height(), 1, 1e-9);
+    EXPECT_NEAR(thin.painter.rects[0].width(), 1000 * 0.6 * 0.05 * 2, 1e-5); // as long as it is
     const Drawn dot = draw(line(0, 0, 0.2, 0.2));
     EXPECT_GE(dot.painter.dotPixels, 1);
     EXPECT_LE(dot.painter.dotPixels, 4);
