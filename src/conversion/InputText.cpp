@@ -35,7 +35,6 @@ InputText::InputText(platform::ByteSource& source, DrawingOptions options)
                                  "で変換してください");
     if (options_.drawing == DrawingKind::Classic)
         return;
-    encoder_.emplace();
     if (utf16) {
         utf16_.emplace(peek_, mark == text::ByteOrderMark::Utf16Be);
         decided_ = Decided::Utf8;
@@ -78,6 +77,10 @@ std::string_view InputText::prepare(std::string_view line) {
         notValidIn(utf16_ ? "UTF-16" : "UTF-8");
     mustFit(*chars);
     converted_.clear();
+    // Made at the first line that needs it: its table is large, and an input in code page
+    // 932 or in ASCII never does.
+    if (!encoder_)
+        encoder_.emplace();
     encoder_->append(line, converted_);
     return converted_;
 }

@@ -4,6 +4,7 @@
 #include "platform/LargeBlocks.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quillet::drawing {
 
@@ -35,6 +36,7 @@ void ByteArena::appendAtLimit(std::string_view bytes) {
         while (keep > 0 && (static_cast<unsigned char>(bytes[keep]) & 0xC0) == 0x80)
             --keep;
         bytes = bytes.substr(0, keep);
+        noteCut();
     }
     if (bytes.empty())
         return;
@@ -81,6 +83,8 @@ void ByteArena::makeRoom(std::size_t have, std::size_t more) {
 }
 
 std::uint64_t ByteArena::append(ByteArena&& other) {
+    cut_ += std::exchange(other.cut_, 0);
+    lastCut_ = ~std::uint64_t{0};
     if (other.blocks_.empty())
         return 0;
     if (blocks_.empty()) {

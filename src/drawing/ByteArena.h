@@ -90,6 +90,9 @@ class ByteArena {
     // Returns the bytes the blocks take.
     std::size_t memoryBytes() const noexcept;
 
+    // Returns how many texts were longer than kMaxTextBytes and lost their end.
+    std::uint64_t textsCut() const noexcept { return cut_; }
+
   private:
     // Copies n bytes (n > 0); the few bytes of most texts without a library call, in two
     // overlapping moves.
@@ -121,6 +124,13 @@ class ByteArena {
     // a text never straddles two blocks.
     void makeRoom(std::size_t have, std::size_t more);
     void clear() noexcept;
+    // Counts the current text as cut, once.
+    void noteCut() noexcept {
+        if (lastCut_ != start_) {
+            ++cut_;
+            lastCut_ = start_;
+        }
+    }
     void swap(ByteArena& other) noexcept {
         std::swap(blocks_, other.blocks_);
         std::swap(sizes_, other.sizes_);
@@ -133,9 +143,11 @@ class ByteArena {
     // block, or a block that was an arena's last before it was appended, may be smaller.
     std::vector<char*> blocks_;
     std::vector<std::size_t> sizes_;
-    std::uint64_t end_ = 0;   // offset one past the last block's room
-    std::uint64_t used_ = 0;  // offset one past the last byte kept
-    std::uint64_t start_ = 0; // offset of the current text
+    std::uint64_t end_ = 0;                     // offset one past the last block's room
+    std::uint64_t used_ = 0;                    // offset one past the last byte kept
+    std::uint64_t start_ = 0;                   // offset of the current text
+    std::uint64_t cut_ = 0;                     // texts that lost their end
+    std::uint64_t lastCut_ = ~std::uint64_t{0}; // the offset of the text counted last
 };
 
 } // namespace quillet::drawing

@@ -156,6 +156,65 @@ void Drawing::resolveBlocks() {
     std::vector<std::uint8_t> state(blocks.size(), 0); // 0 to do, 1 under way, 2 done
     for (std::size_t b = 0; b < blocks.size(); ++b)
         computeBlockBox(b, 0, state);
+    findNestingCut();
+}
+
+void Drawing::findNestingCut() {
+    // Each block's height (the most levels of blocks below it, kDeepestBlocks at most, a block
+    // inside itself as deep as that), worked out without recursion: a chain of blocks may be
+    // hundreds of thousands long.
+    const auto& blocks = entities.blocks;
+    constexpr int kUnknown = -1, kUnderWay = -2;
+    std::vector<int> height(blocks.size(), kUnknown);
+    std::vector<std::pair<std::uint32_t, std::size_t>> path; // block, next insert to look at
+    const auto visit = [&](std::uint32_t start) {
+        if (height[start] >= 0)
+            return;
+        path.push_back({start, 0});
+        height[start] = kUnderWay;
+        while (!path.empty()) {
+            auto& [b, next] = path.back();
+            const Entities& e = *blocks[b].entities;
+            if (next < e.inserts.size()) {
+                const std::uint32_t inner = e.inserts[next++].block;
+                if (inner >= blocks.size())
+                    continue;
+                if (height[inner] == kUnderWay)
+                    height[b] = kDeepestBlocks; // itself, at some depth
+                else if (height[inner] == kUnknown) {
+                    height[inner] = kUnderWay;
+                    path.push_back({inner, 0});
+                }
+                continue;
+            }
+            int h = height[b] == kDeepestBlocks ? kDeepestBlocks : 0;
+            for (std::size_t i = 0; i < e.inserts.size(); ++i)
+                if (const std::uint32_t inner = e.inserts[i].block;
+                    inner < blocks.size() && height[inner] >= 0)
+                    h = std::max(h, std::min(height[inner] + 1, kDeepestBlocks));
+            height[b] = h;
+            path.pop_back();
+        }
+    };
+    nestingCut_ = false;
+    for (std::size_t i = 0; i < entities.inserts.size(); ++i) {
+        const InsertRecord& r = entities.inserts[i];
+        if (r.block >= blocks.size() || hidden(r.look))
+            continue;
+        visit(r.block);
+        // The insert's block is the first level; those below it take the rest.
+        if (height[r.block] >= kDeepestBlocks) {
+            nestingCut_ = true;
+            return;
+        }
+    }
+}
+
+std::uint64_t Drawing::textsCut() const noexcept {
+    std::uint64_t cut = entities.textBytes.textsCut();
+    for (const Block& b : entities.blocks)
+        cut += b.entities->textBytes.textsCut();
+    return cut;
 }
 
 Box Drawing::computeBlockBox(std::size_t b, int depth, std::vector<std::uint8_t>& state) {

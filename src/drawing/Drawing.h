@@ -48,6 +48,9 @@ struct EncodingGuess {
     bool any() const noexcept { return utf8 || cp932; }
 };
 
+// How many levels of blocks inside blocks a drawing shows: the drawing's inserts are the first.
+inline constexpr int kDeepestBlocks = 32;
+
 class Drawing {
   public:
     HeaderInfo header;
@@ -99,12 +102,22 @@ class Drawing {
     // Returns how many lines text i has (1 for a TEXT, one more per "\P" for an MTEXT).
     int lineCount(std::size_t i) const noexcept;
 
+    // Returns how many texts were longer than the reader keeps (ByteArena::kMaxTextBytes) and
+    // are shown as far as it keeps them.
+    std::uint64_t textsCut() const noexcept;
+    // Returns whether a block placed in the drawing nests blocks deeper than kDeepestBlocks
+    // (or itself), so that what lies deeper is left out. Set by buildIndex.
+    bool nestingCut() const noexcept { return nestingCut_; }
+
   private:
     Box textBounds(std::size_t i) const noexcept;
     void resolveBlocks();
     Box computeBlockBox(std::size_t b, int depth, std::vector<std::uint8_t>& state);
+    // Works out nestingCut_ from the blocks' nesting below each insert of the drawing.
+    void findNestingCut();
 
     std::vector<Box> blockBoxes_;
+    bool nestingCut_ = false;
 
     SpatialIndex index_;
 };

@@ -274,7 +274,7 @@ void SpatialIndex::build(std::uint32_t count, const PositionRun& positions, cons
     LargeArray<std::uint32_t>& leafOf = keys;
     inSlices(count, threads, [&](std::uint32_t begin, std::uint32_t end, unsigned) {
         for (std::uint32_t k = begin; k < end; ++k)
-            leafOf[order_[k]] = k / kFanout;
+            leafOf[order_[k]] = static_cast<std::uint32_t>(k / kFanout);
     });
     const std::size_t leafCount = (order_.size() + kFanout - 1) / kFanout;
     // The slices' leaves in single precision, rounded outwards: half the memory to scatter

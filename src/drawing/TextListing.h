@@ -20,15 +20,33 @@ struct PlacedText {
     Look look;                       // its own look, BYLAYER on layer 0 inherited from inserts
 };
 
-// Calls each for every text drawn, the drawing's first, then each insert's block's, nested
-// inserts and arrays expanded (at most limit texts and block copies together, 32 levels
-// deep). Throws what each throws.
-void forEachPlacedText(const Drawing& drawing, const std::function<void(const PlacedText&)>& each,
-                       std::uint64_t limit = 50'000'000);
+// The most texts and block copies together that a listing places.
+inline constexpr std::uint64_t kMostPlaced = 50'000'000;
 
-// Returns the listing of every text drawn, one line each: X, Y, height, rotation in degrees and
-// the decoded text (a line feed written "\n", a tab "\t", a backslash "\\"), separated by tabs.
-// Throws platform::RunError 5 when a code page's converter is missing.
+// Where a walk through the texts stopped short of all of them.
+struct ListingEnd {
+    bool limitReached = false; // it placed as many texts and copies as it may
+    bool tooDeep = false;      // blocks nested deeper than kDeepestBlocks were left out
+
+    bool complete() const noexcept { return !limitReached && !tooDeep; }
+};
+
+// Calls each for every text drawn, the drawing's first, then each insert's block's, nested
+// inserts and arrays expanded (at most limit texts and block copies together, kDeepestBlocks
+// levels deep); returns what it left out. Throws what each throws.
+ListingEnd forEachPlacedText(const Drawing& drawing,
+                             const std::function<void(const PlacedText&)>& each,
+                             std::uint64_t limit = kMostPlaced);
+
+// Writes the listing of every text drawn, one line each: X, Y, height, rotation in degrees and
+// the decoded text (a line feed written "\n", a tab "\t", a backslash "\\"), separated by
+// tabs; hands it to write a megabyte or so at a time, and returns what it left out. Throws
+// platform::RunError 5 when a code page's converter is missing, and what write throws.
+ListingEnd writeTextListing(const Drawing& drawing,
+                            const std::function<void(std::string_view)>& write,
+                            std::uint64_t limit = kMostPlaced);
+
+// Returns the whole listing as one text (for tests and small drawings).
 std::string textListing(const Drawing& drawing);
 
 } // namespace quillet::drawing

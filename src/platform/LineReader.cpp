@@ -48,21 +48,22 @@ std::size_t MemorySource::read(char* into, std::size_t max) {
 LineReader::LineReader(ByteSource& source, std::size_t maxLineBytes)
     : source_(source), maxLineBytes_(maxLineBytes),
       // Room for the longest acceptable line, its ending and a block to look for the end in.
-      buffer_(maxLineBytes + 2 + kReadBlock) {}
+      capacity_(maxLineBytes + 2 + kReadBlock),
+      buffer_(std::make_unique_for_overwrite<char[]>(capacity_)) {}
 
 bool LineReader::fill() {
     if (eof_)
         return false;
     if (lastInBuffer_) {
-        lastSaved_.assign(buffer_.data() + lastBegin_, lastSize_);
+        lastSaved_.assign(buffer_.get() + lastBegin_, lastSize_);
         lastInBuffer_ = false;
     }
-    if (begin_ > 0 && buffer_.size() - end_ < kReadBlock) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    if (begin_ > 0 && capacity_ - end_ < kReadBlock) {
+        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
     }
-    std::size_t got = source_.read(buffer_.data() + end_, buffer_.size() - end_);
+    std::size_t got = source_.read(buffer_.get() + end_, capacity_ - end_);
     if (got == 0) {
         eof_ = true;
         return false;
@@ -76,7 +77,7 @@ bool LineReader::readLine(std::string_view& line) {
         started_ = true;
         while (end_ < 3 && fill()) {
         }
-        if (end_ >= 3 && std::memcmp(buffer_.data(), "\xEF\xBB\xBF", 3) == 0)
+        if (end_ >= 3 && std::memcmp(buffer_.get(), "\xEF\xBB\xBF", 3) == 0)
             begin_ = 3;
     }
     if (skipLineFeed_) {
@@ -91,7 +92,7 @@ bool LineReader::readLine(std::string_view& line) {
 
     std::size_t scanned = begin_;
     for (;;) {
-        std::size_t i = findLineEnd(buffer_.data(), scanned, end_);
+        std::size_t i = findLineEnd(buffer_.get(), scanned, end_);
         const std::size_t length = i - begin_;
         if (length > maxLineBytes_)
             throw RunError(ErrorNumber::Overflow, {}, lineNumber_ + 1)
@@ -103,7 +104,7 @@ bool LineReader::readLine(std::string_view& line) {
         }
         // An ending at begin_ + length, or the end of the source without one.
         i = begin_ + length;
-        line = std::string_view(buffer_.data() + begin_, length);
+        line = std::string_view(buffer_.get() + begin_, length);
         lastBegin_ = begin_;
         lastSize_ = length;
         lastInBuffer_ = true;

@@ -2,9 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace quillet::platform {
 
@@ -40,7 +40,7 @@ class LineReader {
 
     // Returns the line read last (valid until the next call), also once the end is reached.
     std::string_view lastLine() const noexcept {
-        return lastInBuffer_ ? std::string_view(buffer_.data() + lastBegin_, lastSize_)
+        return lastInBuffer_ ? std::string_view(buffer_.get() + lastBegin_, lastSize_)
                              : std::string_view(lastSaved_);
     }
 
@@ -53,7 +53,10 @@ class LineReader {
 
     ByteSource& source_;
     std::size_t maxLineBytes_;
-    std::vector<char> buffer_;
+    // Left uncleared: only what the source wrote is read, and clearing the whole buffer
+    // touched its hundreds of kilobytes on every reader, however short the input.
+    std::size_t capacity_;
+    std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0; // first unread byte
     std::size_t end_ = 0;   // one past the last byte read
     bool eof_ = false;

@@ -3,6 +3,7 @@
 
 #include "drawing/DrawingError.h"
 #include "drawing/Reader.h"
+#include "drawing/Shortfall.h"
 #include "platform/Localized.h"
 #include "platform/OptionValue.h"
 #include "platform/UsageError.h"
@@ -116,7 +117,9 @@ std::string previewUsageText() {
                "                   rotation in degrees and the text, separated by tabs; in the\n"
                "                   text a line break is \\n, a tab \\t and a stacked fraction "
                "1/2\n") +
-           localized("  --help           show this text\n");
+           localized("  --help           show this text\n") +
+           localized("--texts exits with 3 when it leaves texts out, each said on standard"
+                     " error.\n");
 }
 
 int answerUsage(const PreviewCommand& command, std::FILE* out, std::FILE* err) {
@@ -148,6 +151,8 @@ int runExport(const PreviewCommand& command, const TextMeasureMaker& makeMeasure
         std::fprintf(
             err, "%s: 図面が途中で終わっています (EOF がありません)。読めた分を書き出します。\n",
             path);
+    for (const std::string& note : drawing::shortfallNotes(*read, read->nestingCut()))
+        std::fprintf(err, "%s: %s。\n", path, note.c_str());
     const bool whole = command.width == 0;
     const ViewTransform view =
         whole ? ViewTransform{}

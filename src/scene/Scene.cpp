@@ -23,12 +23,17 @@ using drawing::Look;
 using drawing::PolylineRecord;
 
 constexpr double kRadians = std::numbers::pi / 180.0;
-constexpr int kDeepest = 32; // nested blocks deeper than this are left out
+constexpr int kDeepest = drawing::kDeepestBlocks; // nested blocks deeper than this are left out
 // A colour that stands for the ink of the kind being drawn (colour 7, white, BYBLOCK at the
 // top), not for an RGB value.
 constexpr std::uint32_t kForeground = 0xFF000000u;
 
-// Clips the segment a-b to r (Liang-Barsky); false when nothing is left.
+bool finite(const DevicePoint& p) noexcept {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+// Clips the segment a-b to r (Liang-Barsky); false when nothing is left, or when the ends
+// are no finite points (a scale near the largest double puts points past it).
 bool clip(DevicePoint& a, DevicePoint& b, const DeviceRect& r) noexcept {
     double t0 = 0, t1 = 1;
     const double dx = b.x - a.x, dy = b.y - a.y;
@@ -48,10 +53,13 @@ bool clip(DevicePoint& a, DevicePoint& b, const DeviceRect& r) noexcept {
         if (t0 > t1)
             return false;
     }
+    // The ends lie in r, but ends far off lose more than r's size in the sums.
     const DevicePoint start = a;
-    a = {start.x + dx * t0, start.y + dy * t0};
-    b = {start.x + dx * t1, start.y + dy * t1};
-    return true;
+    a = {std::clamp(start.x + dx * t0, r.left, r.right),
+         std::clamp(start.y + dy * t0, r.top, r.bottom)};
+    b = {std::clamp(start.x + dx * t1, r.left, r.right),
+         std::clamp(start.y + dy * t1, r.top, r.bottom)};
+    return finite(a) && finite(b);
 }
 
 DeviceRect intersected(const DeviceRect& a, const DeviceRect& b) noexcept {
@@ -106,12 +114,15 @@ void clipRing(const std::vector<DevicePoint>& in, std::size_t from, std::size_t 
                 return p.y <= r.bottom;
             }
         };
+        // Where a-b crosses the edge, on it exactly: far points lose more than the view's
+        // size in the sums.
         auto cross = [&](const DevicePoint& a, const DevicePoint& b) {
-            const double t = edge == 0   ? (r.left - a.x) / (b.x - a.x)
-                             : edge == 1 ? (r.right - a.x) / (b.x - a.x)
-                             : edge == 2 ? (r.top - a.y) / (b.y - a.y)
-                                         : (r.bottom - a.y) / (b.y - a.y);
-            return DevicePoint{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+            if (edge < 2) {
+                const double x = edge == 0 ? r.left : r.right;
+                return DevicePoint{x, a.y + (b.y - a.y) * ((x - a.x) / (b.x - a.x))};
+            }
+            const double y = edge == 2 ? r.top : r.bottom;
+            return DevicePoint{a.x + (b.x - a.x) * ((y - a.y) / (b.y - a.y)), y};
         };
         out.clear();
         for (std::size_t k = 0; k < tmp.size(); ++k) {
@@ -179,7 +190,10 @@ struct Scene::Pass {
     Box visible = view.visibleBox(2);
     double dust = kDustPixels / view.scale;
     Strokes strokes{scene.points_, screen, painter};
-    std::size_t work = kBlockBudget;
+    std::size_t work = scene.limits_.blockWork;
+
+    // Takes units of work from what is left of the block budget.
+    void spend(std::size_t units) noexcept { work -= std::min(work, units); }
 
     DevicePoint at(const Affine& m, drawing::Point p) const noexcept {
         const drawing::Point w = m(p);
@@ -251,7 +265,8 @@ struct Scene::Pass {
         strokes.flush();
     }
 
-    void arc(const drawing::ArcRecord& a, const Affine& m, Color color) {
+    // Returns the points it worked out: one for an arc the painter draws, its steps else.
+    std::size_t arc(const drawing::ArcRecord& a, const Affine& m, Color color) {
         double span = std::fmod(double(a.endDegrees) - a.startDegrees + 720.0, 360.0);
         if (span == 0)
             span = 360;
@@ -267,7 +282,7 @@ struct Scene::Pass {
             start = turn ? start + phi : phi - (start + span);
             strokes.flush();
             painter.arc(at(m, a.center), radius, start, span, {color, 0});
-            return;
+            return 1;
         }
         const int steps = radius < kFarPixels
                               ? std::clamp(static_cast<int>(std::sqrt(radius) * span / 45), 8, 256)
@@ -282,6 +297,7 @@ struct Scene::Pass {
             last = p;
         }
         strokes.flush();
+        return static_cast<std::size_t>(steps) + 1;
     }
 
     // An endless line through the view: both ways for an XLINE, one for a RAY.
@@ -303,51 +319,58 @@ struct Scene::Pass {
     }
 
     // Fills polyline i of e and the holes and islands that follow it, by the even-odd rule.
-    void fill(const drawing::Entities& e, std::size_t i, const Affine& m, Color color) {
+    // Returns the number of their points.
+    std::size_t fill(const drawing::Entities& e, std::size_t i, const Affine& m, Color color) {
         auto& points = scene.fillPoints_;
         auto& rings = scene.rings_;
         points.clear();
         rings.clear();
+        std::size_t vertices = 0;
         for (std::size_t j = i; j < e.polylines.size(); ++j) {
             const PolylineRecord& p = e.polylines[j];
             if (j > i && !(p.flags() & PolylineRecord::kContinues))
                 break;
             const std::size_t from = points.size();
+            vertices += p.count;
             for (std::uint32_t k = 0; k < p.count; ++k)
                 points.push_back(at(m, e.vertices[p.first + k]));
             // The ring as it shows takes the place of the whole one.
             clipRing(points, from, p.count, screen, scene.clipped_, scene.clipScratch_);
             points.resize(from);
-            if (scene.clipped_.size() >= 3) {
+            // A scale near the largest double puts points past it: no shape left to fill.
+            const bool known = std::all_of(scene.clipped_.begin(), scene.clipped_.end(),
+                                           [](const DevicePoint& q) { return finite(q); });
+            if (known && scene.clipped_.size() >= 3) {
                 points.insert(points.end(), scene.clipped_.begin(), scene.clipped_.end());
                 rings.push_back(static_cast<std::uint32_t>(scene.clipped_.size()));
             }
         }
         if (!rings.empty())
             painter.fill(points, rings, color);
+        return vertices;
     }
 
-    void polyline(const drawing::Entities& e, std::size_t i, const Affine& m, Color color) {
+    // Returns the number of vertices it looked at.
+    std::size_t polyline(const drawing::Entities& e, std::size_t i, const Affine& m, Color color) {
         const PolylineRecord& p = e.polylines[i];
         const std::uint16_t flags = p.flags();
         if (flags & (PolylineRecord::kXLine | PolylineRecord::kRay)) {
             endless(e, p, m, color);
-            return;
+            return 2;
         }
         if (flags & PolylineRecord::kPoint) {
             const DevicePoint q = at(m, e.vertices[p.first]);
             dot({q.x - 0.5, q.y - 0.5, q.x + 0.5, q.y + 0.5});
-            return;
+            return 1;
         }
         if (flags & (PolylineRecord::kFilled | PolylineRecord::kLightFill)) {
             strokes.flush();
             if (flags & PolylineRecord::kLightFill)
                 color.a = scene.style_.lightFill;
-            fill(e, i, m, color);
-            return;
+            return fill(e, i, m, color);
         }
         if (p.count == 0)
-            return;
+            return 0;
         const DevicePoint first = at(m, e.vertices[p.first]);
         DevicePoint last = first;
         for (std::uint32_t k = 1; k < p.count; ++k) {
@@ -358,6 +381,7 @@ struct Scene::Pass {
         if (p.closed && p.count > 2)
             strokes.segment(last, first, color);
         strokes.flush();
+        return p.count;
     }
 
     // A text of block (kTopLevel: the drawing's) at map: a dot, a box or a candidate.
@@ -383,10 +407,12 @@ struct Scene::Pass {
     }
 
     // Calls each(column, row, map, rect) for every copy of insert r (inside a block at m) that
-    // shows and is large enough to walk; smaller ones become dots and boxes here.
+    // shows and is large enough to walk; smaller ones become dots and boxes here. Inside a
+    // block every copy looked at takes one from the budget, and once it is spent the rest of
+    // the array is one box: dots cost time too.
     template <class Each>
     void forCopies(const drawing::InsertRecord& r, const drawing::Block& block,
-                   std::uint32_t blockNo, const Affine& m, Each&& each) {
+                   std::uint32_t blockNo, const Affine& m, bool inBlock, Each&& each) {
         const Box& inner = d.blockExtents(blockNo);
         if (inner.empty())
             return;
@@ -440,15 +466,18 @@ struct Scene::Pass {
                 return;
             const auto count =
                 static_cast<std::size_t>(c1 - c0 + 1) * static_cast<std::size_t>(r1 - r0 + 1);
-            if (count > kMostCopies) {
-                scene.copyBoxes_.push_back(
-                    intersected(onScreen(mapped(m, d.insertBounds(r))), screen));
-                ++stats.copiesBoxed;
+            if (count > scene.limits_.mostCopies) {
+                boxWhole(r, m);
                 return;
             }
         }
         for (int col = c0; col <= c1; ++col)
             for (int row = r0; row <= r1; ++row) {
+                if (inBlock) {
+                    if (!work)
+                        return boxWhole(r, m);
+                    spend(1);
+                }
                 const Affine map = m * drawing::insertTransform(r, block.base, col, row);
                 const Box world = mapped(map, inner);
                 if (!world.intersects(visible))
@@ -465,17 +494,26 @@ struct Scene::Pass {
             }
     }
 
+    // Draws every copy of insert r (inside a block at m) as one box.
+    void boxWhole(const drawing::InsertRecord& r, const Affine& m) {
+        scene.copyBoxes_.push_back(intersected(onScreen(mapped(m, d.insertBounds(r))), screen));
+        ++stats.copiesBoxed;
+    }
+
     // Draws the entities of block blockNo (e) at map m, inside an insert of look parent and
-    // colour byBlock, while the budget lasts.
+    // colour byBlock, while the budget lasts: each record takes one from it, and what drawing
+    // it took besides (a polyline's vertices, an arc's steps).
     void walk(const drawing::Entities& e, std::uint32_t blockNo, const Affine& m,
               const Look& parent, std::uint32_t byBlock, int depth) {
         ++stats.copiesDrawn;
-        for (std::size_t i = 0; i < e.lines.size() && work; ++i, --work) {
+        for (std::size_t i = 0; i < e.lines.size() && work; ++i) {
+            spend(1);
             const Look look = inherited(e.lines[i].look, &parent);
             if (!d.hidden(look))
                 line(e.lines[i], m, lineInk(look, byBlock));
         }
-        for (std::size_t i = 0; i < e.arcs.size() && work; ++i, --work) {
+        for (std::size_t i = 0; i < e.arcs.size() && work; ++i) {
+            spend(1);
             const drawing::ArcRecord& a = e.arcs[i];
             const Look look = inherited(a.look, &parent);
             if (d.hidden(look))
@@ -488,15 +526,17 @@ struct Scene::Pass {
             if (tiny(r, kDustPixels))
                 dot(r);
             else
-                arc(a, m, lineInk(look, byBlock));
+                spend(arc(a, m, lineInk(look, byBlock)));
         }
-        for (std::size_t i = 0; i < e.polylines.size() && work; ++i, --work) {
+        for (std::size_t i = 0; i < e.polylines.size() && work; ++i) {
+            spend(1);
             const PolylineRecord& p = e.polylines[i];
             const Look look = inherited(p.look, &parent);
             if (!(p.flags() & PolylineRecord::kContinues) && !d.hidden(look))
-                polyline(e, i, m, lineInk(look, byBlock));
+                spend(polyline(e, i, m, lineInk(look, byBlock)));
         }
-        for (std::size_t i = 0; i < e.texts.size() && work; ++i, --work) {
+        for (std::size_t i = 0; i < e.texts.size() && work; ++i) {
+            spend(1);
             const Look look = inherited(e.textLook(i), &parent);
             if (!d.hidden(look))
                 text(e, blockNo, i, m, look, byBlock, mapped(m, drawing::estimatedTextBox(e, i)));
@@ -504,21 +544,22 @@ struct Scene::Pass {
         if (depth >= kDeepest)
             return;
         for (std::size_t i = 0; i < e.inserts.size() && work; ++i) {
+            spend(1);
             const drawing::InsertRecord& r = e.inserts[i];
             const drawing::Block* block = d.blockOf(r);
             const Look look = inherited(r.look, &parent);
             if (!block || d.hidden(look))
                 continue;
             const std::uint32_t colour = resolved(look.colour, look.layer, byBlock);
-            forCopies(r, *block, r.block, m, [&](int, int, const Affine& map, DeviceRect rect) {
-                if (!work) {
-                    scene.copyBoxes_.push_back(rect);
-                    ++stats.copiesBoxed;
-                    return;
-                }
-                --work;
-                walk(*block->entities, r.block, map, look, colour, depth + 1);
-            });
+            forCopies(r, *block, r.block, m, true,
+                      [&](int, int, const Affine& map, DeviceRect rect) {
+                          if (!work) {
+                              scene.copyBoxes_.push_back(rect);
+                              ++stats.copiesBoxed;
+                              return;
+                          }
+                          walk(*block->entities, r.block, map, look, colour, depth + 1);
+                      });
         }
     }
 
@@ -601,7 +642,7 @@ struct Scene::Pass {
             const drawing::Block* block = d.blockOf(ins);
             if (!block)
                 return;
-            forCopies(ins, *block, ins.block, identity,
+            forCopies(ins, *block, ins.block, identity, false,
                       [&](int col, int row, const Affine&, DeviceRect rect) {
                           scene.copies_.push_back({static_cast<std::uint32_t>(i),
                                                    static_cast<std::uint32_t>(col),
@@ -628,7 +669,7 @@ struct Scene::Pass {
                 ++stats.copiesBoxed;
                 continue;
             }
-            --work;
+            spend(1);
             const Look look = r.look;
             walk(*block.entities, r.block, map, look,
                  resolved(look.colour, look.layer, kForeground), 1);
@@ -710,13 +751,15 @@ struct Scene::Pass {
         auto& readable = scene.readable_;
         auto& boxes = scene.boxes_;
         // Past the budget the smallest readable texts join the boxes.
-        if (readable.size() > kTextBudget) {
+        const std::size_t budget = scene.limits_.texts;
+        if (readable.size() > budget) {
             std::nth_element(
-                readable.begin(), readable.begin() + kTextBudget, readable.end(),
+                readable.begin(), readable.begin() + static_cast<std::ptrdiff_t>(budget),
+                readable.end(),
                 [](const Candidate& a, const Candidate& b) { return a.pixels > b.pixels; });
-            for (std::size_t k = kTextBudget; k < readable.size(); ++k)
+            for (std::size_t k = budget; k < readable.size(); ++k)
                 boxes.push_back(readable[k].box);
-            readable.resize(kTextBudget);
+            readable.resize(budget);
         }
         stats.textsBoxed = boxes.size();
         for (auto* list : {&boxes, &scene.copyBoxes_}) {
@@ -742,6 +785,13 @@ struct Scene::Pass {
 PaintStats Scene::draw(const drawing::Drawing& drawing, const ViewTransform& view, TextCache& cache,
                        Painter& painter) {
     PaintStats stats;
+    // A view no pixel can be worked out in (a scale, centre or size that is no finite number,
+    // a scale or size not above zero) shows nothing.
+    const bool finite = std::isfinite(view.scale) && std::isfinite(view.centerX) &&
+                        std::isfinite(view.centerY) && std::isfinite(view.size.width) &&
+                        std::isfinite(view.size.height);
+    if (!finite || !(view.scale > 0) || !(view.size.width > 0) || !(view.size.height > 0))
+        return stats;
     readable_.clear();
     boxes_.clear();
     copyBoxes_.clear();

@@ -50,8 +50,9 @@ class Scene {
     // Past this radius in pixels an arc comes as clipped segments: devices' fixed-point
     // coordinates do not reach far past the screen.
     static constexpr double kFarPixels = 1e5;
-    // The most records of blocks drawn in one view (block copies count one each); the
-    // smallest copies past it become boxes, so that a million inserts never freeze a view.
+    // The most work on blocks in one view: a record, a vertex, a step of an arc drawn as
+    // segments and a copy looked at count one each; the smallest copies past it become boxes,
+    // so that a million inserts never freeze a view.
     static constexpr std::size_t kBlockBudget = 200000;
     // Block copies smaller than this many pixels both ways are drawn as boxes.
     static constexpr double kCopyBoxPixels = 4;
@@ -60,11 +61,22 @@ class Scene {
     // A CJK character fills about this much of the em: a text's em is its height over this.
     static constexpr double kCapPerEm = scene::kCapPerEm;
 
-    explicit Scene(Style style = {}) : style_(style) {}
+    // How much one view may do. A screen's view takes the budgets above; smaller ones reach
+    // the same paths past them with small drawings (the fuzzer's).
+    struct Limits {
+        std::size_t texts;      // kTextBudget
+        std::size_t blockWork;  // kBlockBudget: records, vertices, arc steps and copies
+        std::size_t mostCopies; // kMostCopies
+    };
+    static constexpr Limits kScreenLimits{kTextBudget, kBlockBudget, kMostCopies};
+
+    explicit Scene(Style style = {}, Limits limits = kScreenLimits)
+        : style_(style), limits_(limits) {}
 
     // Draws drawing as view shows it onto painter, whose device is view.size large and
-    // already cleared. Allocates only to grow its own buffers (kept for the next view) and for
-    // texts new to cache.
+    // already cleared; nothing for a view whose scale, centre or size is no finite number.
+    // Allocates only to grow its own buffers (kept for the next view) and for texts new to
+    // cache.
     PaintStats draw(const drawing::Drawing& drawing, const ViewTransform& view, TextCache& cache,
                     Painter& painter);
 
@@ -89,6 +101,7 @@ class Scene {
     };
 
     Style style_;
+    Limits limits_;
     // Buffers of one view, kept so that the next one allocates nothing.
     std::vector<Candidate> readable_;
     std::vector<Copy> copies_;

@@ -1,6 +1,8 @@
 // The status line's texts.
 #include "StatusText.h"
 
+#include "drawing/Shortfall.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -71,6 +73,9 @@ StatusText statusOf(const drawing::Drawing& drawing) {
     StatusText status;
     if (drawing.truncated)
         status.warning = "⚠ 図面が途中で終わっています（読めた所まで表示）";
+    // What the reader or the view leaves out is said beside it, never kept silent.
+    for (const std::string& note : drawing::shortfallNotes(drawing, drawing.nestingCut()))
+        status.warning += (status.warning.empty() ? "⚠ " : std::string(kSeparator) + "⚠ ") + note;
     status.counts = "文字 " + groupedNumber(e.texts.size()) + kSeparator + "線・円・弧 " +
                     groupedNumber(e.lines.size() + e.arcs.size() + e.polylines.size());
     if (e.inserts.size())

@@ -11,7 +11,9 @@
 namespace quillet::scene {
 
 struct StatusText {
-    std::string warning; // "⚠ 図面が途中で終わっています（読めた所まで表示）", or empty
+    // "⚠ 図面が途中で終わっています（読めた所まで表示）", then "⚠ " and each of what is left
+    // out (drawing::shortfallNotes); empty when nothing is
+    std::string warning;
     std::string counts;   // "文字 1,234   線・円・弧 56   ブロック参照 7"
     std::string extents;  // "範囲 (0, 0) - (1000, 100)", or empty for an empty drawing
     std::string notDrawn; // "描かないもの: IMAGE 3", "描かないもの: 12 種類", or empty

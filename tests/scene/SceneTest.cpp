@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -471,6 +473,129 @@ TEST(SceneBlockTest, AMillionCopiesStayWithinTheBudget) {
     EXPECT_EQ(away.stats.copiesDrawn, 0u);
     EXPECT_TRUE(away.painter.polylines.empty());
     EXPECT_GT(away.stats.dots + away.painter.rects.size(), 0u);
+}
+
+// Counts what a view hands over, point by point: its work, as the block budget counts it.
+struct WorkPainter final : Painter {
+    std::size_t points = 0;
+    double advance(std::u16string_view t) override { return static_cast<double>(t.size()); }
+    void polyline(std::span<const DevicePoint> p, const Stroke&) override { points += p.size(); }
+    void arc(DevicePoint, double, double, double, const Stroke&) override { ++points; }
+    void fill(std::span<const DevicePoint> p, std::span<const std::uint32_t>, Color) override {
+        points += p.size();
+    }
+    void fillRects(std::span<const DeviceRect>, Color) override {}
+    void dots(const DotMask&, Color) override {}
+    void glyphRun(const GlyphRun&) override {}
+};
+
+TEST(SceneBlockTest, TheBudgetCountsVerticesArcStepsAndCopiesMadeDots) {
+    std::string zigzag = pair(0, "LWPOLYLINE") + pair(8, "0") + pair(90, "5000");
+    for (int k = 0; k < 5000; ++k)
+        zigzag += pair(10, std::to_string(k * 0.0008)) + pair(20, std::to_string(k % 2 * 2));
+    std::string rings, fiftyInserts, thousandInserts;
+    for (int k = 0; k < 10; ++k)
+        rings += entity("CIRCLE", {{10, "0"}, {20, "0"}, {40, std::to_string(10 + k)}});
+    for (int k = 0; k < 50; ++k)
+        fiftyInserts += insert("A", -20, -20);
+    for (int k = 0; k < 1000; ++k)
+        thousandInserts += insert("C", 0, 0, {{42, "1.5"}});
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        // 625 copies on screen, each 8 by 4 pixels and 5000 vertices.
+        {"vertices",
+         drawingBytes("", block("P", 0, 0, zigzag),
+                      insert("P", -50, -25, {{70, "25"}, {71, "25"}, {44, "4"}, {45, "2"}}))},
+        // Squashed circles, stepped as segments: about forty steps each.
+        {"arc steps", drawingBytes("", block("C", 0, 0, rings), thousandInserts)},
+        // Each copy of A a 400 by 400 array of copies of T too small for anything but a dot.
+        {"dots",
+         drawingBytes(
+             "",
+             block("T", 0, 0, line(0, 0, 0.01, 0)) +
+                 block("A", 0, 0,
+                       insert("T", 0, 0, {{70, "400"}, {71, "400"}, {44, "0.1"}, {45, "0.1"}})),
+             fiftyInserts)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto drawing = drawingFrom(c.bytes);
+        Scene scene;
+        TextCache cache;
+        WorkPainter painter;
+        const PaintStats stats = scene.draw(*drawing, smallView(), cache, painter);
+        // The budget, and at most one record's worth past it.
+        EXPECT_LE(painter.points + stats.dots, Scene::kBlockBudget + 5000);
+        EXPECT_GT(painter.points + stats.dots, Scene::kBlockBudget / 2);
+        EXPECT_GT(stats.copiesBoxed, 0u);
+    }
+}
+
+TEST(SceneTest, FarPointsReachThePainterClippedToTheDevice) {
+    // Corners 1e20 pixels off, with edges across the view.
+    const std::string farCorners = entity("SOLID", {{10, "-8.6744750755e13"},
+                                                    {20, "-4927405.72"},
+                                                    {11, "535367.52"},
+                                                    {21, "176458.43"},
+                                                    {12, "28816.507"},
+                                                    {22, "-3.0356431765e11"}});
+    const std::string acrossTheView =
+        line(-1e9, -1e9, 1e9, 1e9) + entity("CIRCLE", {{10, "0"}, {20, "0"}, {40, "1e9"}}) +
+        entity("SOLID",
+               {{10, "-1e9"}, {20, "-1e9"}, {11, "1e9"}, {21, "-1e9"}, {12, "0"}, {22, "1e9"}});
+    ViewTransform near = smallView(), nearest = smallView(), pixel;
+    near.scale = 1e6;      // as far in as zooming goes, past a drawing a thousand units wide
+    nearest.scale = 1e300; // points a billion units off lie past the largest double
+    pixel.scale = 1e24;    // a line's ends 5e24 pixels off a one-pixel view
+    pixel.centerX = 10;
+    pixel.centerY = 4.7;
+    const struct {
+        const char* what;
+        std::string entities;
+        ViewTransform view;
+    } cases[] = {{"far corners", farCorners, near},
+                 {"past the largest double", acrossTheView, nearest},
+                 {"far ends", line(10, 0, 10, 10), pixel}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Drawn d = drawDrawing(*drawingOf(c.entities), c.view);
+        std::vector<DevicePoint> drawn;
+        for (const auto& line : d.painter.polylines)
+            drawn.insert(drawn.end(), line.begin(), line.end());
+        for (const auto& f : d.painter.fills)
+            drawn.insert(drawn.end(), f.points.begin(), f.points.end());
+        const DeviceSize size = c.view.size;
+        for (DevicePoint p : drawn)
+            EXPECT_TRUE(p.x >= -2 && p.x <= size.width + 2 && p.y >= -2 && p.y <= size.height + 2)
+                << p.x << ", " << p.y;
+    }
+}
+
+TEST(SceneTest, AViewNoPixelCanBeWorkedOutInShowsNothing) {
+    const auto drawing = drawingOf(line(-10, -10, 10, 10) + text(0, 0, 5, "x") +
+                                   entity("POINT", {{10, "1"}, {20, "1"}}));
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    std::vector<ViewTransform> views;
+    for (const double wild : {inf, -inf, std::nan(""), 0.0, -2.0}) {
+        ViewTransform v = smallView();
+        v.scale = wild;
+        views.push_back(v);
+        v = smallView();
+        v.size.width = wild;
+        views.push_back(v);
+        if (!std::isfinite(wild)) {
+            v = smallView();
+            v.centerY = wild;
+            views.push_back(v);
+        }
+    }
+    for (const ViewTransform& view : views) {
+        const Drawn d = drawDrawing(*drawing, view);
+        EXPECT_TRUE(d.painter.polylines.empty() && d.painter.runs.empty());
+        EXPECT_EQ(d.painter.dotCalls, 0);
+    }
 }
 
 TEST(SceneFillTest, SolidsAreFilledAndPatternHatchesLightly) {
