@@ -53,7 +53,13 @@ class ByteArena {
         std::memmove(at(start_), at(start_) + n, have - n);
         used_ -= n;
     }
-    // Puts n zero bytes before the current text's bytes (n < 64). Throws std::bad_alloc.
+    // Cuts the current text back to its first length bytes.
+    void truncate(std::size_t length) noexcept {
+        if (length < used_ - start_)
+            used_ = start_ + length;
+    }
+    // Puts n zero bytes before the current text's bytes (n of a few hundred at most). Throws
+    // std::bad_alloc.
     void prependRoom(std::size_t n) {
         const std::size_t have = used_ - start_;
         if (used_ + n > end_)

@@ -13,19 +13,53 @@ namespace quillet::drawing {
 
 namespace {
 
-// Calls line(bytes) for each line of an MTEXT (split at "\P").
+// Calls line(bytes, column) for each line of an MTEXT (split at "\P", and at the column break
+// "\N", after which column is true).
 template <class F> void forEachMTextLine(std::string_view text, F&& line) {
     std::size_t from = 0;
+    bool column = false;
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
         if (text[i] == '\\' && (text[i + 1] == 'P' || text[i + 1] == 'X' || text[i + 1] == 'N')) {
-            line(text.substr(from, i - from));
+            line(text.substr(from, i - from), column);
+            column = text[i + 1] == 'N';
             from = i + 2;
             ++i;
         } else if (text[i] == '\\') {
             ++i; // "\\P" is a backslash and a P
         }
     }
-    line(text.substr(std::min(from, text.size())));
+    line(text.substr(std::min(from, text.size())), column);
+}
+
+// Returns the box of MTEXT i of e, in columns c, around its anchor: its lines wrapped at the
+// columns' width by their estimated width and flowed through the columns as the layout does.
+Box estimatedColumnsBox(const Entities& e, std::size_t i, const TextColumns& c, double spacing) {
+    const TextRecord& t = e.texts[i];
+    const double h = t.height, step = spacing * h;
+    const double wrap = h > 0 ? c.width / h : 0;
+    std::size_t column = 0, row = 0, used = 1;
+    double block = h;
+    bool first = true;
+    forEachMTextLine(e.bytesOf(i), [&](std::string_view line, bool startsColumn) {
+        const double ems = estimatedEms(line);
+        double left = wrap > 0 && ems > wrap ? 1 + std::floor(std::min(ems / wrap, 1e7)) : 1;
+        if (startsColumn && !first)
+            ++column, row = 0;
+        first = false;
+        while (left > 0) {
+            const std::size_t room = columnRows(c, column, step, h);
+            if (row >= room) {
+                ++column, row = 0;
+                continue;
+            }
+            const double take = std::min(left, static_cast<double>(room - row));
+            row += static_cast<std::size_t>(take);
+            left -= take;
+            block = std::max(block, static_cast<double>(row - 1) * step + h);
+        }
+        used = std::max(used, column + 1);
+    });
+    return columnsFrame(t, c, used, block).box;
 }
 
 } // namespace
@@ -246,7 +280,7 @@ int Drawing::lineCount(std::size_t i) const noexcept {
     if (!entities.texts[i].isMText())
         return 1;
     int lines = 0;
-    forEachMTextLine(entities.bytesOf(i), [&](std::string_view) { ++lines; });
+    forEachMTextLine(entities.bytesOf(i), [&](std::string_view, bool) { ++lines; });
     return lines;
 }
 
@@ -273,8 +307,10 @@ Box estimatedTextBox(const Entities& e, std::size_t i) noexcept {
         const double wrap = t.height > 0 ? extra.wrapWidth / t.height : 0;
         if (extra.lineSpacing > 0)
             spacing *= extra.lineSpacing;
+        if (extra.columns)
+            return placedBox(t, estimatedColumnsBox(e, i, e.textColumns(i), spacing));
         lines = 0;
-        forEachMTextLine(e.bytesOf(i), [&](std::string_view line) {
+        forEachMTextLine(e.bytesOf(i), [&](std::string_view line, bool) {
             const double lineEms = estimatedEms(line);
             // A wrapped paragraph takes the width and as many lines as it needs.
             // Counts are capped: a tiny wrap width must not overflow them (a box that tall is

@@ -59,6 +59,15 @@ TextExtra Entities::textExtra(std::size_t i) const noexcept {
     return e;
 }
 
+TextColumns Entities::textColumns(std::size_t i) const noexcept {
+    TextColumns c;
+    if (!texts[i].hasExtra() || !textExtra(i).columns)
+        return c;
+    std::memcpy(&c, textBytes.view(texts[i].offset() + sizeof(TextExtra), sizeof c).data(),
+                sizeof c);
+    return c;
+}
+
 void Entities::noteTextBytes(std::string_view bytes) noexcept {
     if (platform::text::hasHighByte(bytes))
         (platform::text::isValidUtf8(bytes) ? highUtf8 : highOther) = true;

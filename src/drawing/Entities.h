@@ -62,8 +62,32 @@ struct TextExtra {
     float wrapWidth = 0;      // MTEXT's reference width (41); 0: no wrapping
     float lineSpacing = 0;    // MTEXT's line spacing factor (44); 0: the usual 1
     std::uint8_t mirror = 0;  // TEXT's 71: 2 backwards, 4 upside down
+    std::uint8_t columns = 0; // 1: an MTEXT in columns, its TextColumns between this and its bytes
 };
 static_assert(sizeof(TextExtra) == 28);
+
+// How an MTEXT in columns lays out, kept in the arena after its TextExtra: columns of one
+// width side by side, a gutter apart, their tops level; a column takes lines until its height
+// is full or a column break ("\N") comes, then the next one goes on.
+struct TextColumns {
+    static constexpr std::size_t kMostHeights = 32; // heights past these are as tall as needed
+    std::uint16_t count = 0;       // the columns the drawing states; 0: as many as the text needs
+    std::uint16_t heightCount = 0; // columns with a height of their own (heights), the rest height
+    float width = 0;               // each column's width
+    float gutter = 0;              // the space between two columns
+    float height = 0;              // each column's height; 0: as tall as its text
+    float heights[kMostHeights] = {};
+
+    // Returns the height of column k (0: as tall as its text).
+    double heightOf(std::size_t k) const noexcept {
+        return k < heightCount ? heights[k] : heightCount ? 0.0 : height;
+    }
+    // Returns the width of count columns and the gutters between them.
+    double totalWidth(std::size_t columns) const noexcept {
+        const double n = static_cast<double>(columns);
+        return columns ? n * width + (n - 1) * gutter : 0.0;
+    }
+};
 
 // One TEXT, MTEXT or attribute, 32 bytes.
 struct TextRecord {
@@ -286,10 +310,13 @@ struct Entities {
         if (!t.hasExtra())
             return textBytes.view(t.offset(), t.length());
         const TextExtra e = textExtra(i);
-        return textBytes.view(t.offset() + sizeof(TextExtra), e.length);
+        return textBytes.view(
+            t.offset() + sizeof(TextExtra) + (e.columns ? sizeof(TextColumns) : 0), e.length);
     }
     // Returns what text i has beyond its record (defaults when it has nothing more).
     TextExtra textExtra(std::size_t i) const noexcept;
+    // Returns the columns of text i (count 0 and no width for a text not in columns).
+    TextColumns textColumns(std::size_t i) const noexcept;
     // Returns the look of text i.
     Look textLook(std::size_t i) const noexcept { return textExtra(i).look; }
     // Returns the name insert i refers to.

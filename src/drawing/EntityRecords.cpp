@@ -2,6 +2,8 @@
 // reference in the world's plan.
 #include "EntityRecords.h"
 
+#include "Numbers.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -120,6 +122,67 @@ void keepSpline(Entities& into, const PendingEntity& e, const PendingLists& list
     keepPolyline(into, points, (e.flags & 1) ? PolylineRecord::kClosed : 0, e.look, nullptr);
 }
 
+// A clipping boundary of two points is the rectangle they span.
+void boundaryOutline(const std::vector<Point>& boundary, std::vector<Point>& out) {
+    if (boundary.size() == 2) {
+        const Point a = boundary[0], b = boundary[1];
+        out.insert(out.end(), {a, {b.x, a.y}, b, {a.x, b.y}});
+        return;
+    }
+    out = boundary;
+    if (out.size() > 2 && out.front().x == out.back().x && out.front().y == out.back().y)
+        out.pop_back(); // closing draws that side
+}
+
+// An IMAGE's frame, whatever its file holds (the file is never opened): its clipping boundary
+// when clipping is on, else the rectangle its U and V vectors (one pixel's sides) span by its
+// size in pixels. Boundary points are pixels from the top left corner, V pointing down.
+void keepImageFrame(Entities& into, const PendingEntity& e, const PendingLists& lists) {
+    if (e.bad)
+        return void(++into.skipped);
+    const Point u = e.second, v = e.third;
+    const double width = e.fourth.x, height = e.fourth.y;
+    std::vector<Point>& points = scratch();
+    if ((e.flags & 1) && lists.points.size() >= 2) {
+        static thread_local std::vector<Point> pixels;
+        pixels.clear();
+        boundaryOutline(lists.points, pixels);
+        for (const Point& p : pixels) {
+            const double across = p.x + 0.5, up = height - p.y - 0.5;
+            points.push_back({e.at.x + u.x * across + v.x * up, e.at.y + u.y * across + v.y * up});
+        }
+    } else {
+        const Point a = e.at;
+        const Point b{a.x + u.x * width, a.y + u.y * width};
+        const Point d{a.x + v.x * height, a.y + v.y * height};
+        points.insert(points.end(), {a, b, {b.x + d.x - a.x, b.y + d.y - a.y}, d});
+    }
+    const double area = std::fabs((u.x * v.y - u.y * v.x) * width * height);
+    if (!(area > 0))
+        return into.countNotDrawn("IMAGE");
+    keepPolyline(into, points, PolylineRecord::kClosed, e.look, nullptr);
+}
+
+// An underlay's frame: its clipping boundary, scaled, turned and placed at its insertion point
+// in its OCS. Without one its size is only in the file, which is never opened: it shows
+// nothing, and is named among the kinds not drawn.
+void keepUnderlayFrame(Entities& into, const PendingEntity& e, const PendingLists& lists) {
+    if (e.bad)
+        return void(++into.skipped);
+    if (lists.points.size() < 2)
+        return into.countNotDrawn(e.kindName ? e.kindName : "UNDERLAY");
+    std::vector<Point>& points = scratch();
+    boundaryOutline(lists.points, points);
+    const double sx = e.xScale.value_or(1), sy = e.yScale.value_or(1);
+    const double t = e.rotation / kDegrees, c = std::cos(t), s = std::sin(t);
+    for (Point& p : points) {
+        const double x = p.x * sx, y = p.y * sy;
+        p = {e.at.x + x * c - y * s, e.at.y + x * s + y * c};
+    }
+    const Ocs o = e.ocs();
+    keepPolyline(into, points, PolylineRecord::kClosed, e.look, &o);
+}
+
 void keepInsert(Entities& into, EntityKind kind, const PendingEntity& e) {
     if (e.bad)
         return void(++into.skipped);
@@ -182,6 +245,30 @@ void keepPolyline(Entities& into, const std::vector<Point>& points, std::uint16_
     for (const Point& v : points)
         into.vertices.push_back(ocs && !ocs->isWorld() ? ocs->toWorld(v.x, v.y) : v);
     into.polylines.push_back(p);
+}
+
+bool columnsOf(const PendingColumns& p, std::size_t linkedColumns, TextColumns& out) {
+    if ((p.type != 1 && p.type != 2) || !(p.width > 0) || !(p.width < kMaxMagnitude))
+        return false;
+    out = TextColumns{};
+    out.width = static_cast<float>(p.width);
+    const double gutter = std::clamp(p.gutter, 0.0, kMaxMagnitude);
+    out.gutter = static_cast<float>(gutter);
+    int count = p.count;
+    if (count <= 0 && p.totalWidth > 0) // R2018 leaves it out for dynamic columns of one height
+        count = static_cast<int>(
+            std::lround(std::min((p.totalWidth + gutter) / (p.width + gutter), 1e4)));
+    count = std::max<int>(count, linkedColumns ? static_cast<int>(linkedColumns) + 1 : 0);
+    out.count = static_cast<std::uint16_t>(std::clamp(count, 0, 0xFFFF));
+    if (!p.heights.empty()) {
+        out.heightCount = static_cast<std::uint16_t>(
+            std::min<std::size_t>(p.heights.size(), TextColumns::kMostHeights));
+        for (std::size_t k = 0; k < out.heightCount; ++k)
+            out.heights[k] = static_cast<float>(std::clamp(p.heights[k], 0.0, kMaxMagnitude));
+    } else {
+        out.height = static_cast<float>(std::clamp(p.definedHeight, 0.0, kMaxMagnitude));
+    }
+    return true;
 }
 
 TextRecord textRecordOf(EntityKind kind, const PendingEntity& e, std::size_t bytes,
@@ -258,7 +345,7 @@ TextRecord textRecordOf(EntityKind kind, const PendingEntity& e, std::size_t byt
     return t;
 }
 
-void keepText(Entities& into, EntityKind kind, const PendingEntity& e) {
+void keepText(Entities& into, EntityKind kind, const PendingEntity& e, const TextColumns* columns) {
     if (e.bad || !e.haveText) {
         if (e.bad)
             ++into.skipped;
@@ -268,10 +355,16 @@ void keepText(Entities& into, EntityKind kind, const PendingEntity& e) {
         return;
     TextExtra extra;
     const TextRecord t = textRecordOf(kind, e, into.textBytes.currentLength(), extra);
-    keepTextRecord(into, t, extra);
+    if (columns && kind == EntityKind::MText) {
+        extra.columns = 1;
+        extra.wrapWidth = columns->width; // what wraps it without its columns in mind
+    }
+    keepTextRecord(into, t, extra, columns);
 }
 
-void keepTextRecord(Entities& into, TextRecord t, TextExtra extra) {
+void keepTextRecord(Entities& into, TextRecord t, TextExtra extra, const TextColumns* columns) {
+    if (!columns)
+        extra.columns = 0; // columns are only kept from what is given
     ByteArena& arena = into.textBytes;
     extra.length = static_cast<std::uint32_t>(arena.currentLength());
     const std::string_view bytes = arena.view(arena.currentOffset(), arena.currentLength());
@@ -280,10 +373,14 @@ void keepTextRecord(Entities& into, TextRecord t, TextExtra extra) {
     std::uint8_t flags = t.flags();
     const bool needExtra = extra.length > 0xFFFF || extra.look.colour.value != 0 ||
                            extra.look.layer != 0 || extra.obliqueDegrees != 0 ||
-                           extra.wrapWidth != 0 || extra.lineSpacing != 0 || extra.mirror != 0;
+                           extra.wrapWidth != 0 || extra.lineSpacing != 0 || extra.mirror != 0 ||
+                           extra.columns != 0;
     if (needExtra) {
-        arena.prependRoom(sizeof extra);
+        const std::size_t columnBytes = extra.columns ? sizeof(TextColumns) : 0;
+        arena.prependRoom(sizeof extra + columnBytes);
         arena.overwrite(arena.currentOffset(), &extra, sizeof extra);
+        if (columnBytes)
+            arena.overwrite(arena.currentOffset() + sizeof extra, columns, columnBytes);
         flags |= TextRecord::kExtra;
     }
     t.packed = arena.currentOffset() |
@@ -353,6 +450,12 @@ void keepEntity(Entities& into, EntityKind kind, const PendingEntity& e,
     case EntityKind::Dimension:
     case EntityKind::Table:
         keepInsert(into, kind, e);
+        return;
+    case EntityKind::Image:
+        keepImageFrame(into, e, lists);
+        return;
+    case EntityKind::Underlay:
+        keepUnderlayFrame(into, e, lists);
         return;
     default:
         return;

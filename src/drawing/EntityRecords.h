@@ -17,9 +17,15 @@ void keepPolyline(Entities& into, const std::vector<Point>& points, std::uint16_
                   const Ocs* ocs);
 
 // Keeps the text a finished TEXT, ATTRIB or MTEXT (kind) e makes, whose bytes are the current
-// text of into's textBytes; keeps nothing for an invisible attribute or one without a text,
-// and counts one with a bad number as skipped. Throws std::bad_alloc.
-void keepText(Entities& into, EntityKind kind, const PendingEntity& e);
+// text of into's textBytes, an MTEXT in columns when columns is given; keeps nothing for an
+// invisible attribute or one without a text, and counts one with a bad number as skipped.
+// Throws std::bad_alloc.
+void keepText(Entities& into, EntityKind kind, const PendingEntity& e,
+              const TextColumns* columns = nullptr);
+
+// Returns whether p states columns an MTEXT is laid out in (a type, a width), and sets out to
+// them; linkedColumns is how many further MTEXTs held its columns.
+bool columnsOf(const PendingColumns& p, std::size_t linkedColumns, TextColumns& out);
 
 // Returns the record a finished TEXT, ATTRIB or MTEXT (kind) e of bytes bytes makes, its
 // offset and length not set, and sets extra to what it has beyond the record.
@@ -27,12 +33,14 @@ TextRecord textRecordOf(EntityKind kind, const PendingEntity& e, std::size_t byt
                         TextExtra& extra);
 
 // Keeps text record t with extra (its look, slant, wrapping...), whose bytes are the current
-// text of into's textBytes. Throws std::bad_alloc.
-void keepTextRecord(Entities& into, TextRecord t, TextExtra extra);
+// text of into's textBytes, laid out in columns when columns is given. Throws std::bad_alloc.
+void keepTextRecord(Entities& into, TextRecord t, TextExtra extra,
+                    const TextColumns* columns = nullptr);
 
 // Keeps what a finished entity of kind draws, for every kind read whole: texts, lines, points,
-// circles, arcs, ellipses, LWPOLYLINEs, solids, faces, splines, leaders, XLINEs, RAYs and
-// block references (not POLYLINE's vertices, hatches or multileaders, which come in parts).
+// circles, arcs, ellipses, LWPOLYLINEs, solids, faces, splines (helixes too), leaders, XLINEs,
+// RAYs, block references and the frames of images and underlays (not POLYLINE's vertices,
+// hatches or multileaders, which come in parts).
 // An entity with a bad number is counted as skipped. Throws std::bad_alloc.
 void keepEntity(Entities& into, EntityKind kind, const PendingEntity& e, const PendingLists& lists);
 

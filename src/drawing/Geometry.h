@@ -71,6 +71,39 @@ inline TextFrame textFrame(const TextRecord& t, double width, int lines,
     return f;
 }
 
+// Returns how many lines column k of an MTEXT in columns c holds, lines step apart and h high:
+// as many as its height takes (one at least); any number in a column of no height, in the last
+// column the drawing states and past a few thousand columns.
+inline std::size_t columnRows(const TextColumns& c, std::size_t k, double step, double h) noexcept {
+    constexpr std::size_t kMostColumns = 4096;
+    const double height = c.heightOf(k);
+    if (!(height > 0) || !(step > 0) || (c.count && k + 1 >= c.count) || k >= kMostColumns)
+        return std::numeric_limits<std::size_t>::max();
+    const double rows = std::floor((height - h) / step * (1 + 1e-9)) + 1;
+    return static_cast<std::size_t>(std::clamp(rows, 1.0, 1e9));
+}
+
+// Returns the frame of an MTEXT in columns c around its anchor, used of them holding lines
+// and the tallest block high (first cap to last baseline): every stated column wide, as tall
+// as the tallest column by its lines or its height; the tops of all columns level.
+inline TextFrame columnsFrame(const TextRecord& t, const TextColumns& c, std::size_t used,
+                              double block) {
+    const std::size_t shown = std::max<std::size_t>(used, c.count);
+    double frame = block;
+    for (std::size_t k = 0; k < used && k < TextColumns::kMostHeights + 1; ++k)
+        frame = std::max(frame, c.heightOf(k));
+    const double total = c.totalWidth(shown);
+    TextFrame f;
+    f.left = t.halign() == HAlign::Center ? -total / 2 : t.halign() == HAlign::Right ? -total : 0;
+    const double top = t.valign() == VAlign::Middle   ? frame / 2
+                       : t.valign() == VAlign::Bottom ? frame
+                                                      : 0;
+    f.firstBaseline = top - t.height;
+    f.box.add(f.left, top);
+    f.box.add(f.left + total, top - frame - kDescent * t.height);
+    return f;
+}
+
 // Returns an estimate of a line's width in heights from its bytes: a single-byte character
 // takes 0.6, a double-byte one (or one of UTF-8's longer forms) about one, and so does a
 // "\U+XXXX" escape.

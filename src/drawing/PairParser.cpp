@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <type_traits>
 
 namespace quillet::drawing {
@@ -24,6 +25,18 @@ namespace {
 bool realCode(int code) noexcept {
     return (code >= 40 && code <= 45 && code != 43) || code == 50 || code == 51;
 }
+
+// Returns a number of an MTEXT's column settings, 0 for one that is none: odd settings lay the
+// text out in one column, they never lose it.
+double columnNumber(std::string_view value) noexcept {
+    const auto parsed = parseReal(value);
+    return parsed && std::fabs(*parsed) <= kMaxMagnitude ? *parsed : 0.0;
+}
+
+// The most further columns and column heights an MTEXT's settings are read for.
+constexpr std::size_t kMostLinkedColumns = 256;
+// The most points of a clipping boundary kept.
+constexpr std::size_t kMostBoundaryPoints = 1 << 16;
 
 } // namespace
 
@@ -71,7 +84,7 @@ void PairParser::parse(const char* begin, const char* end) {
 
 void PairParser::keepOwnText(const OwnText& text) {
     ByteArena& arena = cur_->textBytes;
-    if (text.complete && kind_ == EntityKind::None && !polyline_.open) {
+    if (text.complete && kind_ == EntityKind::None && !polyline_.open && !held_.held) {
         // Nothing to finish before it and nothing of it read after: what startEntity would
         // set up is never looked at before the next entity sets it up again.
         arena.begin();
@@ -184,6 +197,8 @@ void PairParser::startEntity(std::string_view name) {
     finishEntity();
     // An insert's attributes follow it up to their SEQEND.
     attributesFollow_ = attributesFollow_ && name == "ATTRIB";
+    if (held_.held && name != "MTEXT")
+        releaseHeld(); // its further columns, if any, did not follow it
     if (name == "SECTION") {
         closeBlock(); // a block its section never closed
         kind_ = EntityKind::SectionStart;
@@ -268,7 +283,11 @@ void PairParser::startDrawnEntity(std::string_view name) {
         cur_->textBytes.begin();
     } else if (name == "MTEXT") {
         kind_ = EntityKind::MText;
-        cur_->textBytes.begin();
+        columns_.clear();
+        // After an MTEXT held for its further columns, this may be one: its text then joins.
+        link_ = held_.held ? Link::Undecided : Link::None;
+        if (!held_.held)
+            cur_->textBytes.begin();
     } else if (name == "ATTRIB" || name == "ATTDEF") {
         kind_ = EntityKind::Attrib;
         cur_->textBytes.begin();
@@ -300,8 +319,8 @@ void PairParser::startDrawnEntity(std::string_view name) {
         kind_ = EntityKind::Solid;
     } else if (name == "3DFACE") {
         kind_ = EntityKind::Face;
-    } else if (name == "SPLINE") {
-        kind_ = EntityKind::Spline;
+    } else if (name == "SPLINE" || name == "HELIX") {
+        kind_ = EntityKind::Spline; // a helix is the spline it holds, seen in plan
         lists_.clear();
     } else if (name == "LEADER") {
         kind_ = EntityKind::Leader;
@@ -317,6 +336,15 @@ void PairParser::startDrawnEntity(std::string_view name) {
         kind_ = EntityKind::XLine;
     } else if (name == "RAY") {
         kind_ = EntityKind::Ray;
+    } else if (name == "IMAGE") {
+        kind_ = EntityKind::Image;
+        lists_.clear();
+    } else if (name == "PDFUNDERLAY" || name == "DWFUNDERLAY" || name == "DGNUNDERLAY") {
+        kind_ = EntityKind::Underlay;
+        entity_.kindName = name == "PDFUNDERLAY"   ? "PDFUNDERLAY"
+                           : name == "DWFUNDERLAY" ? "DWFUNDERLAY"
+                                                   : "DGNUNDERLAY";
+        lists_.clear();
     } else if (name == "HATCH" || name == "MULTILEADER" || name == "MLEADER") {
         kind_ = name == "HATCH" ? EntityKind::Hatch : EntityKind::MLeader;
         buffered_.clear();
@@ -330,6 +358,9 @@ void PairParser::finishEntity() {
     const EntityKind kind = kind_;
     kind_ = EntityKind::None;
     switch (kind) {
+    case EntityKind::MText:
+        finishMText();
+        return;
     case EntityKind::None:
     case EntityKind::Ignored:
     case EntityKind::SectionStart:
@@ -609,10 +640,65 @@ void PairParser::finishAttribute() {
         into.attributeOwners.push_back({static_cast<std::uint32_t>(before), owner.layer});
 }
 
+void PairParser::finishMText() {
+    if (link_ == Link::Undecided) {
+        // Nothing of it came to tell: it is no further column, and what is held is whole.
+        releaseHeld();
+        cur_->textBytes.begin();
+        link_ = Link::None;
+    }
+    if (link_ == Link::Joined) {
+        link_ = Link::None;
+        joinColumn();
+        if (++held_.joined >= held_.columns.linked.size())
+            releaseHeld();
+        return;
+    }
+    if (entity_.paperSpace && section_ == Section::Entities)
+        return; // paper space is not the model a preview shows
+    TextColumns columns;
+    const bool inColumns = columnsOf(columns_, 0, columns);
+    if (inColumns && !columns_.linked.empty() && !entity_.bad && entity_.haveText) {
+        // Its further columns are the MTEXTs its settings name, which follow it.
+        held_.held = true;
+        held_.joined = 0;
+        held_.entity = entity_;
+        std::swap(held_.columns, columns_);
+        return;
+    }
+    keepText(*cur_, EntityKind::MText, entity_, inColumns ? &columns : nullptr);
+}
+
+void PairParser::joinColumn() {
+    // The column's bytes follow the held text's; a column break goes between, unless the
+    // text before ends with one already. An empty column adds nothing: the text before flows
+    // into the columns after by their heights.
+    ByteArena& arena = cur_->textBytes;
+    const std::size_t length = arena.currentLength();
+    if (length <= linkMark_)
+        return;
+    if (arena.view(arena.currentOffset(), linkMark_).ends_with("\\N"))
+        return;
+    const std::string column(arena.view(arena.currentOffset() + linkMark_, length - linkMark_));
+    arena.truncate(linkMark_);
+    arena.append("\\N");
+    arena.append(column);
+}
+
+void PairParser::releaseHeld() {
+    if (!held_.held)
+        return;
+    held_.held = false;
+    TextColumns columns;
+    const bool inColumns = columnsOf(held_.columns, held_.joined, columns);
+    keepText(*cur_, EntityKind::MText, held_.entity, inColumns ? &columns : nullptr);
+}
+
 bool PairParser::finishFile() {
     if (!sawEof_) {
         if (!haveCode_)
             finishEntity();
+        releaseHeld();
         closePolyline();
         closeBlock();
     }
@@ -639,9 +725,15 @@ void PairParser::entityValue(int code, std::string_view value) {
         attributeHandle_ = handleOf(value);
         return;
     }
+    // Past "101 Embedded Object" only an MTEXT's columns are read.
+    if (entity_.embedded) {
+        if (kind_ == EntityKind::MText)
+            embeddedColumnValue(code, value);
+        return;
+    }
     // Every entity's own values: layer (8), colour (62, 420), space (67), what is embedded
     // (101) and extrusion (210, 220, 230).
-    if (entity_.embedded || ((code == 8 || code >= 62) && commonValue(code, value)))
+    if ((code == 8 || code >= 62) && commonValue(code, value))
         return;
     switch (kind_) {
     case EntityKind::Hatch:
@@ -659,6 +751,10 @@ void PairParser::entityValue(int code, std::string_view value) {
     case EntityKind::Spline:
     case EntityKind::Leader:
         listValue(code, value);
+        return;
+    case EntityKind::Image:
+    case EntityKind::Underlay:
+        frameValue(code, value);
         return;
     case EntityKind::Insert:
     case EntityKind::Table:
@@ -743,6 +839,13 @@ bool PairParser::commonValue(int code, std::string_view value) {
     case 101:
         e.embedded = true;
         return true;
+    case 100:
+        // A helix's own values (its axis, radius, turns) follow its spline's, some under the
+        // spline's codes (10, 40).
+        if (kind_ != EntityKind::Spline || trimmed(value) != "AcDbHelix")
+            return false;
+        e.embedded = true;
+        return true;
     case 210:
     case 220:
     case 230:
@@ -797,6 +900,15 @@ void PairParser::pointValue(int code, std::string_view value) {
 void PairParser::textValue(int code, std::string_view value) {
     PendingEntity& e = entity_;
     const bool mtext = kind_ == EntityKind::MText;
+    if (mtext) {
+        if (link_ == Link::Undecided)
+            decideLink(code, value);
+        if (code >= 1000 || code == 46 || code == 48 || code == 49 || code == 75 || code == 76 ||
+            code == 78 || code == 79 || (code == 50 && columns_.ownGroups)) {
+            columnValue(code, value);
+            return;
+        }
+    }
     switch (code) {
     case 10:
     case 20:
@@ -861,6 +973,159 @@ void PairParser::textValue(int code, std::string_view value) {
             (void)real(value);
         return;
     }
+}
+
+// An MTEXT's own column groups (as the DXF reference lists them) and defined height (46), and
+// its XDATA.
+void PairParser::columnValue(int code, std::string_view value) {
+    PendingColumns& c = columns_;
+    switch (code) {
+    case 46:
+        c.definedHeight = columnNumber(value);
+        return;
+    case 48:
+        c.width = columnNumber(value);
+        return;
+    case 49:
+        c.gutter = columnNumber(value);
+        return;
+    case 50: // after a 75: the count of heights, then the heights
+        if (c.heightsLeft < 0) {
+            c.heightsLeft = std::clamp(integer(value), 0, static_cast<int>(kMostLinkedColumns));
+        } else if (c.heightsLeft > 0) {
+            --c.heightsLeft;
+            c.heights.push_back(columnNumber(value));
+        }
+        return;
+    case 75:
+        c.type = integer(value);
+        c.ownGroups = true;
+        return;
+    case 76:
+        c.count = integer(value);
+        return;
+    default:
+        if (code >= 1000)
+            columnXData(code, value);
+        return; // 78 (reversed flow) and 79 (auto height) change nothing shown
+    }
+}
+
+// The columns of R2018, in the embedded object after "101 Embedded Object".
+void PairParser::embeddedColumnValue(int code, std::string_view value) {
+    PendingColumns& c = columns_;
+    switch (code) {
+    case 41:
+        c.definedHeight = columnNumber(value);
+        return;
+    case 42:
+        c.totalWidth = columnNumber(value);
+        return;
+    case 44:
+        c.width = columnNumber(value);
+        return;
+    case 45:
+        c.gutter = columnNumber(value);
+        return;
+    case 46:
+        if (c.heights.size() < kMostLinkedColumns)
+            c.heights.push_back(columnNumber(value));
+        return;
+    case 71:
+        c.type = integer(value);
+        return;
+    case 72:
+        c.count = integer(value);
+        return;
+    default:
+        if (code >= 1000)
+            columnXData(code, value);
+        return; // the direction, place and width again (10, 11, 40), auto height, flow
+    }
+}
+
+// The XDATA of R2000 to R2013: the ACAD application's ACAD_MTEXT_COLUMN_INFO (pairs of a 1070
+// naming a group code and its value), ACAD_MTEXT_COLUMNS (the further columns' handles) and
+// ACAD_MTEXT_DEFINED_HEIGHT.
+void PairParser::columnXData(int code, std::string_view value) {
+    PendingColumns& c = columns_;
+    if (code == 1001) {
+        c.acad = trimmed(value) == "ACAD";
+        c.part = 0;
+        return;
+    }
+    if (!c.acad)
+        return;
+    if (code == 1000) {
+        const std::string_view part = trimmed(value);
+        c.part = part == "ACAD_MTEXT_COLUMN_INFO_BEGIN"      ? PendingColumns::kColumnInfo
+                 : part == "ACAD_MTEXT_COLUMNS_BEGIN"        ? PendingColumns::kColumns
+                 : part == "ACAD_MTEXT_DEFINED_HEIGHT_BEGIN" ? PendingColumns::kHeight
+                                                             : 0;
+        c.key = c.heightsLeft = -1;
+        return;
+    }
+    if (c.part == PendingColumns::kColumns) {
+        if (code == 1005 && c.linked.size() < kMostLinkedColumns)
+            c.linked.push_back(handleOf(value));
+        return;
+    }
+    if (code != 1070 && code != 1040)
+        return;
+    if (c.heightsLeft > 0 && code == 1040) {
+        --c.heightsLeft;
+        c.heights.push_back(columnNumber(value));
+        return;
+    }
+    if (c.key < 0) {
+        c.key = code == 1070 ? integer(value) : -1;
+        return;
+    }
+    const int key = c.key;
+    c.key = -1;
+    if (c.part == PendingColumns::kHeight) {
+        if (key == 46)
+            c.definedHeight = columnNumber(value);
+        return;
+    }
+    if (c.part != PendingColumns::kColumnInfo)
+        return;
+    switch (key) {
+    case 75:
+        c.type = integer(value);
+        return;
+    case 76:
+        c.count = integer(value);
+        return;
+    case 48:
+        c.width = columnNumber(value);
+        return;
+    case 49:
+        c.gutter = columnNumber(value);
+        return;
+    case 50:
+        c.heightsLeft = std::clamp(integer(value), 0, static_cast<int>(kMostLinkedColumns));
+        return;
+    default:
+        return;
+    }
+}
+
+// Tells by the first pair of an MTEXT after a held one whether it is one of the held one's
+// further columns: its handle is one the held one names.
+void PairParser::decideLink(int code, std::string_view value) {
+    link_ = Link::None;
+    if (code == 5) {
+        const std::uint64_t handle = handleOf(value);
+        const auto& linked = held_.columns.linked;
+        if (handle != 0 && std::find(linked.begin(), linked.end(), handle) != linked.end()) {
+            link_ = Link::Joined;
+            linkMark_ = cur_->textBytes.currentLength();
+            return;
+        }
+    }
+    releaseHeld();
+    cur_->textBytes.begin();
 }
 
 void PairParser::shapeValue(int code, std::string_view value) {
@@ -976,6 +1241,68 @@ void PairParser::insertValue(int code, std::string_view value) {
         if (realCode(code))
             (void)real(value);
         return;
+    }
+}
+
+// What the frame of an IMAGE or an underlay is made of. The file it shows is never looked at.
+void PairParser::frameValue(int code, std::string_view value) {
+    PendingEntity& e = entity_;
+    const bool image = kind_ == EntityKind::Image;
+    switch (code) {
+    case 10:
+    case 20:
+        pointValue(code, value); // the insertion point
+        return;
+    case 11: // an image's U vector, an underlay's boundary
+    case 21:
+        if (image)
+            pointValue(code, value);
+        else
+            boundaryValue(code, value);
+        return;
+    case 12: // an image's V vector, and its size in pixels
+    case 22:
+    case 13:
+    case 23:
+        if (image)
+            pointValue(code, value);
+        return;
+    case 14: // an image's boundary, in pixels
+    case 24:
+        if (image)
+            boundaryValue(code - 3, value);
+        return;
+    case 41:
+        if (!image)
+            e.xScale = real(value);
+        return;
+    case 42:
+        if (!image)
+            e.yScale = real(value);
+        return;
+    case 50:
+        if (!image)
+            e.rotation = real(value);
+        return;
+    case 280: // an image's clipping state, an underlay's flags
+        e.flags = integer(value);
+        return;
+    default:
+        if (realCode(code))
+            (void)real(value);
+        return;
+    }
+}
+
+// A point of a clipping boundary, by code 11 or 21.
+void PairParser::boundaryValue(int code, std::string_view value) {
+    std::vector<Point>& points = lists_.points;
+    if (code == 11) {
+        boundaryFull_ = points.size() >= kMostBoundaryPoints; // the rest are left out
+        if (!boundaryFull_)
+            points.push_back({real(value), 0});
+    } else if (!points.empty() && !boundaryFull_) {
+        points.back().y = real(value);
     }
 }
 

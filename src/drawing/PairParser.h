@@ -77,7 +77,7 @@ class PairParser {
     // value awaited: the state a piece starting at an entity assumes.
     bool atEntityStart() const noexcept {
         return section_ == Section::Entities && !haveCode_ && kind_ == EntityKind::None &&
-               !polyline_.open;
+               !polyline_.open && !held_.held;
     }
     bool sawEnd() const noexcept { return sawEof_; }
     // The file's line number of the next line.
@@ -107,6 +107,19 @@ class PairParser {
         std::optional<int> trueColour; // 420: 0xRRGGBB
     };
 
+    // An MTEXT whose further columns are MTEXTs of their own (R2000 to R2013), held until
+    // they have come: their texts join its own, each after a column break, and it is kept
+    // with its columns as one text, as CAD shows and lists it.
+    struct HeldColumns {
+        bool held = false;
+        std::size_t joined = 0; // further columns joined so far
+        PendingEntity entity;
+        PendingColumns columns;
+    };
+    // Whether the MTEXT being read is a further column of the held one: not known until its
+    // handle (its first pair) has come.
+    enum class Link : std::uint8_t { None, Undecided, Joined };
+
     // Keeps one of our own texts read whole, as the line-by-line way would.
     void keepOwnText(const OwnText& text);
 
@@ -122,9 +135,15 @@ class PairParser {
     bool commonValue(int code, std::string_view value);
     void pointValue(int code, std::string_view value);
     void textValue(int code, std::string_view value);
+    void columnValue(int code, std::string_view value);
+    void embeddedColumnValue(int code, std::string_view value);
+    void columnXData(int code, std::string_view value);
+    void decideLink(int code, std::string_view value);
     void shapeValue(int code, std::string_view value);
     void insertValue(int code, std::string_view value);
     void listValue(int code, std::string_view value);
+    void frameValue(int code, std::string_view value);
+    void boundaryValue(int code, std::string_view value);
     double real(std::string_view value);
     int integer(std::string_view value);
 
@@ -141,6 +160,9 @@ class PairParser {
     void finishHeader();
     void finishAttribute();
     void dimensionStyleValue(int code, std::string_view value);
+    void finishMText();
+    void joinColumn();
+    void releaseHeld();
 
     Entities& out_; // the top level: layers, blocks and the entities section
     Entities* cur_; // where entities go: out_ or the block being read
@@ -156,7 +178,12 @@ class PairParser {
     OwnTextReader ownTexts_; // our own texts, read whole
     PendingEntity entity_;   // the entity being read
     PendingLists lists_;     // its repeated values
-    BufferedPairs buffered_; // the pairs of a hatch or multileader, read as a whole at its end
+    PendingColumns columns_; // an MTEXT's columns
+    HeldColumns held_;
+    Link link_ = Link::None;
+    std::size_t linkMark_ = 0;  // where a joined column's bytes start in the held text
+    bool boundaryFull_ = false; // a clipping boundary has all the points it keeps
+    BufferedPairs buffered_;    // the pairs of a hatch or multileader, read as a whole at its end
     PendingLayer layer_;
     std::string blockName_; // a BLOCK's name and base point, until its first entity
     Point blockBase_;

@@ -43,6 +43,8 @@ enum class EntityKind : std::uint8_t {
     BlockStart,
     LayerEntry,
     SectionStart,
+    Image,    // IMAGE: its frame
+    Underlay, // PDF, DWF and DGN UNDERLAY: its clipping boundary
     DimensionStyleEntry
 };
 
@@ -53,7 +55,8 @@ struct PendingEntity {
     bool trueColour = false; // a 420 came: a 62 after it changes nothing
     bool paperSpace = false; // 67 = 1
     bool bad = false;        // a value that is no finite number of sensible size
-    bool embedded = false;   // past "101 Embedded Object": the rest is not this entity's
+    bool embedded = false;   // past "101 Embedded Object" or a helix's "100 AcDbHelix": the
+                             // rest is not what this entity draws
     Point extrusion2D{0, 0}; // 210, 220: the extrusion's X and Y
     double extrusionZ = 1;   // 230
 
@@ -107,10 +110,14 @@ struct PendingEntity {
 
     // Returns the entity's object coordinate system.
     Ocs ocs() const noexcept { return Ocs(extrusion2D.x, extrusion2D.y, extrusionZ); }
+
+    std::uint64_t handle = 0;       // 5 of an MTEXT, which the columns of another may name
+    const char* kindName = nullptr; // an underlay's kind, named when it shows no frame
 };
 
 // The repeated values of one entity: an LWPOLYLINE's vertices and bulges, a SPLINE's control
-// and fit points, knots and weights, a LEADER's vertices. Kept apart from the rest, which is
+// and fit points, knots and weights, a LEADER's vertices, the clipping boundary of an IMAGE or
+// an underlay. Kept apart from the rest, which is
 // set afresh for every entity, so that their memory is used again.
 struct PendingLists {
     std::vector<Point> points; // vertices, control points (10/20)
@@ -123,6 +130,41 @@ struct PendingLists {
         bulges.clear();
         knots.clear();
         weights.clear();
+    }
+};
+
+// An MTEXT's columns as its pairs state them: in its own groups (75 type, 76 count, 48 width,
+// 49 gutter, 50 heights after a 75), in the embedded object of R2018 (after 101) or in the
+// XDATA of R2000 to R2013 (ACAD_MTEXT_COLUMN_INFO, ACAD_MTEXT_DEFINED_HEIGHT), whose
+// ACAD_MTEXT_COLUMNS also names the MTEXTs that hold the columns after the first. Set up
+// afresh only for an MTEXT, so other entities pay nothing for it.
+struct PendingColumns {
+    int type = 0;                      // 0 none, 1 static, 2 dynamic
+    int count = 0;                     // 0: not stated
+    double width = 0;                  // each column's
+    double gutter = 0;                 // between two columns
+    double definedHeight = 0;          // each column's, when they have one height
+    double totalWidth = 0;             // R2018's, for a count it leaves 0
+    std::vector<double> heights;       // each column's own, when they differ
+    std::vector<std::uint64_t> linked; // the handles of the MTEXTs of the further columns
+
+    // Where the reading stands.
+    bool ownGroups = false; // a 75 came: a later 50 counts heights, no longer the rotation
+    int heightsLeft = -1;   // heights still to come after their count (-1: no count yet)
+    bool acad = false;      // in the XDATA of application ACAD
+    int part = 0;           // which ACAD_MTEXT_... part of it: kColumnInfo, kColumns, kHeight
+    int key = -1;           // the group code a 1070 named there, its value awaited
+    static constexpr int kColumnInfo = 1, kColumns = 2, kHeight = 3;
+
+    // Sets everything up for the next MTEXT, keeping the lists' memory.
+    void clear() noexcept {
+        type = count = 0;
+        width = gutter = definedHeight = totalWidth = 0;
+        heights.clear();
+        linked.clear();
+        ownGroups = acad = false;
+        heightsLeft = key = -1;
+        part = 0;
     }
 };
 

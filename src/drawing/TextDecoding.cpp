@@ -175,6 +175,47 @@ std::string decodeText(std::string_view bytes, TextEncoding encoding, bool mtext
     return platform::text::decodeUnicodeEscapes(utf8);
 }
 
+namespace {
+
+bool isDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
+
+// Returns where the number that starts at text[i] ends: digits, for a real also a sign, a
+// point and an exponent ("+1.5", ".5", "2e-3"); i itself when no number starts there.
+std::size_t numberEnd(std::string_view text, std::size_t i, bool real) noexcept {
+    std::size_t k = i;
+    if (real && k < text.size() && (text[k] == '+' || text[k] == '-'))
+        ++k;
+    const std::size_t digitsFrom = k;
+    while (k < text.size() && isDigit(text[k]))
+        ++k;
+    bool digits = k > digitsFrom;
+    if (real && k < text.size() && text[k] == '.') {
+        const std::size_t point = k++;
+        while (k < text.size() && isDigit(text[k]))
+            ++k;
+        if (k == point + 1 && !digits)
+            return i; // a point alone is no number
+        digits = true;
+    }
+    if (!digits)
+        return i;
+    if (real && k < text.size() && (text[k] == 'e' || text[k] == 'E')) {
+        std::size_t e = k + 1;
+        if (e < text.size() && (text[e] == '+' || text[e] == '-'))
+            ++e;
+        if (e < text.size() && isDigit(text[e])) {
+            while (e < text.size() && isDigit(text[e]))
+                ++e;
+            k = e;
+        }
+    }
+    return k;
+}
+
+} // namespace
+
 std::string plainMText(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -190,8 +231,10 @@ std::string plainMText(std::string_view text) {
         switch (code) {
         case 'P':
         case 'X':
-        case 'N': // a column break: the next column's text follows on a line of its own
             out += '\n';
+            break;
+        case 'N':
+            out += kColumnBreak;
             break;
         case '~':
             out += ' ';
@@ -221,18 +264,34 @@ std::string plainMText(std::string_view text) {
         case 'A':
         case 'C':
         case 'c':
+        case 'H':
+        case 'Q':
+        case 'T':
+        case 'W': {
+            // A numeric code: its number, for \H, \W and \T a trailing "x" (a factor), then
+            // ";" when it is there. Some programs leave the ";" out ("{\C1red}"): the text
+            // goes on after the number, as CAD reads it. \A takes the one character after it.
+            std::size_t end = i + 1;
+            if (code == 'A')
+                end = std::min(end + 1, text.size());
+            else
+                end = numberEnd(text, end, code != 'C' && code != 'c');
+            if ((code == 'H' || code == 'W' || code == 'T') && end > i + 1 && end < text.size() &&
+                text[end] == 'x')
+                ++end;
+            if (end < text.size() && text[end] == ';')
+                ++end;
+            i = end - 1;
+            break;
+        }
         case 'F':
         case 'f':
-        case 'H':
         case 'h':
-        case 'Q':
         case 'q':
-        case 'T':
         case 't':
-        case 'W':
         case 'w':
         case 'p': {
-            // Codes with an argument up to ';'.
+            // Codes whose argument runs up to ';' (a font's name, a paragraph's settings).
             const std::size_t end = text.find(';', i + 1);
             i = end == std::string_view::npos ? text.size() : end;
             break;

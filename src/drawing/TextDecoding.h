@@ -37,10 +37,14 @@ std::string specialCodes(std::string_view text);
 // XXXX the character's two bytes in hex) replaced by its character. Throws as decodeText.
 std::string decodeMifEscapes(std::string_view text);
 
-// Returns an MTEXT's plain text: formatting codes dropped, "\P" and the column break "\N" as
-// a line feed, braces gone,
-// "\~" as a space and "\\", "\{", "\}" as their characters. Works on UTF-8 or ASCII-compatible
-// bytes.
+// What an MTEXT's column break "\N" becomes in its plain text: a line break to whatever shows
+// or lists the text, the start of the next column to the layout of a text in columns.
+inline constexpr char kColumnBreak = '\v';
+
+// Returns an MTEXT's plain text: formatting codes dropped (a numeric one, "\C1" "\H2.5x", also
+// without its ";"), "\P" as a line feed and the column break "\N" as kColumnBreak, braces gone,
+// "\~" as a space, a stacked fraction "\S1^2;" or "\S1#2;" as "1/2", and "\\", "\{", "\}" as
+// their characters. Works on UTF-8 or ASCII-compatible bytes.
 std::string plainMText(std::string_view text);
 
 } // namespace quillet::drawing

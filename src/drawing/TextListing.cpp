@@ -131,7 +131,7 @@ ListingEnd writeTextListing(const Drawing& drawing,
             appendNumber(out, p.rotationDegrees);
             out += '\t';
             for (char c : drawing.decodedText(*p.owner, p.index)) {
-                if (c == '\n')
+                if (c == '\n' || c == kColumnBreak)
                     out += "\\n";
                 else if (c == '\t')
                     out += "\\t";

@@ -111,9 +111,12 @@ std::string previewUsageText() {
                "  --size WxH       the image's size in pixels, each 16 to 20000 (else PNG's"
                " longer\n"
                "                   side is 3000 and SVG and PDF keep the drawing's scale)\n") +
-           localized("  --texts          print every text the preview draws, one a line: X, Y,"
-                     " height,\n"
-                     "                   rotation in degrees and the text, separated by tabs\n") +
+           localized(
+               "  --texts          print every text the preview draws, one a line: X, Y,"
+               " height,\n"
+               "                   rotation in degrees and the text, separated by tabs; in the\n"
+               "                   text a line break is \\n, a tab \\t and a stacked fraction "
+               "1/2\n") +
            localized("  --help           show this text\n") +
            localized("--texts exits with 3 when it leaves texts out, each said on standard"
                      " error.\n");

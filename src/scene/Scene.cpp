@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace quillet::scene {
 
@@ -64,6 +65,21 @@ bool clip(DevicePoint& a, DevicePoint& b, const DeviceRect& r) noexcept {
 DeviceRect intersected(const DeviceRect& a, const DeviceRect& b) noexcept {
     return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
             std::min(a.bottom, b.bottom)};
+}
+
+// Returns r grown about its centre to at least one pixel each way.
+DeviceRect atLeastAPixel(DeviceRect r) noexcept {
+    if (r.width() < 1) {
+        const double middle = (r.left + r.right) / 2;
+        r.left = middle - 0.5;
+        r.right = middle + 0.5;
+    }
+    if (r.height() < 1) {
+        const double middle = (r.top + r.bottom) / 2;
+        r.top = middle - 0.5;
+        r.bottom = middle + 0.5;
+    }
+    return r;
 }
 
 // Returns the box of box mapped by m.
@@ -687,7 +703,10 @@ struct Scene::Pass {
         const drawing::TextExtra extra = owner.textExtra(c.text);
         const std::u16string& decoded = cache.text(d, c.block, c.text);
         auto& lines = scene.lines_;
-        layOutText(t, extra, decoded, measure, lines);
+        std::optional<drawing::TextColumns> columns;
+        if (extra.columns)
+            columns = owner.textColumns(c.text);
+        layOutText(t, extra, decoded, measure, lines, columns ? &*columns : nullptr);
         const Affine& m = c.map;
         const double r = t.rotationDegrees() * kRadians;
         const double ux = m.a * std::cos(r) + m.c * std::sin(r),
@@ -748,6 +767,10 @@ struct Scene::Pass {
                 r = intersected(r, screen);
             std::erase_if(*list,
                           [](const DeviceRect& r) { return !(r.width() > 0 && r.height() > 0); });
+            // A box thinner than a pixel (a long line of small text) is one pixel thick, so
+            // that every painter shows it.
+            for (DeviceRect& r : *list)
+                r = atLeastAPixel(r);
             if (!list->empty())
                 painter.fillRects(*list, scene.style_.box);
         }

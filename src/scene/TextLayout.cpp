@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace quillet::scene {
 
@@ -62,31 +63,86 @@ void wrap(std::u16string_view paragraph, double limit, const TextMeasure& measur
     lines.push_back({trimmedEnd(paragraph.substr(lineStart)), 0, 0});
 }
 
+// Where a line of a text in columns goes: its column, its row in it, its width.
+struct ColumnPlace {
+    std::size_t column = 0;
+    std::size_t row = 0;
+    double width = 0;
+};
+
+// Lays out the wrapped lines of an MTEXT in columns (breaks[j]: line j starts after a column
+// break): each column takes lines until its height is full or a break comes, the last stated
+// one all that is left. Returns the box, as layOutText.
+drawing::Box layOutColumns(const drawing::TextRecord& t, const drawing::TextColumns& columns,
+                           double spacing, const TextMeasure& measure, double em,
+                           const std::vector<bool>& breaks, std::vector<TextLine>& lines) {
+    static thread_local std::vector<ColumnPlace> places;
+    places.assign(lines.size(), {});
+    const double h = t.height, step = spacing * h;
+    std::size_t column = 0, row = 0, used = 1;
+    double block = h; // the tallest column, first cap to last baseline
+    for (std::size_t j = 0; j < lines.size(); ++j) {
+        if ((j > 0 && breaks[j]) || row >= drawing::columnRows(columns, column, step, h))
+            ++column, row = 0;
+        used = std::max(used, column + 1);
+        places[j] = {column, row, measure(lines[j].text) * em};
+        block = std::max(block, static_cast<double>(row) * step + h);
+        ++row;
+    }
+    const drawing::TextFrame frame = drawing::columnsFrame(t, columns, used, block);
+    drawing::Box box = frame.box;
+    const drawing::HAlign across = t.halign();
+    for (std::size_t j = 0; j < lines.size(); ++j) {
+        const ColumnPlace& p = places[j];
+        const double room = columns.width - p.width;
+        lines[j].x = frame.left + static_cast<double>(p.column) * (columns.width + columns.gutter) +
+                     (across == drawing::HAlign::Center  ? room / 2
+                      : across == drawing::HAlign::Right ? room
+                                                         : 0);
+        lines[j].y = frame.firstBaseline - static_cast<double>(p.row) * step;
+        box.add(lines[j].x + p.width, lines[j].y);
+    }
+    return box;
+}
+
 } // namespace
 
 drawing::Box layOutText(const drawing::TextRecord& t, const drawing::TextExtra& extra,
                         std::u16string_view text, const TextMeasure& measure,
-                        std::vector<TextLine>& lines) {
+                        std::vector<TextLine>& lines, const drawing::TextColumns* columns) {
     lines.clear();
     const double em = t.height / kCapPerEm;
     const double wf = t.isMText() ? 1.0 : std::max(t.widthFactor(), 0.01);
-    const double limit = t.isMText() && extra.wrapWidth > 0 ? extra.wrapWidth / em : 0;
+    const bool inColumns = t.isMText() && columns && columns->width > 0;
+    const double wrapWidth = inColumns ? columns->width : extra.wrapWidth;
+    const double limit = t.isMText() && wrapWidth > 0 ? wrapWidth / em : 0;
+    // A column break starts the next column of a text in columns, else a line.
+    static thread_local std::vector<bool> breaks;
+    breaks.clear();
+    bool broken = false;
     for (std::size_t from = 0;;) {
-        const std::size_t end = text.find(u'\n', from);
+        const std::size_t end = text.find_first_of(u"\n\v", from);
+        const std::size_t first = lines.size();
         wrap(text.substr(from, end == std::u16string_view::npos ? end : end - from), limit, measure,
              lines);
+        breaks.resize(lines.size(), false);
+        if (broken && first < lines.size())
+            breaks[first] = true;
         if (end == std::u16string_view::npos)
             break;
+        broken = text[end] == static_cast<char16_t>(drawing::kColumnBreak);
         from = end + 1;
     }
+    const double spacing =
+        drawing::kMTextLineSpacing * (extra.lineSpacing > 0 ? extra.lineSpacing : 1.0);
+    if (inColumns)
+        return layOutColumns(t, *columns, spacing, measure, em, breaks, lines);
     // Each line's width goes into its x for now; the frame needs the widest first.
     double widest = 0;
     for (TextLine& line : lines) {
         line.x = measure(line.text) * em * wf;
         widest = std::max(widest, line.x);
     }
-    const double spacing =
-        drawing::kMTextLineSpacing * (extra.lineSpacing > 0 ? extra.lineSpacing : 1.0);
     const drawing::TextFrame frame =
         drawing::textFrame(t, widest, static_cast<int>(lines.size()), spacing);
     for (std::size_t j = 0; j < lines.size(); ++j) {
@@ -123,7 +179,11 @@ drawing::Box measuredExtents(const drawing::Drawing& drawing, const TextMeasure&
                 } catch (const std::exception&) {
                     text = utf16Of(p.owner->bytesOf(p.index));
                 }
-                drawing::Box local = layOutText(t, extra, text, measure, lines);
+                std::optional<drawing::TextColumns> columns;
+                if (extra.columns)
+                    columns = p.owner->textColumns(p.index);
+                drawing::Box local =
+                    layOutText(t, extra, text, measure, lines, columns ? &*columns : nullptr);
                 const double k = t.height > 0 ? p.height / t.height : 1;
                 const double mx = extra.mirror & 2 ? -k : k, my = extra.mirror & 4 ? -k : k;
                 const double a = p.rotationDegrees * (std::numbers::pi / 180.0);

@@ -22,10 +22,13 @@ using TextMeasure = std::function<double(std::u16string_view)>;
 // Lays out text (decoded; lines broken by U+000A) of record t with extra: fills lines with
 // each line's text and where its baseline starts, in drawing units across and up from the
 // anchor before any turn or mirror; wraps an MTEXT that has a width at it, breaking after
-// blanks and around CJK characters. Returns the box the lines take, in the same units.
+// blanks and around CJK characters; an MTEXT in columns (columns) goes into them, wrapped at
+// their width, a column break (drawing::kColumnBreak) or a full column starting the next.
+// Returns the box the lines take, in the same units.
 drawing::Box layOutText(const drawing::TextRecord& t, const drawing::TextExtra& extra,
                         std::u16string_view text, const TextMeasure& measure,
-                        std::vector<TextLine>& lines);
+                        std::vector<TextLine>& lines,
+                        const drawing::TextColumns* columns = nullptr);
 
 // Returns the box of drawing with every text measured by measure (at most mostTexts of them,
 // blocks expanded; past that the index's estimate stands), for fitting the view to it.

@@ -77,6 +77,18 @@ TEST(PartsTest, MTextCodes) {
         {"\\C1;red\\c255;", "red"},
         {"\\pxqc;centred", "centred"},
         {"cut\\", "cut\\"},
+        {"col\\Nnext", "col\vnext"},
+        // Numeric codes without their ";": the number ends them, the text goes on.
+        {"{\\C1red} after", "red after"},
+        {"\\c16711680blue", "blue"},
+        {"\\H2.5xbig\\H.5small\\H1e1huge", "bigsmallhuge"},
+        {"\\W0.8narrow\\T-1.5xtight\\Q15slant", "narrowtightslant"},
+        {"\\A1middle\\A2;top", "middletop"},
+        {"\\C+5", "+5"}, // no number: nothing of it is the code's
+        {"\\Hx;height", "x;height"},
+        {"\\S1#2;", "1/2"},
+        {"\\S1/2;", "1/2"},
+        {"\\fArial|b0text", ""}, // a font's name runs to ";", or to the end
     };
     for (const Case& c : cases)
         EXPECT_EQ(plainMText(c.in), c.out) << c.in;

@@ -17,6 +17,7 @@ try:
     import ezdxf
     from ezdxf import recover
     from ezdxf.math import Vec3
+    from ezdxf.tools.text import plain_mtext
 except ImportError:
     print("ezdxf is not there")
     sys.exit(77)
@@ -63,13 +64,24 @@ def unstacked(text):
     return STACK.sub(lambda m: m.group(1) + "/" + m.group(2), text)
 
 
+def mtext_plain(e):
+    """Returns an MTEXT's text as ezdxf's drawing add-on reads it: its inline codes by the full
+    parser (which ends a numeric code with its number, ';' or not), its further columns (R2007
+    and before: MTEXTs of their own) each after a line break, empty ones adding nothing."""
+    def plain(m):
+        # ezdxf's plain text keeps MTEXT's non-breaking space "\\~" as it stands.
+        text = unstacked(unescaped(m.text)).replace("\\~", "\u00a0")
+        return plain_mtext(text, split=False)
+    texts = [plain(e)]
+    if e.has_columns:
+        texts += [plain(c) for c in e._columns.linked_columns if c.text]
+    return "\n".join(texts)
+
+
 def peer_text(e):
     """Returns (x, y, height, rotation, text) of a text entity as ezdxf places it, or None."""
     kind = e.dxftype()
-    if kind == "MTEXT":
-        # ezdxf's plain text keeps MTEXT's non-breaking space "\\~" as it stands.
-        e.text = unstacked(unescaped(e.text)).replace("\\~", "\u00a0")
-    elif kind in ("TEXT", "ATTRIB", "ATTDEF"):
+    if kind in ("TEXT", "ATTRIB", "ATTDEF"):
         e.dxf.text = unescaped(e.dxf.get("text", ""))
     if kind in ("TEXT", "ATTRIB", "ATTDEF"):
         if kind == "ATTRIB" and e.is_invisible:
@@ -83,7 +95,7 @@ def peer_text(e):
         return (w.x, w.y, e.dxf.height, wcs_angle(e, e.dxf.get("rotation", 0)), e.plain_text())
     if kind == "MTEXT":
         p = e.dxf.insert
-        return (p.x, p.y, e.dxf.char_height, e.get_rotation() % 360, e.plain_text(split=False))
+        return (p.x, p.y, e.dxf.char_height, e.get_rotation() % 360, mtext_plain(e))
     return None
 
 

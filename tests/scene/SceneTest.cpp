@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -270,6 +271,8 @@ TEST(SceneTest, SmallThingsBecomeDotsAndSmallTextsTranslucentBoxes) {
         {"a text 4 pixels tall", text(0, 0, 2, "small"), 0, 1, 0, 0},
         {"a text 5 pixels tall", text(0, 0, 2.5, "read"), 0, 0, 1, 0},
         {"a text many views tall", text(0, 0, 1000, "huge"), 0, 0, 0, 0},
+        {"a long line of text a tenth of a pixel tall", text(-50, 0, 0.05, std::string(1000, 'x')),
+         0, 1, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -281,6 +284,11 @@ TEST(SceneTest, SmallThingsBecomeDotsAndSmallTextsTranslucentBoxes) {
         EXPECT_EQ(d.painter.runs.size(), c.runs);
         EXPECT_EQ(d.painter.polylines.size(), c.polylines);
     }
+    // A box thinner than a pixel is a pixel thick, or it would not show.
+    const Drawn thin = draw(text(-50, 0, 0.05, std::string(1000, 'x')));
+    ASSERT_EQ(thin.painter.rects.size(), 1u);
+    EXPECT_NEAR(thin.painter.rects[0].height(), 1, 1e-9);
+    EXPECT_NEAR(thin.painter.rects[0].width(), 1000 * 0.6 * 0.05 * 2, 1e-5); // as long as it is
     const Drawn dot = draw(line(0, 0, 0.2, 0.2));
     EXPECT_GE(dot.painter.dotPixels, 1);
     EXPECT_LE(dot.painter.dotPixels, 4);
@@ -763,6 +771,56 @@ TEST(SceneTextTest, MTextWrapsAtItsWidthByThePaintersMeasure) {
     EXPECT_NEAR(r.offsets[1].y - r.offsets[0].y, 5.0 / 3.0 * 3 * 2 * 2, 1e-9); // spacing 2
     // Middle: the block of lines is centred on the anchor.
     EXPECT_NEAR(r.offsets[0].y + r.offsets[3].y, 3 * 2, 1e-9);
+}
+
+TEST(SceneTextTest, MTextColumnsStandSideBySideAndFlowByTheirHeights) {
+    // The sample's columns are 20 units wide, 1 apart; its texts 1 unit tall, 5/3 apart.
+    const auto drawing = quillet::drawing::readDrawing(
+        (std::filesystem::path(QUILLET_SAMPLES_DIR) / "mtext_columns_r2007.dxf").string());
+    ViewTransform view;
+    view.scale = 6; // texts 6 pixels tall: readable
+    view.size = {400, 400};
+    view.centerX = 30;
+    view.centerY = -20;
+    const Drawn d = drawDrawing(*drawing, view);
+    ASSERT_EQ(d.painter.runs.size(), 3u);
+    struct Case {
+        std::size_t run;
+        std::vector<int> columns, rows; // of each line
+    };
+    const Case cases[] = {
+        // Column breaks: each MTEXT's column in its own.
+        {0, {0, 0, 0, 1, 1, 2, 2, 2, 2}, {0, 1, 2, 0, 1, 0, 1, 2, 3}},
+        // Heights 5 and 8, the last column takes the rest: 3, 5 and 1 lines.
+        {1, {0, 0, 0, 1, 1, 1, 1, 1, 2}, {0, 1, 2, 0, 1, 2, 3, 4, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.run);
+        const RecordedRun& r = d.painter.runs[c.run];
+        ASSERT_EQ(r.offsets.size(), c.columns.size());
+        for (std::size_t j = 0; j < c.columns.size(); ++j) {
+            EXPECT_NEAR(r.offsets[j].x, c.columns[j] * 21 * 6, 1e-9) << j;
+            EXPECT_NEAR(r.offsets[j].y - r.offsets[0].y, c.rows[j] * 5.0 / 3.0 * 6, 1e-9) << j;
+        }
+    }
+    EXPECT_EQ(d.painter.runs[1].texts.back(), u"flow 9");
+}
+
+TEST(ViewStateTest, ALongLineOfSmallTextShowsAsItsBoxAtTheFitView) {
+    // 36,000 characters one unit tall: fitted into 800 pixels, far below a pixel high.
+    ViewState state;
+    state.resize({800, 600});
+    state.setDrawing(
+        quillet::drawing::readDrawing(
+            (std::filesystem::path(QUILLET_SAMPLES_DIR) / "long_small_text.dxf").string()),
+        [](std::u16string_view t) { return 0.5 * static_cast<double>(t.size()); });
+    RecordingPainter painter;
+    state.draw(painter);
+    ASSERT_EQ(painter.rects.size(), 1u);
+    const DeviceRect& r = painter.rects[0];
+    EXPECT_GE(r.height(), 1);
+    EXPECT_GT(r.width(), 700);
+    EXPECT_TRUE(painter.runs.empty());
 }
 
 TEST(SceneTest, EndlessLinesCrossTheWholeView) {
