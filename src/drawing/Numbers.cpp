@@ -94,4 +94,11 @@ std::optional<double> parseReal(std::string_view line) noexcept {
     return value; // from_chars reads "inf" and "nan", refused above with the overflows
 }
 
+int lenientInteger(std::string_view line) noexcept {
+    if (const auto parsed = parseInteger(line))
+        return *parsed;
+    const auto parsed = parseReal(line);
+    return parsed && std::fabs(*parsed) < 1e9 ? static_cast<int>(*parsed) : 0;
+}
+
 } // namespace quillet::drawing

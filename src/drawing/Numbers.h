@@ -16,6 +16,10 @@ inline constexpr double kMaxMagnitude = 1e15;
 // one beyond 32 bits.
 std::optional<std::int32_t> parseInteger(std::string_view line) noexcept;
 
+// Returns the integer that line holds, or a real's whole part (some writers put a real where an
+// integer belongs), 0 for neither or one of a billion or more.
+int lenientInteger(std::string_view line) noexcept;
+
 // Returns the real number that line holds (blanks around allowed), nothing when it holds none.
 // Infinity, NaN and values beyond double's range are not numbers here.
 std::optional<double> parseReal(std::string_view line) noexcept;

@@ -3,6 +3,7 @@
 // is read a pair at a time.
 #include "PairParser.h"
 
+#include "ColumnGroups.h"
 #include "Dimension.h"
 #include "DrawingError.h"
 #include "EntityRecords.h"
@@ -26,15 +27,6 @@ bool realCode(int code) noexcept {
     return (code >= 40 && code <= 45 && code != 43) || code == 50 || code == 51;
 }
 
-// Returns a number of an MTEXT's column settings, 0 for one that is none: odd settings lay the
-// text out in one column, they never lose it.
-double columnNumber(std::string_view value) noexcept {
-    const auto parsed = parseReal(value);
-    return parsed && std::fabs(*parsed) <= kMaxMagnitude ? *parsed : 0.0;
-}
-
-// The most further columns and column heights an MTEXT's settings are read for.
-constexpr std::size_t kMostLinkedColumns = 256;
 // The most points of a clipping boundary kept.
 constexpr std::size_t kMostBoundaryPoints = 1 << 16;
 
@@ -184,11 +176,7 @@ double PairParser::real(std::string_view value) {
 }
 
 int PairParser::integer(std::string_view value) {
-    if (const auto parsed = parseInteger(value))
-        return *parsed;
-    // Some writers put a real where an integer belongs.
-    const auto parsed = parseReal(value);
-    return parsed && std::fabs(*parsed) < 1e9 ? static_cast<int>(*parsed) : 0;
+    return lenientInteger(value);
 }
 
 // Starting and finishing entities.
@@ -728,7 +716,7 @@ void PairParser::entityValue(int code, std::string_view value) {
     // Past "101 Embedded Object" only an MTEXT's columns are read.
     if (entity_.embedded) {
         if (kind_ == EntityKind::MText)
-            embeddedColumnValue(code, value);
+            readEmbeddedColumnGroup(columns_, code, value);
         return;
     }
     // Every entity's own values: layer (8), colour (62, 420), space (67), what is embedded
@@ -905,7 +893,7 @@ void PairParser::textValue(int code, std::string_view value) {
             decideLink(code, value);
         if (code >= 1000 || code == 46 || code == 48 || code == 49 || code == 75 || code == 76 ||
             code == 78 || code == 79 || (code == 50 && columns_.ownGroups)) {
-            columnValue(code, value);
+            readColumnGroup(columns_, code, value);
             return;
         }
     }
@@ -971,142 +959,6 @@ void PairParser::textValue(int code, std::string_view value) {
     default:
         if (realCode(code))
             (void)real(value);
-        return;
-    }
-}
-
-// An MTEXT's own column groups (as the DXF reference lists them) and defined height (46), and
-// its XDATA.
-void PairParser::columnValue(int code, std::string_view value) {
-    PendingColumns& c = columns_;
-    switch (code) {
-    case 46:
-        c.definedHeight = columnNumber(value);
-        return;
-    case 48:
-        c.width = columnNumber(value);
-        return;
-    case 49:
-        c.gutter = columnNumber(value);
-        return;
-    case 50: // after a 75: the count of heights, then the heights
-        if (c.heightsLeft < 0) {
-            c.heightsLeft = std::clamp(integer(value), 0, static_cast<int>(kMostLinkedColumns));
-        } else if (c.heightsLeft > 0) {
-            --c.heightsLeft;
-            c.heights.push_back(columnNumber(value));
-        }
-        return;
-    case 75:
-        c.type = integer(value);
-        c.ownGroups = true;
-        return;
-    case 76:
-        c.count = integer(value);
-        return;
-    default:
-        if (code >= 1000)
-            columnXData(code, value);
-        return; // 78 (reversed flow) and 79 (auto height) change nothing shown
-    }
-}
-
-// The columns of R2018, in the embedded object after "101 Embedded Object".
-void PairParser::embeddedColumnValue(int code, std::string_view value) {
-    PendingColumns& c = columns_;
-    switch (code) {
-    case 41:
-        c.definedHeight = columnNumber(value);
-        return;
-    case 42:
-        c.totalWidth = columnNumber(value);
-        return;
-    case 44:
-        c.width = columnNumber(value);
-        return;
-    case 45:
-        c.gutter = columnNumber(value);
-        return;
-    case 46:
-        if (c.heights.size() < kMostLinkedColumns)
-            c.heights.push_back(columnNumber(value));
-        return;
-    case 71:
-        c.type = integer(value);
-        return;
-    case 72:
-        c.count = integer(value);
-        return;
-    default:
-        if (code >= 1000)
-            columnXData(code, value);
-        return; // the direction, place and width again (10, 11, 40), auto height, flow
-    }
-}
-
-// The XDATA of R2000 to R2013: the ACAD application's ACAD_MTEXT_COLUMN_INFO (pairs of a 1070
-// naming a group code and its value), ACAD_MTEXT_COLUMNS (the further columns' handles) and
-// ACAD_MTEXT_DEFINED_HEIGHT.
-void PairParser::columnXData(int code, std::string_view value) {
-    PendingColumns& c = columns_;
-    if (code == 1001) {
-        c.acad = trimmed(value) == "ACAD";
-        c.part = 0;
-        return;
-    }
-    if (!c.acad)
-        return;
-    if (code == 1000) {
-        const std::string_view part = trimmed(value);
-        c.part = part == "ACAD_MTEXT_COLUMN_INFO_BEGIN"      ? PendingColumns::kColumnInfo
-                 : part == "ACAD_MTEXT_COLUMNS_BEGIN"        ? PendingColumns::kColumns
-                 : part == "ACAD_MTEXT_DEFINED_HEIGHT_BEGIN" ? PendingColumns::kHeight
-                                                             : 0;
-        c.key = c.heightsLeft = -1;
-        return;
-    }
-    if (c.part == PendingColumns::kColumns) {
-        if (code == 1005 && c.linked.size() < kMostLinkedColumns)
-            c.linked.push_back(handleOf(value));
-        return;
-    }
-    if (code != 1070 && code != 1040)
-        return;
-    if (c.heightsLeft > 0 && code == 1040) {
-        --c.heightsLeft;
-        c.heights.push_back(columnNumber(value));
-        return;
-    }
-    if (c.key < 0) {
-        c.key = code == 1070 ? integer(value) : -1;
-        return;
-    }
-    const int key = c.key;
-    c.key = -1;
-    if (c.part == PendingColumns::kHeight) {
-        if (key == 46)
-            c.definedHeight = columnNumber(value);
-        return;
-    }
-    if (c.part != PendingColumns::kColumnInfo)
-        return;
-    switch (key) {
-    case 75:
-        c.type = integer(value);
-        return;
-    case 76:
-        c.count = integer(value);
-        return;
-    case 48:
-        c.width = columnNumber(value);
-        return;
-    case 49:
-        c.gutter = columnNumber(value);
-        return;
-    case 50:
-        c.heightsLeft = std::clamp(integer(value), 0, static_cast<int>(kMostLinkedColumns));
-        return;
-    default:
         return;
     }
 }

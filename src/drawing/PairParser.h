@@ -135,9 +135,6 @@ class PairParser {
     bool commonValue(int code, std::string_view value);
     void pointValue(int code, std::string_view value);
     void textValue(int code, std::string_view value);
-    void columnValue(int code, std::string_view value);
-    void embeddedColumnValue(int code, std::string_view value);
-    void columnXData(int code, std::string_view value);
     void decideLink(int code, std::string_view value);
     void shapeValue(int code, std::string_view value);
     void insertValue(int code, std::string_view value);
