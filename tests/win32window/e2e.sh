@@ -299,8 +299,12 @@ click Dir1 "$parent"
 key Return
 check "Enter in Dir1 opens the folder chosen" "$(printf 'sample.csv\nsample.csv.dxf\n配管図.csv\n配管図.csv.dxf')" "$(probe list File1)"
 
-# Alt+X ends the program.
+# Alt+X ends the program; a key lost on a display with no window manager is pressed once more.
 key alt+x
+if ! probe gone 10 >/dev/null 2>&1; then
+    echo "the window still there 10 s after Alt+X: once more"
+    key alt+x || true
+fi
 check "Alt+X ends the program" "gone" "$(probe gone 10 >/dev/null 2>&1 && echo gone || echo still there)"
 wait || true
 
