@@ -20,6 +20,27 @@ double columnNumber(std::string_view value) noexcept {
     return parsed && std::fabs(*parsed) <= kMaxMagnitude ? *parsed : 0.0;
 }
 
+// Takes a column setting the MTEXT's own groups and its XDATA name by the same code (75 type,
+// 76 count, 48 width, 49 gutter); returns whether code is one.
+bool takeSharedSetting(PendingColumns& c, int code, std::string_view value) {
+    switch (code) {
+    case 75:
+        c.type = lenientInteger(value);
+        return true;
+    case 76:
+        c.count = lenientInteger(value);
+        return true;
+    case 48:
+        c.width = columnNumber(value);
+        return true;
+    case 49:
+        c.gutter = columnNumber(value);
+        return true;
+    default:
+        return false;
+    }
+}
+
 // The XDATA of R2000 to R2013: the ACAD application's ACAD_MTEXT_COLUMN_INFO (pairs of a 1070
 // naming a group code and its value), ACAD_MTEXT_COLUMNS (the further columns' handles) and
 // ACAD_MTEXT_DEFINED_HEIGHT.
@@ -63,27 +84,10 @@ void readColumnXData(PendingColumns& c, int code, std::string_view value) {
             c.definedHeight = columnNumber(value);
         return;
     }
-    if (c.part != PendingColumns::kColumnInfo)
+    if (c.part != PendingColumns::kColumnInfo || takeSharedSetting(c, key, value))
         return;
-    switch (key) {
-    case 75:
-        c.type = lenientInteger(value);
-        return;
-    case 76:
-        c.count = lenientInteger(value);
-        return;
-    case 48:
-        c.width = columnNumber(value);
-        return;
-    case 49:
-        c.gutter = columnNumber(value);
-        return;
-    case 50:
+    if (key == 50)
         c.heightsLeft = std::clamp(lenientInteger(value), 0, static_cast<int>(kMostLinkedColumns));
-        return;
-    default:
-        return;
-    }
 }
 
 } // namespace
@@ -91,15 +95,13 @@ void readColumnXData(PendingColumns& c, int code, std::string_view value) {
 // An MTEXT's own column groups (as the DXF reference lists them) and defined height (46), and
 // its XDATA.
 void readColumnGroup(PendingColumns& c, int code, std::string_view value) {
+    if (code == 75)
+        c.ownGroups = true;
+    if (takeSharedSetting(c, code, value))
+        return;
     switch (code) {
     case 46:
         c.definedHeight = columnNumber(value);
-        return;
-    case 48:
-        c.width = columnNumber(value);
-        return;
-    case 49:
-        c.gutter = columnNumber(value);
         return;
     case 50: // after a 75: the count of heights, then the heights
         if (c.heightsLeft < 0) {
@@ -109,13 +111,6 @@ void readColumnGroup(PendingColumns& c, int code, std::string_view value) {
             --c.heightsLeft;
             c.heights.push_back(columnNumber(value));
         }
-        return;
-    case 75:
-        c.type = lenientInteger(value);
-        c.ownGroups = true;
-        return;
-    case 76:
-        c.count = lenientInteger(value);
         return;
     default:
         if (code >= 1000)

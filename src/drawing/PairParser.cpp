@@ -175,10 +175,6 @@ double PairParser::real(std::string_view value) {
     return *parsed;
 }
 
-int PairParser::integer(std::string_view value) {
-    return lenientInteger(value);
-}
-
 // Starting and finishing entities.
 
 void PairParser::startEntity(std::string_view name) {
@@ -765,14 +761,14 @@ void PairParser::layerValue(int code, std::string_view value) {
         layer_.name.assign(trimmed(value).substr(0, 255));
         return;
     case 62:
-        layer_.colour = integer(value);
+        layer_.colour = lenientInteger(value);
         layer_.off = layer_.off || layer_.colour < 0;
         return;
     case 70:
-        layer_.flags |= integer(value) & 0xFF;
+        layer_.flags |= lenientInteger(value) & 0xFF;
         return;
     case 420:
-        layer_.trueColour = integer(value);
+        layer_.trueColour = lenientInteger(value);
         return;
     default:
         return;
@@ -810,7 +806,7 @@ bool PairParser::commonValue(int code, std::string_view value) {
         return true;
     case 62:
         if (!e.trueColour) {
-            const int c = integer(value);
+            const int c = lenientInteger(value);
             e.look.colour = c == 0             ? Colour{Colour::kByBlock}
                             : c == 256         ? Colour{Colour::kByLayer}
                             : c > 0 && c < 256 ? Colour::index(c)
@@ -819,10 +815,10 @@ bool PairParser::commonValue(int code, std::string_view value) {
         return true;
     case 420:
         e.trueColour = true;
-        e.look.colour = Colour::rgb(static_cast<std::uint32_t>(integer(value)));
+        e.look.colour = Colour::rgb(static_cast<std::uint32_t>(lenientInteger(value)));
         return true;
     case 67:
-        e.paperSpace = integer(value) == 1;
+        e.paperSpace = lenientInteger(value) == 1;
         return true;
     case 101:
         e.embedded = true;
@@ -940,21 +936,21 @@ void PairParser::textValue(int code, std::string_view value) {
             e.oblique = real(value);
         return;
     case 70:
-        e.invisible = kind_ == EntityKind::Attrib && (integer(value) & 1);
+        e.invisible = kind_ == EntityKind::Attrib && (lenientInteger(value) & 1);
         return;
     case 71:
-        (mtext ? e.attachment : e.generation) = integer(value);
+        (mtext ? e.attachment : e.generation) = lenientInteger(value);
         return;
     case 72:
-        e.halign = integer(value);
+        e.halign = lenientInteger(value);
         return;
     case 73:
         if (kind_ == EntityKind::Text)
-            e.valign = integer(value);
+            e.valign = lenientInteger(value);
         return;
     case 74:
         if (kind_ == EntityKind::Attrib)
-            e.valign = integer(value);
+            e.valign = lenientInteger(value);
         return;
     default:
         if (realCode(code))
@@ -1030,7 +1026,7 @@ void PairParser::shapeValue(int code, std::string_view value) {
             (void)real(value);
         return;
     case 70:
-        e.flags = integer(value);
+        e.flags = lenientInteger(value);
         return;
     default:
         if (realCode(code))
@@ -1084,10 +1080,10 @@ void PairParser::insertValue(int code, std::string_view value) {
         e.rotation = real(value);
         return;
     case 70:
-        e.columns = integer(value);
+        e.columns = lenientInteger(value);
         return;
     case 71:
-        e.rows = integer(value);
+        e.rows = lenientInteger(value);
         return;
     default:
         if (realCode(code))
@@ -1137,7 +1133,7 @@ void PairParser::frameValue(int code, std::string_view value) {
             e.rotation = real(value);
         return;
     case 280: // an image's clipping state, an underlay's flags
-        e.flags = integer(value);
+        e.flags = lenientInteger(value);
         return;
     default:
         if (realCode(code))
@@ -1183,7 +1179,7 @@ void PairParser::listValue(int code, std::string_view value) {
         if (code == 42 && !l.bulges.empty())
             l.bulges.back() = real(value);
         else if (code == 70)
-            e.flags = integer(value);
+            e.flags = lenientInteger(value);
         return;
     }
     switch (code) {
@@ -1201,10 +1197,10 @@ void PairParser::listValue(int code, std::string_view value) {
         l.weights.push_back(real(value));
         return;
     case 70:
-        e.flags = integer(value);
+        e.flags = lenientInteger(value);
         return;
     case 71:
-        e.degree = integer(value);
+        e.degree = lenientInteger(value);
         return;
     default:
         return;

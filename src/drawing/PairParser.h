@@ -142,7 +142,6 @@ class PairParser {
     void frameValue(int code, std::string_view value);
     void boundaryValue(int code, std::string_view value);
     double real(std::string_view value);
-    int integer(std::string_view value);
 
     void finishEntity();
     void finishLayer();
